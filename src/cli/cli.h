@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdio>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/clock.h"
+
+namespace ov::cli {
+
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitFailure = 1;
+inline constexpr int kExitUsage = 2;
+
+/// Where a command writes; tests of the commands can point these at files.
+struct Context {
+    std::FILE* out = stdout;
+    std::FILE* err = stderr;
+    std::FILE* in = stdin;
+};
+
+using Args = std::span<const std::string>;
+
+/// One command of orvanta-cli.
+struct Command {
+    std::string_view name;
+    std::string_view summary;  // one line for the overview
+    std::string_view usage;    // the full usage, shown on a usage error and for --help
+    int (*run)(Context& ctx, Args args);
+};
+
+/// Every command, in the order the overview lists them.
+std::span<const Command> Commands();
+
+// The commands, one file each.
+const Command& RasCommand();
+const Command& MonitorCommand();
+
+/// Prints "orvanta-cli: <what>" on standard error; returns kExitFailure.
+int Fail(Context& ctx, std::string_view what);
+
+/// Prints the usage of `command` on standard error; returns kExitUsage.
+int UsageError(Context& ctx, const Command& command, std::string_view what = {});
+
+/// Writes one output line: the fields joined by TAB, each escaped, then LF; flushed so that a
+/// reader of a pipe sees every line at once.
+void WriteLine(Context& ctx, std::initializer_list<std::string_view> fields);
+
+/// "YYYY-MM-DD HH:MM:SS" in local time.
+std::string FormatLocalTime(Time32 t);
+
+/// START: seconds since 1970, or "YYYY-MM-DD HH:MM:SS" in local time.
+std::optional<Time32> ParseTime(std::string_view text);
+
+}  // namespace ov::cli

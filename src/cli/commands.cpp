@@ -1,0 +1,15 @@
+#include <array>
+
+#include "cli/cli.h"
+
+namespace ov::cli {
+
+std::span<const Command> Commands() {
+    static const std::array kCommands{
+        RasCommand(),
+        MonitorCommand(),
+    };
+    return kCommands;
+}
+
+}  // namespace ov::cli

@@ -1,0 +1,69 @@
+// orvanta-cli: the command-line companion of the tray program.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "cli/cli.h"
+
+namespace {
+
+using ov::cli::Commands;
+
+void PrintOverview(std::FILE* to) {
+    std::fprintf(to,
+                 "usage: orvanta-cli [--home DIR] COMMAND [ARGUMENTS]\n"
+                 "       orvanta-cli --help | --version | COMMAND --help\n\n"
+                 "--home DIR  the data root (as ORVANTA_HOME)\n\ncommands:\n");
+    for (const auto& command : Commands()) {
+        std::fprintf(to, "  %-10.*s %.*s\n", static_cast<int>(command.name.size()),
+                     command.name.data(), static_cast<int>(command.summary.size()),
+                     command.summary.data());
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    std::size_t next = 0;
+    while (next < args.size() && args[next].rfind("--", 0) == 0) {
+        const std::string& option = args[next];
+        if (option == "--help") {
+            PrintOverview(stdout);
+            return ov::cli::kExitOk;
+        }
+        if (option == "--version") {
+            std::printf("orvanta-cli %s\n", OV_VERSION);
+            return ov::cli::kExitOk;
+        }
+        if (option == "--home" && next + 1 < args.size() && !args[next + 1].empty()) {
+            setenv("ORVANTA_HOME", args[next + 1].c_str(), 1);
+            next += 2;
+            continue;
+        }
+        std::fprintf(stderr, "orvanta-cli: unknown option '%s'\n", option.c_str());
+        PrintOverview(stderr);
+        return ov::cli::kExitUsage;
+    }
+    if (next == args.size()) {
+        PrintOverview(stderr);
+        return ov::cli::kExitUsage;
+    }
+    ov::cli::Context ctx;
+    for (const auto& command : Commands()) {
+        if (command.name != args[next]) {
+            continue;
+        }
+        const std::span<const std::string> rest(args.data() + next + 1, args.size() - next - 1);
+        if (rest.size() == 1 && rest[0] == "--help") {
+            std::fprintf(stdout, "%.*s", static_cast<int>(command.usage.size()),
+                         command.usage.data());
+            return ov::cli::kExitOk;
+        }
+        return command.run(ctx, rest);
+    }
+    std::fprintf(stderr, "orvanta-cli: unknown command '%s'\n", args[next].c_str());
+    PrintOverview(stderr);
+    return ov::cli::kExitUsage;
+}

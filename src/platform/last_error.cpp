@@ -1,0 +1,16 @@
+#include "platform/last_error.h"
+
+namespace ov {
+
+namespace {
+thread_local std::uint32_t t_lastError = 0;
+}
+
+std::uint32_t GetLastError() {
+    return t_lastError;
+}
+void SetLastError(std::uint32_t error) {
+    t_lastError = error;
+}
+
+}  // namespace ov

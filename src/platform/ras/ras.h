@@ -1,0 +1,171 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace ov {
+
+class RasProvider;
+
+/// A connection handle. Providers hand out small non-zero numbers; 0 means no connection.
+using HRASCONN = std::uint32_t;
+
+// The RAS records in their version-4 layouts; the size field a caller sets picks the layout.
+inline constexpr std::uint32_t RAS_MaxEntryName = 256;
+inline constexpr std::uint32_t RAS_MaxDeviceType = 16;
+inline constexpr std::uint32_t RAS_MaxDeviceName = 128;
+inline constexpr std::uint32_t RAS_MaxPhoneNumber = 128;
+inline constexpr std::uint32_t RAS_MaxCallbackNumber = 128;
+inline constexpr std::uint32_t RAS_MaxAreaCode = 10;
+inline constexpr std::uint32_t RAS_MaxPadType = 32;
+inline constexpr std::uint32_t RAS_MaxX25Address = 200;
+inline constexpr std::uint32_t RAS_MaxFacilities = 200;
+inline constexpr std::uint32_t RAS_MaxUserData = 200;
+inline constexpr std::uint32_t UNLEN = 256;
+inline constexpr std::uint32_t PWLEN = 256;
+inline constexpr std::uint32_t DNLEN = 15;
+inline constexpr std::uint32_t MAX_PATH = 260;
+
+struct RASCONN {
+    std::uint32_t dwSize;
+    HRASCONN hrasconn;
+    char szEntryName[RAS_MaxEntryName + 1];
+    char szDeviceType[RAS_MaxDeviceType + 1];
+    char szDeviceName[RAS_MaxDeviceName + 1];
+};
+
+struct RASCONNSTATUS {
+    std::uint32_t dwSize;
+    std::int32_t rasconnstate;
+    std::uint32_t dwError;
+    char szDeviceType[RAS_MaxDeviceType + 1];
+    char szDeviceName[RAS_MaxDeviceName + 1];
+};
+
+struct RASDIALPARAMS {
+    std::uint32_t dwSize;
+    char szEntryName[RAS_MaxEntryName + 1];
+    char szPhoneNumber[RAS_MaxPhoneNumber + 1];
+    char szCallbackNumber[RAS_MaxCallbackNumber + 1];
+    char szUserName[UNLEN + 1];
+    char szPassword[PWLEN + 1];
+    char szDomain[DNLEN + 1];
+};
+
+struct RASDEVINFO {
+    std::uint32_t dwSize;
+    char szDeviceType[RAS_MaxDeviceType + 1];
+    char szDeviceName[RAS_MaxDeviceName + 1];
+};
+
+struct RASENTRYNAME {
+    std::uint32_t dwSize;
+    char szEntryName[RAS_MaxEntryName + 1];
+};
+
+/// An IPv4 address as the phone book stores it: a, b, c, d in address order.
+struct RASIPADDR {
+    std::uint8_t a, b, c, d;
+};
+
+struct RASENTRY {
+    std::uint32_t dwSize;
+    std::uint32_t dwfOptions;
+    std::uint32_t dwCountryID;
+    std::uint32_t dwCountryCode;
+    char szAreaCode[RAS_MaxAreaCode + 1];
+    char szLocalPhoneNumber[RAS_MaxPhoneNumber + 1];
+    std::uint32_t dwAlternateOffset;
+    RASIPADDR ipaddr;
+    RASIPADDR ipaddrDns;
+    RASIPADDR ipaddrDnsAlt;
+    RASIPADDR ipaddrWins;
+    RASIPADDR ipaddrWinsAlt;
+    std::uint32_t dwFrameSize;
+    std::uint32_t dwfNetProtocols;
+    std::uint32_t dwFramingProtocol;
+    char szScript[MAX_PATH];
+    char szAutodialDll[MAX_PATH];
+    char szAutodialFunc[MAX_PATH];
+    char szDeviceType[RAS_MaxDeviceType + 1];
+    char szDeviceName[RAS_MaxDeviceName + 1];
+    char szX25PadType[RAS_MaxPadType + 1];
+    char szX25Address[RAS_MaxX25Address + 1];
+    char szX25Facilities[RAS_MaxFacilities + 1];
+    char szX25UserData[RAS_MaxUserData + 1];
+    std::uint32_t dwChannels;
+    std::uint32_t dwReserved1;
+    std::uint32_t dwReserved2;
+};
+
+static_assert(sizeof(RASCONN) == 412);
+static_assert(sizeof(RASCONNSTATUS) == 160);
+static_assert(sizeof(RASDIALPARAMS) == 1052);
+static_assert(sizeof(RASDEVINFO) == 152);
+static_assert(sizeof(RASENTRYNAME) == 264);
+static_assert(sizeof(RASENTRY) == 1768);
+
+// Connection states (RASCONNSTATE) the program looks at.
+inline constexpr std::int32_t RASCS_OpenPort = 0;
+inline constexpr std::int32_t RASCS_Authenticate = 5;
+inline constexpr std::int32_t RASCS_Connected = 0x2000;     // 8192
+inline constexpr std::int32_t RASCS_Disconnected = 0x2001;  // 8193
+
+// Error numbers of the RAS functions.
+inline constexpr std::uint32_t ERROR_SUCCESS = 0;
+inline constexpr std::uint32_t ERROR_INVALID_HANDLE = 6;
+inline constexpr std::uint32_t ERROR_INVALID_PARAMETER = 87;
+inline constexpr std::uint32_t ERROR_CALL_NOT_IMPLEMENTED = 120;
+inline constexpr std::uint32_t ERROR_ALREADY_EXISTS = 183;
+inline constexpr std::uint32_t ERROR_PORT_ALREADY_OPEN = 602;
+inline constexpr std::uint32_t ERROR_BUFFER_TOO_SMALL = 603;
+inline constexpr std::uint32_t ERROR_CANNOT_OPEN_PHONEBOOK = 621;
+inline constexpr std::uint32_t ERROR_CANNOT_FIND_PHONEBOOK_ENTRY = 623;
+inline constexpr std::uint32_t ERROR_INVALID_SIZE = 632;
+inline constexpr std::uint32_t ERROR_DEVICE_DOES_NOT_EXIST = 657;
+inline constexpr std::uint32_t ERROR_NO_CONNECTION = 668;
+inline constexpr std::uint32_t ERROR_INVALID_NAME = 123;
+
+/// A short English text for a RAS error number, for the command-line companion's messages.
+std::string RasErrorText(std::uint32_t error);
+
+/// The RAS functions the program calls, with the platform's signatures and buffer rules, over
+/// a provider that knows the connections (NetworkManager or the simulator).
+class RasApi {
+public:
+    explicit RasApi(RasProvider& provider) : m_provider(provider) {}
+
+    /// 0 and the connections; 603 with the needed byte count and number of connections when
+    /// the buffer is too small; 632 when the first record's dwSize is not 412.
+    std::uint32_t RasEnumConnectionsA(RASCONN* buffer, std::uint32_t* byteCount,
+                                      std::uint32_t* connectionCount);
+    /// 0 and the state; 6 for a handle that is not a current connection.
+    std::uint32_t RasGetConnectStatusA(HRASCONN connection, RASCONNSTATUS* status);
+    /// 0 and the user name stored for `szEntryName`; 623 for an unknown entry.
+    std::uint32_t RasGetEntryDialParamsA(const char* phoneBook, RASDIALPARAMS* params,
+                                         int* passwordSaved);
+    /// Ends the connection; 6 for an unknown handle.
+    std::uint32_t RasHangUpA(HRASCONN connection);
+    /// As RasEnumConnectionsA, with records of 152 bytes.
+    std::uint32_t RasEnumDevicesA(RASDEVINFO* buffer, std::uint32_t* byteCount,
+                                  std::uint32_t* deviceCount);
+    /// As RasEnumConnectionsA, with records of 264 bytes.
+    std::uint32_t RasEnumEntriesA(const char* reserved, const char* phoneBook, RASENTRYNAME* buffer,
+                                  std::uint32_t* byteCount, std::uint32_t* entryCount);
+
+    RasProvider& Provider() const { return m_provider; }
+
+private:
+    RasProvider& m_provider;
+};
+
+/// Copies `text` into a fixed character field, cut to fit and always terminated.
+template <std::size_t N>
+void CopyRasText(char (&field)[N], std::string_view text) {
+    const std::size_t n = text.size() < N - 1 ? text.size() : N - 1;
+    text.copy(field, n);
+    field[n] = '\0';
+}
+
+}  // namespace ov

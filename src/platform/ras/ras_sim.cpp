@@ -1,0 +1,400 @@
+#include "platform/ras/ras_sim.h"
+
+#include <cerrno>
+#include <limits>
+
+#include "platform/file_util.h"
+#include "platform/text_util.h"
+
+namespace ov {
+
+namespace {
+
+constexpr std::string_view kHeader = "orvanta-ras-sim 1";
+
+template <typename T>
+std::optional<T> ParseNumber(std::string_view text) {
+    const auto value = ParseInteger(text);
+    if (!value || *value < static_cast<long long>(std::numeric_limits<T>::min()) ||
+        *value > static_cast<long long>(std::numeric_limits<T>::max())) {
+        return std::nullopt;
+    }
+    return static_cast<T>(*value);
+}
+
+}  // namespace
+
+SimState SimState::Fresh() {
+    SimState state;
+    state.devices.push_back({"Simulated Modem", "modem"});
+    state.entries.push_back({"Demo ISP", "Simulated Modem", ""});
+    return state;
+}
+
+std::string SimState::Serialize() const {
+    std::string out(kHeader);
+    out += "\nnext-handle\t" + std::to_string(nextHandle) + "\n";
+    if (failCount > 0) {
+        out += "fail\t" + std::to_string(failError) + "\t" + std::to_string(failCount) + "\n";
+    }
+    for (const auto& d : devices) {
+        out += "device\t" + EscapeField(d.name) + "\t" + EscapeField(d.type) + "\n";
+    }
+    for (const auto& e : entries) {
+        out += "entry\t" + EscapeField(e.name) + "\t" + EscapeField(e.device) + "\t" +
+               EscapeField(e.userName) + "\n";
+    }
+    for (const auto& c : connections) {
+        out += "conn\t" + std::to_string(c.handle) + "\t" + EscapeField(c.entry) + "\t" +
+               EscapeField(c.device) + "\t" + EscapeField(c.deviceType) + "\t" +
+               std::to_string(c.state) + "\n";
+    }
+    return out;
+}
+
+std::optional<SimState> SimState::Parse(std::string_view text, std::string* error) {
+    SimState state;
+    int lineNumber = 0;
+    auto fail = [&](std::string_view why) -> std::optional<SimState> {
+        if (error) {
+            *error = "line " + std::to_string(lineNumber) + ": " + std::string(why);
+        }
+        return std::nullopt;
+    };
+    bool sawHeader = false;
+    while (!text.empty()) {
+        const auto eol = text.find('\n');
+        if (eol == std::string_view::npos) {
+            ++lineNumber;
+            return fail("the last line is cut off");
+        }
+        const std::string_view line = text.substr(0, eol);
+        text.remove_prefix(eol + 1);
+        ++lineNumber;
+        if (!sawHeader) {
+            if (line != kHeader) {
+                return fail("not a simulator state file");
+            }
+            sawHeader = true;
+            continue;
+        }
+        const auto raw = SplitFields(line);
+        std::vector<std::string> f;
+        for (const auto field : raw) {
+            auto value = UnescapeField(field);
+            if (!value) {
+                return fail("bad escape");
+            }
+            f.push_back(std::move(*value));
+        }
+        const std::string& kind = f[0];
+        if (kind == "next-handle" && f.size() == 2) {
+            const auto n = ParseNumber<HRASCONN>(f[1]);
+            if (!n || *n == 0) {
+                return fail("bad next handle");
+            }
+            state.nextHandle = *n;
+        } else if (kind == "fail" && f.size() == 3) {
+            const auto e = ParseNumber<std::uint32_t>(f[1]);
+            const auto n = ParseNumber<std::uint32_t>(f[2]);
+            if (!e || !n) {
+                return fail("bad failure count");
+            }
+            state.failError = *e;
+            state.failCount = *n;
+        } else if (kind == "device" && f.size() == 3) {
+            state.devices.push_back({f[1], f[2]});
+        } else if (kind == "entry" && f.size() == 4) {
+            state.entries.push_back({f[1], f[2], f[3]});
+        } else if (kind == "conn" && f.size() == 6) {
+            const auto handle = ParseNumber<HRASCONN>(f[1]);
+            const auto st = ParseNumber<std::int32_t>(f[5]);
+            if (!handle || *handle == 0 || !st) {
+                return fail("bad connection");
+            }
+            state.connections.push_back({*handle, f[2], f[3], f[4], *st});
+        } else {
+            return fail("unknown record");
+        }
+    }
+    if (!sawHeader) {
+        return fail("empty file");
+    }
+    for (const auto& c : state.connections) {
+        if (c.handle >= state.nextHandle) {
+            return fail("a connection handle is not below the next handle");
+        }
+    }
+    return state;
+}
+
+const SimState::Entry* SimState::FindEntry(std::string_view name) const {
+    for (const auto& e : entries) {
+        if (EqualsIgnoreCase(e.name, name)) {
+            return &e;
+        }
+    }
+    return nullptr;
+}
+
+const RasDevice* SimState::FindDevice(std::string_view name) const {
+    for (const auto& d : devices) {
+        if (EqualsIgnoreCase(d.name, name)) {
+            return &d;
+        }
+    }
+    return nullptr;
+}
+
+SimState::Connection* SimState::FindConnectionOf(std::string_view entry) {
+    for (auto& c : connections) {
+        if (EqualsIgnoreCase(c.entry, entry)) {
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+SimRasProvider::SimRasProvider(std::string stateFile, Reporter report)
+    : m_stateFile(std::move(stateFile)), m_report(std::move(report)) {}
+
+std::optional<SimState> SimRasProvider::Load() {
+    std::string error;
+    const auto text = ReadWholeFile(m_stateFile, &error);
+    if (!text) {
+        if (errno == ENOENT) {
+            return SimState::Fresh();
+        }
+        if (m_report) {
+            m_report("simulator state " + error);
+        }
+        return std::nullopt;
+    }
+    if (auto state = SimState::Parse(*text, &error)) {
+        return state;
+    }
+    // Never overwrite what we cannot read: keep it for a look, then start afresh.
+    const auto kept = KeepAside(m_stateFile, "damaged");
+    if (!kept) {
+        if (m_report) {
+            m_report("simulator state " + m_stateFile + " is damaged (" + error +
+                     ") and cannot be moved aside");
+        }
+        return std::nullopt;
+    }
+    if (m_report) {
+        m_report("simulator state " + m_stateFile + " is damaged (" + error + "); kept as " +
+                 *kept + ", starting from a fresh state");
+    }
+    return SimState::Fresh();
+}
+
+std::uint32_t SimRasProvider::Transact(
+    const std::function<std::uint32_t(SimState&, bool& changed)>& change) {
+    std::string error;
+    const auto lock = FileLock::Acquire(m_stateFile + ".lock", &error);
+    if (!lock) {
+        if (m_report) {
+            m_report("simulator state lock " + error);
+        }
+        return ERROR_CANNOT_OPEN_PHONEBOOK;
+    }
+    auto state = Load();
+    if (!state) {
+        return ERROR_CANNOT_OPEN_PHONEBOOK;
+    }
+    bool changed = false;
+    const std::uint32_t result = change(*state, changed);
+    if (changed && !WriteFileAtomically(m_stateFile, state->Serialize(), &error)) {
+        if (m_report) {
+            m_report("simulator state " + error);
+        }
+        return ERROR_CANNOT_OPEN_PHONEBOOK;
+    }
+    return result;
+}
+
+std::uint32_t SimRasProvider::EnumConnections(std::vector<RasConnection>& out) {
+    return Transact([&](SimState& s, bool& changed) -> std::uint32_t {
+        if (s.failCount > 0) {
+            --s.failCount;
+            changed = true;
+            return s.failError;
+        }
+        out.clear();
+        for (const auto& c : s.connections) {
+            out.push_back({c.handle, c.entry, c.deviceType, c.device, c.state});
+        }
+        return ERROR_SUCCESS;
+    });
+}
+
+std::uint32_t SimRasProvider::GetConnectState(HRASCONN handle, RasConnection& out) {
+    return Transact([&](SimState& s, bool&) -> std::uint32_t {
+        for (const auto& c : s.connections) {
+            if (c.handle == handle) {
+                out = {c.handle, c.entry, c.deviceType, c.device, c.state};
+                return ERROR_SUCCESS;
+            }
+        }
+        return ERROR_INVALID_HANDLE;
+    });
+}
+
+std::uint32_t SimRasProvider::GetEntryUserName(const std::string& entry, std::string& userName) {
+    return Transact([&](SimState& s, bool&) -> std::uint32_t {
+        const auto* e = s.FindEntry(entry);
+        if (!e) {
+            return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+        }
+        userName = e->userName;
+        return ERROR_SUCCESS;
+    });
+}
+
+std::uint32_t SimRasProvider::HangUp(HRASCONN handle) {
+    return Transact([&](SimState& s, bool& changed) -> std::uint32_t {
+        for (auto it = s.connections.begin(); it != s.connections.end(); ++it) {
+            if (it->handle == handle) {
+                s.connections.erase(it);
+                changed = true;
+                return ERROR_SUCCESS;
+            }
+        }
+        return ERROR_INVALID_HANDLE;
+    });
+}
+
+std::uint32_t SimRasProvider::EnumDevices(std::vector<RasDevice>& out) {
+    return Transact([&](SimState& s, bool&) -> std::uint32_t {
+        out = s.devices;
+        return ERROR_SUCCESS;
+    });
+}
+
+std::uint32_t SimRasProvider::EnumEntries(std::vector<std::string>& out) {
+    return Transact([&](SimState& s, bool&) -> std::uint32_t {
+        out.clear();
+        for (const auto& e : s.entries) {
+            out.push_back(e.name);
+        }
+        return ERROR_SUCCESS;
+    });
+}
+
+std::uint32_t SimRasProvider::Dial(const std::string& entry, std::int32_t state, HRASCONN& handle) {
+    return Transact([&](SimState& s, bool& changed) -> std::uint32_t {
+        const auto* e = s.FindEntry(entry);
+        if (!e) {
+            return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+        }
+        if (s.FindConnectionOf(e->name)) {
+            return ERROR_PORT_ALREADY_OPEN;
+        }
+        // An entry without a device of its own dials on the first device there is.
+        const RasDevice* device = e->device.empty() ? nullptr : s.FindDevice(e->device);
+        if (!device && e->device.empty() && !s.devices.empty()) {
+            device = &s.devices.front();
+        }
+        if (!device) {
+            return ERROR_DEVICE_DOES_NOT_EXIST;
+        }
+        if (s.nextHandle == 0) {  // wrapped around: handle 0 means "no connection"
+            s.nextHandle = 1;
+        }
+        handle = s.nextHandle++;
+        s.connections.push_back({handle, e->name, device->name, device->type, state});
+        changed = true;
+        return ERROR_SUCCESS;
+    });
+}
+
+std::uint32_t SimRasProvider::SetState(const std::string& entry, std::int32_t state) {
+    return Transact([&](SimState& s, bool& changed) -> std::uint32_t {
+        auto* c = s.FindConnectionOf(entry);
+        if (!c) {
+            return s.FindEntry(entry) ? ERROR_NO_CONNECTION : ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+        }
+        c->state = state;
+        changed = true;
+        return ERROR_SUCCESS;
+    });
+}
+
+std::uint32_t SimRasProvider::Drop(const std::string& entry) {
+    return Transact([&](SimState& s, bool& changed) -> std::uint32_t {
+        for (auto it = s.connections.begin(); it != s.connections.end(); ++it) {
+            if (EqualsIgnoreCase(it->entry, entry)) {
+                s.connections.erase(it);
+                changed = true;
+                return ERROR_SUCCESS;
+            }
+        }
+        return s.FindEntry(entry) ? ERROR_NO_CONNECTION : ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+    });
+}
+
+std::uint32_t SimRasProvider::Fail(std::uint32_t error, std::uint32_t count) {
+    return Transact([&](SimState& s, bool& changed) -> std::uint32_t {
+        s.failError = error;
+        s.failCount = count;
+        changed = true;
+        return ERROR_SUCCESS;
+    });
+}
+
+std::uint32_t SimRasProvider::AddEntry(const std::string& name, const std::string& device,
+                                       const std::string& userName) {
+    return Transact([&](SimState& s, bool& changed) -> std::uint32_t {
+        if (name.empty() || name.size() > RAS_MaxEntryName) {
+            return ERROR_INVALID_NAME;
+        }
+        if (s.FindEntry(name)) {
+            return ERROR_ALREADY_EXISTS;
+        }
+        std::string deviceName = device;
+        if (!device.empty()) {
+            const auto* d = s.FindDevice(device);
+            if (!d) {
+                return ERROR_DEVICE_DOES_NOT_EXIST;
+            }
+            deviceName = d->name;
+        }
+        s.entries.push_back({name, deviceName, userName});
+        changed = true;
+        return ERROR_SUCCESS;
+    });
+}
+
+std::uint32_t SimRasProvider::AddDevice(const std::string& name, const std::string& type) {
+    return Transact([&](SimState& s, bool& changed) -> std::uint32_t {
+        if (name.empty() || name.size() > RAS_MaxDeviceName || type.size() > RAS_MaxDeviceType) {
+            return ERROR_INVALID_NAME;
+        }
+        if (s.FindDevice(name)) {
+            return ERROR_ALREADY_EXISTS;
+        }
+        s.devices.push_back({name, type});
+        changed = true;
+        return ERROR_SUCCESS;
+    });
+}
+
+std::uint32_t SimRasProvider::Reset() {
+    return Transact([&](SimState& s, bool& changed) -> std::uint32_t {
+        s = SimState::Fresh();
+        changed = true;
+        return ERROR_SUCCESS;
+    });
+}
+
+std::optional<SimState> SimRasProvider::Snapshot() {
+    std::optional<SimState> out;
+    Transact([&](SimState& s, bool&) -> std::uint32_t {
+        out = s;
+        return ERROR_SUCCESS;
+    });
+    return out;
+}
+
+}  // namespace ov

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/ras/ras_provider.h"
+
+namespace ov {
+
+/// Everything the simulated dial-up service knows; kept in its state file between calls.
+struct SimState {
+    struct Entry {
+        std::string name;
+        std::string device;
+        std::string userName;
+    };
+    struct Connection {
+        HRASCONN handle = 0;
+        std::string entry;
+        std::string device;
+        std::string deviceType;
+        std::int32_t state = RASCS_OpenPort;
+    };
+
+    std::vector<RasDevice> devices;
+    std::vector<Entry> entries;
+    std::vector<Connection> connections;
+    HRASCONN nextHandle = 1;
+    std::uint32_t failError = 0;  // error the next enumerations of connections report
+    std::uint32_t failCount = 0;  // how many of them still fail
+
+    /// One device ("Simulated Modem", a modem) and one entry ("Demo ISP") on it.
+    static SimState Fresh();
+
+    std::string Serialize() const;
+    /// Nothing, with the line and the reason in `error`, when the text is damaged.
+    static std::optional<SimState> Parse(std::string_view text, std::string* error = nullptr);
+
+    const Entry* FindEntry(std::string_view name) const;
+    const RasDevice* FindDevice(std::string_view name) const;
+    Connection* FindConnectionOf(std::string_view entry);
+};
+
+/// The built-in simulated dial-up service: the state lives in a small text file that every
+/// call reads and every change rewrites atomically under a lock, so the command-line
+/// companion can drive a monitor running in another process.
+class SimRasProvider final : public RasProvider {
+public:
+    /// Receives the one message about a damaged state file that was kept aside.
+    using Reporter = std::function<void(const std::string&)>;
+
+    SimRasProvider(std::string stateFile, Reporter report);
+
+    std::uint32_t EnumConnections(std::vector<RasConnection>& out) override;
+    std::uint32_t GetConnectState(HRASCONN handle, RasConnection& out) override;
+    std::uint32_t GetEntryUserName(const std::string& entry, std::string& userName) override;
+    std::uint32_t HangUp(HRASCONN handle) override;
+    std::uint32_t EnumDevices(std::vector<RasDevice>& out) override;
+    std::uint32_t EnumEntries(std::vector<std::string>& out) override;
+    std::string Name() const override { return "simulator"; }
+
+    // Driving the service (orvanta-cli ras).
+    std::uint32_t Dial(const std::string& entry, std::int32_t state, HRASCONN& handle);
+    std::uint32_t SetState(const std::string& entry, std::int32_t state);
+    std::uint32_t Drop(const std::string& entry);
+    std::uint32_t Fail(std::uint32_t error, std::uint32_t count);
+    std::uint32_t AddEntry(const std::string& name, const std::string& device,
+                           const std::string& userName);
+    std::uint32_t AddDevice(const std::string& name, const std::string& type);
+    std::uint32_t Reset();
+    /// The current state, read under the lock; nothing when the file cannot be read.
+    std::optional<SimState> Snapshot();
+
+    const std::string& StateFile() const { return m_stateFile; }
+
+private:
+    /// Runs `change` on the current state under the lock and saves the state when it says it
+    /// changed it. Returns the change's error, or 621 when the file cannot be read or saved.
+    std::uint32_t Transact(const std::function<std::uint32_t(SimState&, bool& changed)>& change);
+    std::optional<SimState> Load();
+
+    std::string m_stateFile;
+    Reporter m_report;
+};
+
+}  // namespace ov
