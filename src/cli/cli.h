@@ -38,6 +38,7 @@ std::span<const Command> Commands();
 // The commands, one file each.
 const Command& RasCommand();
 const Command& MonitorCommand();
+const Command& LogCommand();
 
 /// Prints "orvanta-cli: <what>" on standard error; returns kExitFailure.
 int Fail(Context& ctx, std::string_view what);

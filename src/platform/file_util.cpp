@@ -109,10 +109,18 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
         SetError(error, ErrnoText(path));
         return std::nullopt;
     }
+    // Read straight into the result, sized by the file's length plus room to see the end.
     std::string data;
-    char buffer[65536];
+    struct stat st {};
+    const std::size_t expected =
+        ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
+    data.resize(expected + 4096);
+    std::size_t used = 0;
     for (;;) {
-        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (used == data.size()) {
+            data.resize(data.size() * 2);
+        }
+        const ssize_t n = ::read(fd, data.data() + used, data.size() - used);
         if (n < 0) {
             if (errno == EINTR) {
                 continue;
@@ -124,8 +132,9 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
         if (n == 0) {
             break;
         }
-        data.append(buffer, static_cast<std::size_t>(n));
+        used += static_cast<std::size_t>(n);
     }
+    data.resize(used);
     ::close(fd);
     return data;
 }
