@@ -40,8 +40,7 @@ void AppendSet(const Tariff& tariff, int set, DayBandList& list) {
 void LoadDayBandsAt(const Tariff& tariff, Time32 t, const std::tm& local, DayBandList& list,
                     Time32& nextMidnight) {
     list.clear();
-    nextMidnight =
-        t - (local.tm_sec + 60 * (local.tm_min + 60 * local.tm_hour)) + kSecondsPerDay;
+    nextMidnight = t - (local.tm_sec + 60 * (local.tm_min + 60 * local.tm_hour)) + kSecondsPerDay;
     const int set = (local.tm_wday == 0 || local.tm_wday == 6) ? Weekend : Workdays;
     AppendSet(tariff, set, list);
     if (list.empty()) {

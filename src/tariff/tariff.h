@@ -26,7 +26,7 @@ constexpr int SlotIndex(int set, int row) {
 
 /// One band slot of a tariff, gathered from the tariff's four parallel arrays.
 struct TariffBand {
-    std::int16_t TimeFrom = 0;  // first minute of the band after local midnight
+    std::int16_t TimeFrom = 0;   // first minute of the band after local midnight
     std::int16_t TimeTo = 1439;  // last minute of the band, inclusive
     float Price = 0.0f;          // price of one charging unit
     std::int16_t Minuts = 1;     // length of one charging unit in minutes

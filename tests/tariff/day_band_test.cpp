@@ -10,8 +10,8 @@
 namespace ov {
 
 void PrintTo(const DayBand& b, std::ostream* out) {
-    *out << "{" << b.startMinute << "," << b.endMinute << "," << b.unitSeconds << ","
-         << b.unitPrice << "}";
+    *out << "{" << b.startMinute << "," << b.endMinute << "," << b.unitSeconds << "," << b.unitPrice
+         << "}";
 }
 
 namespace {
@@ -46,9 +46,9 @@ TEST_F(DayBandTest, WorkedExampleDaySplitsAndSorts) {
 }
 
 TEST_F(DayBandTest, WeekdayChoosesTheSetAndFallsBackToEveryDay) {
-    const Tariff tariff = MakeTariff({{0, {0, 1439, 0.5f, 1}},   // every day
-                                      {3, {0, 1439, 1.0f, 1}},   // workdays
-                                      {8, {600, 600, 3.0f, 2}},  // weekend, whole day
+    const Tariff tariff = MakeTariff({{0, {0, 1439, 0.5f, 1}},     // every day
+                                      {3, {0, 1439, 1.0f, 1}},     // workdays
+                                      {8, {600, 600, 3.0f, 2}},    // weekend, whole day
                                       {6, {0, 1439, 4.0f, -5}}});  // unit below 0: inactive
     DayBandList list;
     Time32 nextMidnight = 0;
@@ -69,8 +69,9 @@ TEST_F(DayBandTest, WeekdayChoosesTheSetAndFallsBackToEveryDay) {
 TEST(UnitsForTest, RoundsUp) {
     const struct {
         std::int32_t seconds, unit, units;
-    } cases[] = {{0, 60, 0}, {1, 60, 1}, {59, 60, 1}, {60, 60, 1}, {61, 60, 2}, {89, 60, 2},
-                 {86459, 3600, 25}, {-30, 60, 0}, {-100, 60, -1}, {100, -60, -1}, {5, 0, 0}};
+    } cases[] = {{0, 60, 0},     {1, 60, 1},     {59, 60, 1},       {60, 60, 1},
+                 {61, 60, 2},    {89, 60, 2},    {86459, 3600, 25}, {-30, 60, 0},
+                 {-100, 60, -1}, {100, -60, -1}, {5, 0, 0}};
     for (const auto& c : cases) {
         EXPECT_EQ(UnitsFor(c.seconds, c.unit), c.units) << c.seconds << " / " << c.unit;
     }
@@ -94,8 +95,7 @@ TEST_F(PriceOfCallTest, Cases) {
     const Tariff hourly = MakeTariff({{0, {0, 0, 1.0f, 60}}});
     const PriceCase cases[] = {
         {"default tariff", Tariff{}, Local(2024, 3, 13, 12, 0, 0), 3600, 0.0f},
-        {"default tariff, a whole week", Tariff{}, Local(2024, 3, 13, 12, 0, 0), 7 * 86400,
-         0.0f},
+        {"default tariff, a whole week", Tariff{}, Local(2024, 3, 13, 12, 0, 0), 7 * 86400, 0.0f},
         {"0 seconds", WorkedExample(), Local(2024, 3, 13, 17, 58, 30), 0, 0.0f},
         {"worked example", WorkedExample(), Local(2024, 3, 13, 17, 58, 30), 200, 5.0f},
         {"one second is a whole unit", WorkedExample(), Local(2024, 3, 13, 12, 0, 0), 1, 2.0f},
@@ -107,11 +107,10 @@ TEST_F(PriceOfCallTest, Cases) {
         {"start after every band", onlyDaytime, Local(2024, 3, 13, 19, 0, 0), 10 * 3600, 0.0f},
         {"start = end before the split", wholeDayFrom10, Local(2024, 3, 13, 3, 0, 0), 120, 2.0f},
         {"start = end after the split", wholeDayFrom10, Local(2024, 3, 13, 20, 0, 0), 120, 2.0f},
-        {"Saturday without weekend or every-day set", WorkedExample(),
-         Local(2024, 3, 16, 10, 0, 0), 600, 0.0f},
+        {"Saturday without weekend or every-day set", WorkedExample(), Local(2024, 3, 16, 10, 0, 0),
+         600, 0.0f},
         // Friday's half hour from 23:45 at 2.0, then Saturday falls back to every day: 1.0.
-        {"across midnight into the weekend", halfHours, Local(2024, 3, 15, 23, 45, 0), 3600,
-         3.0f},
+        {"across midnight into the weekend", halfHours, Local(2024, 3, 15, 23, 45, 0), 3600, 3.0f},
         // Each day's last stretch runs 59 s past midnight; the units carry on into the next
         // day without charging an hour twice.
         {"three whole days", hourly, Local(2024, 3, 13, 0, 0, 0), 3 * 86400, 72.0f},
@@ -141,9 +140,8 @@ TEST_F(PriceOfCallTest, DaylightSavingChangeCountsRealSecondsFromTheStart) {
 // is lost each time, where a sum in double precision would come to 16777218.
 TEST_F(PriceOfCallTest, AccumulatesInSinglePrecision) {
     // One unit from each band: 08:00 to 08:00:59, to 08:01:59, to 08:02:59.
-    const Tariff tariff = MakeTariff({{3, {0, 480, 16777216.0f, 1}},
-                                      {4, {480, 481, 1.0f, 1}},
-                                      {5, {482, 1439, 1.0f, 1}}});
+    const Tariff tariff = MakeTariff(
+        {{3, {0, 480, 16777216.0f, 1}}, {4, {480, 481, 1.0f, 1}}, {5, {482, 1439, 1.0f, 1}}});
     EXPECT_EQ(PriceOfCall(tariff, Local(2024, 3, 13, 8, 0, 0), 180), 16777216.0f);
 }
 

@@ -23,8 +23,8 @@ TEST(PriceFormatTest, SymbolPositionDecimalsAndPercent) {
         {0, "Sk", 1, 12.4f, "%.0fSk", "12Sk"},
         {5, "$", 0, 100.2f, "$%.5f", "$100.20000"},  // the float's error stays below 5 places
         {2, "%", 1, 3.5f, "%.2f%%", "3.50%"},
-        {2, "%d%s", 0, 1.0f, "%%d%%s%.2f", "%d%s1.00"},  // a symbol never reaches printf as
-                                                       // a conversion
+        // A symbol never reaches printf as a conversion.
+        {2, "%d%s", 0, 1.0f, "%%d%%s%.2f", "%d%s1.00"},
         {2, "", 0, 100.2f, "%.2f", "100.20"},
         // Decimals below 0 from the registry would make an invalid conversion: none shown.
         {-3, "$", 0, 100.2f, "$%.0f", "$100"},
@@ -54,9 +54,9 @@ TEST(FormatDurationTest, HoursMinutesSeconds) {
     const struct {
         std::int32_t seconds;
         const char* text;
-    } cases[] = {{0, "00:00:00"},      {59, "00:00:59"},        {3599, "00:59:59"},
-                 {3600, "01:00:00"},   {86400, "24:00:00"},     {360000, "100:00:00"},
-                 {2147483647, "596523:14:07"}};
+    } cases[] = {
+        {0, "00:00:00"},     {59, "00:00:59"},      {3599, "00:59:59"},          {3600, "01:00:00"},
+        {86400, "24:00:00"}, {360000, "100:00:00"}, {2147483647, "596523:14:07"}};
     for (const auto& c : cases) {
         EXPECT_EQ(FormatDuration(c.seconds), c.text) << c.seconds;
     }
@@ -73,9 +73,9 @@ TEST_F(FormatDateTimeTest, LocalDateAndClock) {
 }
 
 TEST(MonthNameTest, FromTheTextTable) {
-    static const char* const kEnglish[] = {"January", "February", "March",     "April",
-                                           "May",     "June",     "July",      "August",
-                                           "September", "October", "November", "December"};
+    static const char* const kEnglish[] = {"January",   "February", "March",    "April",
+                                           "May",       "June",     "July",     "August",
+                                           "September", "October",  "November", "December"};
     FixedTextSource texts;
     for (int month = 0; month < 12; ++month) {
         texts.Set(kTextTableResources[static_cast<std::size_t>(month)], kEnglish[month]);

@@ -42,7 +42,7 @@ TEST(TariffFieldsTest, FieldsReadAsNumbers) {
     const struct {
         const char* text;
         std::int32_t value;
-    } integers[] = {{"12", 12}, {" 12 ", 12}, {"-5", -5}, {"+7", 7},           {"", 0},
+    } integers[] = {{"12", 12}, {" 12 ", 12}, {"-5", -5}, {"+7", 7},         {"", 0},
                     {"abc", 0}, {"1x", 0},    {"1.5", 0}, {"99999999999", 0}};
     for (const auto& c : integers) {
         EXPECT_EQ(FieldInteger(c.text), c.value) << c.text;
@@ -50,8 +50,8 @@ TEST(TariffFieldsTest, FieldsReadAsNumbers) {
     const struct {
         const char* text;
         float value;
-    } prices[] = {{"1.5", 1.5f},   {"2.75abc", 2.75f}, {"  -0.5", -0.5f}, {"1,5", 1.0f},
-                  {"abc", 0.0f},   {"", 0.0f},         {"1e2", 100.0f},   {"100.2", 100.2f}};
+    } prices[] = {{"1.5", 1.5f}, {"2.75abc", 2.75f}, {"  -0.5", -0.5f}, {"1,5", 1.0f},
+                  {"abc", 0.0f}, {"", 0.0f},         {"1e2", 100.0f},   {"100.2", 100.2f}};
     for (const auto& c : prices) {
         EXPECT_EQ(PriceFromField(c.text), c.value) << c.text;
     }

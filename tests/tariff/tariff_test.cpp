@@ -29,8 +29,8 @@ TEST(TariffTest, ActiveNeedsPositiveUnitAndNonZeroPrice) {
         float price;
         bool active;
     } cases[] = {
-        {1, 1.0f, true},    {1439, 0.01f, true}, {1, -2.0f, true},  // a credit is still a rate
-        {0, 1.0f, false},   {1, 0.0f, false},    {1, -0.0f, false},
+        {1, 1.0f, true},       {1439, 0.01f, true}, {1, -2.0f, true},  // a credit is still a rate
+        {0, 1.0f, false},      {1, 0.0f, false},    {1, -0.0f, false},
         {-1, 1.0f, false},  // below 0 would make pricing count backwards without end
         {-32768, 5.0f, false},
     };
