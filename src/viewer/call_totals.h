@@ -1,0 +1,51 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "calllog/call_record.h"
+#include "tariff/tariff.h"
+
+namespace ov {
+
+/// Sums of call records: the count of connected calls, the days they span, times and price.
+/// First and last follow the order of adding (the order of the call log), not minimum and
+/// maximum.
+struct CallTotals {
+    std::int32_t count = 0;
+    std::int32_t days = 0;
+    float price = 0.0f;
+    std::int32_t connectedSeconds = 0;
+    std::int32_t dialingSeconds = 0;
+    Time32 first = 0;
+    Time32 last = 0;
+
+    void Clear() { *this = CallTotals{}; }
+    /// Adds one record; markers (kinds above 2) add nothing.
+    void Add(const CallRecord& record);
+    /// Adds the sums of one month.
+    void Merge(const CallTotals& month);
+
+    /// Connected and dialing time together.
+    std::int32_t TotalSeconds() const { return connectedSeconds + dialingSeconds; }
+    /// The per-day values; with days 0 they are the totals themselves.
+    double CallsPerDay() const;
+    std::int32_t SecondsPerDay() const;
+    float PricePerDay() const;
+
+    bool operator==(const CallTotals&) const = default;
+};
+
+/// One of the summary fields the form view and the report show, by its control number.
+struct SumsField {
+    int id;
+    std::string text;
+};
+
+/// The nine summary fields in the order the form view lists them: price (3071), count (3072),
+/// days (3079), time (3070), first (3068), last (3069), price per day (3076), calls per day
+/// (3077), time per day (3075). Prices in the tariff's currency format.
+std::vector<SumsField> SumsFields(const CallTotals& totals, const Tariff& tariff);
+
+}  // namespace ov
