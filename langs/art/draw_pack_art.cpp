@@ -18,7 +18,7 @@
 namespace {
 
 constexpr QColor kMagenta{255, 0, 255};  // colour key of the kind bitmap
-constexpr QColor kPaper{244, 244, 240};   // never pure white: white is the tool bar's key
+constexpr QColor kPaper{244, 244, 240};  // never pure white: white is the tool bar's key
 constexpr QColor kInk{40, 40, 48};
 constexpr QColor kBlue{31, 90, 170};
 constexpr QColor kGreen{40, 150, 60};
@@ -108,21 +108,6 @@ void Square(QPainter& p, QRectF r, QColor colour) {
     p.setPen(QPen(colour.darker(140), 1.0));
     p.setBrush(colour);
     p.drawRect(r);
-}
-
-/// A question mark made of an arc and a dot.
-void QuestionMark(QPainter& p, QRectF r, QColor colour) {
-    const double w = r.width();
-    QPainterPath path;
-    path.arcMoveTo(QRectF(r.left() + w * 0.2, r.top(), w * 0.6, w * 0.55), 160);
-    path.arcTo(QRectF(r.left() + w * 0.2, r.top(), w * 0.6, w * 0.55), 160, -230);
-    path.lineTo(r.center().x(), r.top() + w * 0.72);
-    p.setPen(QPen(colour, w * 0.16, Qt::SolidLine, Qt::RoundCap));
-    p.setBrush(Qt::NoBrush);
-    p.drawPath(path);
-    p.setPen(Qt::NoPen);
-    p.setBrush(colour);
-    p.drawEllipse(QPointF(r.center().x(), r.top() + w * 0.95), w * 0.09, w * 0.09);
 }
 
 /// Strip images: each draws one cell whose top-left corner is the painter's origin.
@@ -215,7 +200,17 @@ QImage ToolBarBitmap() {
             [](QPainter& p) { Triangle(p, QRectF(5, 3, 11, 14), kGreen); },  // start monitor
             [](QPainter& p) { Square(p, QRectF(4, 4, 12, 12), kRed); },      // stop monitor
             [](QPainter& p) { Handset(p, QRectF(1, 5, 18, 11), kRed); },     // hang up
-            [](QPainter& p) { QuestionMark(p, QRectF(4, 1, 12, 18), kBlue); },  // help
+            [](QPainter& p) {  // help: a question mark on a blue disc
+                p.setPen(Qt::NoPen);
+                p.setBrush(kBlue);
+                p.drawEllipse(QRectF(1, 1, 18, 18));
+                // A question mark: hook, stem and dot.
+                p.setPen(QPen(kPaper, 2, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin));
+                p.setBrush(Qt::NoBrush);
+                p.drawPolyline(QPolygonF(
+                    {{7, 7}, {7, 5}, {8, 4}, {12, 4}, {13, 5}, {13, 8}, {10, 10}, {10, 11}}));
+                p.fillRect(QRectF(9, 14, 2, 2), kPaper);
+            },
         });
 }
 
@@ -270,16 +265,23 @@ QImage PageIcon(bool landscape) {
 /// A pointing hand for links; its hot spot, the tip of the finger, is at (11, 1).
 QImage HandCursor() {
     return Draw(32, 32, Qt::transparent, true, [](QPainter& p) {
+        const QRectF parts[] = {
+            {9, 1, 5, 14},    // index finger
+            {14, 8, 4, 8},    // middle finger
+            {18, 9, 4, 8},    // ring finger
+            {22, 10, 4, 8},   // little finger
+            {4, 12, 5, 8},    // thumb
+            {7, 13, 19, 13},  // palm
+        };
         QPainterPath hand;
-        hand.addRoundedRect(QRectF(9, 1, 5, 14), 2.5, 2.5);    // index finger
-        hand.addRoundedRect(QRectF(14, 8, 4, 8), 2, 2);        // middle finger
-        hand.addRoundedRect(QRectF(18, 9, 4, 8), 2, 2);        // ring finger
-        hand.addRoundedRect(QRectF(22, 10, 4, 8), 2, 2);       // little finger
-        hand.addRoundedRect(QRectF(4, 12, 5, 8), 2.5, 2.5);    // thumb
-        hand.addRoundedRect(QRectF(7, 13, 19, 13), 4, 4);      // palm
+        for (const QRectF& part : parts) {
+            QPainterPath piece;
+            piece.addRoundedRect(part, 2.5, 2.5);
+            hand = hand.united(piece);
+        }
         p.setPen(QPen(Qt::black, 1.5));
         p.setBrush(Qt::white);
-        p.drawPath(hand.simplified());
+        p.drawPath(hand);
     });
 }
 
@@ -305,9 +307,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     bool ok = true;
-    ok &= Save(TrayIcon(kBlue, 225.0, false), folder, 128);  // watching
-    ok &= Save(TrayIcon(kGreen, 315.0, false), folder, 129); // a call in progress
-    ok &= Save(TrayIcon(kGrey, 180.0, true), folder, 315);   // monitor stopped
+    ok &= Save(TrayIcon(kBlue, 225.0, false), folder, 128);   // watching
+    ok &= Save(TrayIcon(kGreen, 315.0, false), folder, 129);  // a call in progress
+    ok &= Save(TrayIcon(kGrey, 180.0, true), folder, 315);    // monitor stopped
     ok &= Save(HideIcon(), folder, 3404);
     ok &= Save(HangUpIcon(), folder, 3405);
     ok &= Save(KindBitmap(), folder, 313);

@@ -2,11 +2,11 @@
 
 #include "support/temp_dir.h"
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QGuiApplication>
 #include <QImage>
-#include <QApplication>
 
 #include <gtest/gtest.h>
 

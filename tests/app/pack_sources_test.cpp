@@ -31,7 +31,7 @@ class PackSources : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         s_packs = new std::vector<SourcePack>{{"English", LoadSource("English")},
-                                               {"Slovak", LoadSource("Slovak")}};
+                                              {"Slovak", LoadSource("Slovak")}};
     }
     static void TearDownTestSuite() {
         delete s_packs;
@@ -83,8 +83,8 @@ TEST_F(PackSources, PrintfConversionsMatchTheCallersAndBetweenPacks) {
     const auto& english = (*s_packs)[0].strings;
     for (const auto& pack : *s_packs) {
         for (const auto& [number, text] : pack.strings) {
-            const auto expected = formats.count(number) ? formats.at(number)
-                                                        : std::vector<std::string>{};
+            const auto expected =
+                formats.count(number) ? formats.at(number) : std::vector<std::string>{};
             EXPECT_EQ(PrintfConversions(text), expected)
                 << pack.folder << " string " << number << ": " << text;
             if (const auto it = english.find(number); it != english.end()) {

@@ -25,7 +25,9 @@ QString NextMapRoot() {
     return QStringLiteral("/ovlang%1").arg(++counter);
 }
 
-std::string Utf8(const QString& text) { return text.toUtf8().toStdString(); }
+std::string Utf8(const QString& text) {
+    return text.toUtf8().toStdString();
+}
 
 }  // namespace
 
@@ -46,7 +48,9 @@ std::string LangsFolder() {
 LanguagePacks::LanguagePacks(LanguageSettingsStore& store, std::string langsFolder)
     : m_store(store), m_langsFolder(std::move(langsFolder)) {}
 
-LanguagePacks::~LanguagePacks() { Unload(); }
+LanguagePacks::~LanguagePacks() {
+    Unload();
+}
 
 int LanguagePacks::Add(std::uint32_t langId, std::string bundlePath, std::string helpPath) {
     m_packs.push_back(LanguagePack{langId, {}, std::move(bundlePath), std::move(helpPath)});
@@ -90,8 +94,8 @@ bool LanguagePacks::ChooseAtStartup() {
             for (std::size_t i = 0; i < m_packs.size() && index < 0; ++i) {
                 const auto& pack = m_packs[i];
                 if (pack.langId == system ||
-                    std::find(pack.alternateLangIds.begin(), pack.alternateLangIds.end(),
-                              system) != pack.alternateLangIds.end()) {
+                    std::find(pack.alternateLangIds.begin(), pack.alternateLangIds.end(), system) !=
+                        pack.alternateLangIds.end()) {
                     index = static_cast<int>(i);
                 }
             }
@@ -128,8 +132,7 @@ bool LanguagePacks::SwitchTo(std::uint32_t langId, bool load) {
         return true;
     }
     const auto& pack = m_packs[static_cast<std::size_t>(index)];
-    const QString bundle =
-        QString::fromStdString(m_langsFolder + "/" + pack.bundlePath);
+    const QString bundle = QString::fromStdString(m_langsFolder + "/" + pack.bundlePath);
     if (!QFileInfo(bundle).isFile()) {
         m_error = "language pack not found: " + Utf8(bundle);
         return false;

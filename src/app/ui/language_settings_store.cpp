@@ -74,6 +74,8 @@ std::string BuiltInLanguageName(std::uint32_t langId) {
     return text;
 }
 
-std::uint32_t DefaultLanguageSettingsStore::SystemLanguage() const { return SystemLanguageId(); }
+std::uint32_t DefaultLanguageSettingsStore::SystemLanguage() const {
+    return SystemLanguageId();
+}
 
 }  // namespace ov
