@@ -118,6 +118,11 @@ TEST(LanguagePacks, SwitchReloadsTheTextTableAndEveryLaterLookup) {
     ASSERT_TRUE(packs->SwitchTo(kPackEnglish));
     EXPECT_EQ(packs->Texts().Entry(0), "January");
     EXPECT_EQ(packs->String(3402), "Hang up the connection %s?");
+
+    // Switching to the current pack reloads it and keeps its resources reachable.
+    ASSERT_TRUE(packs->SwitchTo(kPackEnglish));
+    EXPECT_EQ(packs->Texts().Entry(0), "January");
+    EXPECT_FALSE(packs->Icon(128).isNull());
 }
 
 TEST(LanguagePacks, ReleaseStoresTheCurrentLanguage) {
