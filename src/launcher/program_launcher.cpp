@@ -4,7 +4,6 @@
 #include <signal.h>
 #include <spawn.h>
 #include <sys/eventfd.h>
-#include <sys/pidfd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +13,11 @@
 #include <mutex>
 #include <system_error>
 #include <vector>
+
+// This C library's header declares the pidfd functions without C linkage.
+extern "C" {
+#include <sys/pidfd.h>
+}
 
 extern char** environ;
 

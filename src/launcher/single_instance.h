@@ -12,8 +12,7 @@ std::string CurrentProgramPath();
 
 /// Another running copy of the program at `programPath` (this process never counts), found in
 /// a freshly refreshed `processes`; nothing when there is none.
-std::optional<ProcessEntry> FindRunningCopy(ProcessList& processes,
-                                            const std::string& programPath);
+std::optional<ProcessEntry> FindRunningCopy(ProcessList& processes, const std::string& programPath);
 
 /// Another running copy of this program, for start-up's single-instance check.
 std::optional<ProcessEntry> FindRunningCopy(ProcessList& processes);

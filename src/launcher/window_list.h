@@ -9,9 +9,9 @@ namespace ov {
 
 /// A visible top-level window as the desktop reports it.
 struct DesktopWindow {
-    std::uint32_t id = 0;      // the desktop's window id; never 0
+    std::uint32_t id = 0;  // the desktop's window id; never 0
     std::int32_t processId = 0;
-    std::string title;         // UTF-8, whole; may be empty
+    std::string title;  // UTF-8, whole; may be empty
 };
 
 /// The desktop's visible top-level windows, for telling which process owns which window.

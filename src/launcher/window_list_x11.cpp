@@ -54,9 +54,10 @@ public:
 
 private:
     xcb_atom_t Atom(const char* name) {
-        const auto cookie = xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
+        const auto cookie =
+            xcb_intern_atom(m_connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name);
         const auto reply = Own(xcb_intern_atom_reply(m_connection, cookie, nullptr));
-        return reply ? reply->atom : XCB_ATOM_NONE;
+        return reply ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
     }
 
     std::vector<DesktopWindow> Read(xcb_connection_t* connection, int screenNumber) {

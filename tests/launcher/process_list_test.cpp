@@ -110,9 +110,9 @@ TEST_F(FakeProc, ListsPathsOrCommandNamesAndFindsOthersOnly) {
         int pid;  // 0: none
     };
     const Case cases[] = {
-        {"editor", 100},        {"/usr/bin/EDITOR", 100}, {"sshd", 101},
-        {"/usr/sbin/sshd", 0},  {"/opt/app/tool", 102},   {"", 0},
-        {"orvanta", 0},         {"/opt/orvanta/orvanta", 0},  // this process never counts
+        {"editor", 100},       {"/usr/bin/EDITOR", 100},    {"sshd", 101},
+        {"/usr/sbin/sshd", 0}, {"/opt/app/tool", 102},      {"", 0},
+        {"orvanta", 0},        {"/opt/orvanta/orvanta", 0},  // this process never counts
     };
     for (const Case& c : cases) {
         const ProcessEntry* found = list.Find(c.path);

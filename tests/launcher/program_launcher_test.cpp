@@ -55,9 +55,9 @@ TEST(ProgramLauncher, OddPathsAndTheShowCommandReachTheProgramUnchanged) {
         const char* show;
     };
     const Case cases[] = {
-        {"with space", 0, "1"},   {"double\"quote", 1, "6"}, {"single'quote", 2, "3"},
-        {"semi;colon", 3, "1"},   {"$(touch pwned)", -1, "1"}, {"`touch pwned`", 1, "6"},
-        {"-leading-dash", 1, "6"}, {"star*and?glob", 1, "6"}, {"new\nline", 1, "6"},
+        {"with space", 0, "1"},    {"double\"quote", 1, "6"},   {"single'quote", 2, "3"},
+        {"semi;colon", 3, "1"},    {"$(touch pwned)", -1, "1"}, {"`touch pwned`", 1, "6"},
+        {"-leading-dash", 1, "6"}, {"star*and?glob", 1, "6"},   {"new\nline", 1, "6"},
     };
     TempDir dir;
     std::vector<std::string> paths;
@@ -86,8 +86,8 @@ TEST(ProgramLauncher, TellsTheWindowWhenTheProgramEndsOrCannotStart) {
         std::string path;
         bool starts;
     };
-    const Case cases[] = {{probe, true}, {dir.File("missing"), false}, {"", false},
-                          {dir.Path(), false}};
+    const Case cases[] = {
+        {probe, true}, {dir.File("missing"), false}, {"", false}, {dir.Path(), false}};
     for (const Case& c : cases) {
         MessageLoop loop;
         CommandWindow window(loop);

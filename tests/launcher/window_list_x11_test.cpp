@@ -73,7 +73,10 @@ protected:
                             windows.data());
     }
     /// Waits until the server has carried out everything sent so far.
-    void Sync() { std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr)); }
+    void Sync() {
+        std::free(
+            xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
 
     std::unique_ptr<test::BackgroundProcess> m_server;
     std::unique_ptr<test::ScopedEnv> m_display;
