@@ -1,19 +1,13 @@
 #include "launcher/single_instance.h"
 
-#include <unistd.h>
-
-#include <climits>
+#include <filesystem>
+#include <system_error>
 
 namespace ov {
 
 std::string CurrentProgramPath() {
-    std::string buffer(PATH_MAX, '\0');
-    const ssize_t n = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
-    if (n <= 0 || static_cast<std::size_t>(n) >= buffer.size()) {
-        return {};
-    }
-    buffer.resize(static_cast<std::size_t>(n));
-    return buffer;
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/self/exe", error).string();
 }
 
 std::optional<ProcessEntry> FindRunningCopy(ProcessList& processes,

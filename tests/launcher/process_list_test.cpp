@@ -44,14 +44,6 @@ TEST(ExeNameMatches, FollowsTheMatchingRules) {
     }
 }
 
-TEST(CutUtf8, NeverSplitsACharacter) {
-    EXPECT_EQ(CutUtf8("short", 63), "short");
-    EXPECT_EQ(CutUtf8(std::string(70, 'a'), 63), std::string(63, 'a'));
-    // "é" is two bytes: one that would be cut in half goes whole.
-    EXPECT_EQ(CutUtf8(std::string(62, 'a') + "é", 63), std::string(62, 'a'));
-    EXPECT_EQ(CutUtf8(std::string(61, 'a') + "é!", 63), std::string(61, 'a') + "é");
-}
-
 /// Windows as a test gives them.
 class FixedWindowList final : public WindowList {
 public:
