@@ -1,0 +1,187 @@
+#include "launcher/connection_programs.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <map>
+
+#include "launcher_test_util.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+
+namespace ov {
+namespace {
+
+using test::TempDir;
+
+class FixedAppPaths final : public AppPaths {
+public:
+    explicit FixedAppPaths(std::map<std::string, std::string> paths) : m_paths(std::move(paths)) {}
+    std::string Lookup(const std::string& name) const override {
+        const auto it = m_paths.find(name);
+        return it == m_paths.end() ? std::string() : it->second;
+    }
+
+private:
+    std::map<std::string, std::string> m_paths;
+};
+
+TEST(ResolveProgramPath, KeepsFullPathsAndLooksUpBareNames) {
+    const FixedAppPaths appPaths({{"mail", "/opt/mail/bin/mail"}, {"", "/should/not/happen"}});
+    struct Case {
+        const char* path;
+        const char* resolved;
+    };
+    const Case cases[] = {
+        {"/usr/bin/mail", "/usr/bin/mail"},
+        {"/", "/"},
+        {"mail", "/opt/mail/bin/mail"},
+        {"news", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(ResolveProgramPath(c.path, appPaths), c.resolved) << c.path;
+    }
+}
+
+TEST(PathSearchAppPaths, FindsExecutablesInAbsoluteFoldersOnly) {
+    TempDir first;
+    TempDir second;
+    TempDir relative;
+    test::WriteFileOrDie(first.File("notes"), "data");  // not executable
+    test::WriteFileOrDie(second.File("notes"), "#!/bin/true\n");
+    ::chmod(second.File("notes").c_str(), 0755);
+    ::mkdir(second.File("folder").c_str(), 0755);
+    test::WriteFileOrDie(relative.File("tool"), "#!/bin/true\n");
+    ::chmod(relative.File("tool").c_str(), 0755);
+    // A relative folder (here the relative folder's path without its leading '/') is skipped.
+    test::ScopedEnv path(
+        "PATH", ":" + relative.Path().substr(1) + ":" + first.Path() + ":" + second.Path() + "/");
+    const PathSearchAppPaths appPaths;
+    EXPECT_EQ(appPaths.Lookup("notes"), second.File("notes"));
+    EXPECT_EQ(appPaths.Lookup("folder"), "");
+    EXPECT_EQ(appPaths.Lookup("tool"), "");
+    EXPECT_EQ(appPaths.Lookup(""), "");
+    EXPECT_EQ(appPaths.Lookup(".."), "");
+    EXPECT_EQ(appPaths.Lookup(second.Path().substr(1) + "/notes"), "");
+}
+
+/// Programs on connect against real processes: copies of the probe that wait for a signal.
+class ConnectionPrograms : public ::testing::Test {
+protected:
+    ConnectionPrograms() : m_setup(m_dir.Path(), true) {}
+    ~ConnectionPrograms() override {
+        m_launched.clear();
+        for (const pid_t pid : m_toKill) {
+            ::kill(pid, SIGKILL);
+        }
+    }
+    std::string Probe(const std::string& name) { return test::CopyProbe(m_dir.Path(), name); }
+    void Connect(const std::vector<ProgramEntry>& programs) {
+        StartConnectionPrograms(programs, m_appPaths, m_processes, m_launched);
+        for (const auto& launcher : m_launched) {
+            if (launcher->CommandLine().empty()) {
+                continue;  // an unregistered bare name: never starts
+            }
+            ASSERT_TRUE(test::WaitFor([&] { return launcher->ProcessId() != 0; }));
+            m_toKill.push_back(launcher->ProcessId());
+        }
+    }
+    void Disconnect(const std::vector<ProgramEntry>& programs) {
+        CloseConnectionPrograms(programs, m_appPaths, m_launched);
+    }
+
+    TempDir m_dir;
+    test::ProbeSetup m_setup;
+    FixedAppPaths m_appPaths{{}};
+    ProcessList m_processes{"/proc", MakeNullWindowList()};
+    LauncherList m_launched;
+    std::vector<pid_t> m_toKill;
+};
+
+TEST_F(ConnectionPrograms, EndsOnlyWhatItStartedAndWhatIsMarkedToEnd) {
+    struct Case {
+        const char* name;
+        int exit;
+        bool userClosesFirst;
+        bool runsAfterDisconnect;
+    };
+    const Case cases[] = {
+        {"keeps", 0, false, true},
+        {"ends", 1, false, false},
+        {"user closed", 1, true, false},
+    };
+    std::vector<ProgramEntry> programs;
+    for (const Case& c : cases) {
+        programs.push_back({Probe(c.name), 1, c.exit});
+    }
+    Connect(programs);
+    ASSERT_EQ(m_launched.size(), std::size(cases));
+    std::vector<pid_t> pids;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        ProgramLauncher& launcher = *m_launched[i];
+        EXPECT_EQ(launcher.CommandLine(), programs[i].path);
+        EXPECT_EQ(launcher.ShowCommand(), kShowMinimized);
+        pids.push_back(launcher.ProcessId());
+        if (cases[i].userClosesFirst) {
+            ::kill(launcher.ProcessId(), SIGTERM);
+            ASSERT_TRUE(test::WaitFor([&] { return !launcher.HasProcess(); }));
+        }
+    }
+    Disconnect(programs);
+    EXPECT_TRUE(m_launched.empty());
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_EQ(test::IsAlive(pids[i]), cases[i].runsAfterDisconnect) << cases[i].name;
+    }
+}
+
+TEST_F(ConnectionPrograms, AProgramAlreadyRunningIsNeitherStartedNorEnded) {
+    const std::string path = Probe("already running");
+    test::BackgroundProcess running({path});
+    ASSERT_TRUE(test::ProbeReport(m_dir.Path(), running.Pid()).has_value());
+    const std::vector<ProgramEntry> programs{{path, 0, 1}};
+    Connect(programs);
+    EXPECT_TRUE(m_launched.empty());
+    Disconnect(programs);
+    EXPECT_TRUE(test::IsAlive(running.Pid()));
+}
+
+TEST_F(ConnectionPrograms, ABareNameIsStartedFoundAndEndedByItsRegisteredPath) {
+    const std::string path = Probe("registered tool");
+    m_appPaths = FixedAppPaths({{"tool", path}});
+    const std::vector<ProgramEntry> programs{{"tool", 2, 1}, {"unregistered", 0, 1}};
+    Connect(programs);
+    ASSERT_EQ(m_launched.size(), 2u);
+    EXPECT_EQ(m_launched[0]->CommandLine(), path);
+    EXPECT_EQ(m_launched[0]->ShowCommand(), kShowMaximized);
+    EXPECT_EQ(m_launched[1]->CommandLine(), "");  // cannot start: nothing happens
+    EXPECT_FALSE(m_launched[1]->HasProcess());
+    const pid_t pid = m_launched[0]->ProcessId();
+    m_processes.Refresh();
+    EXPECT_TRUE(m_processes.IsRunning(path));
+    Disconnect(programs);
+    EXPECT_FALSE(test::IsAlive(pid));
+}
+
+TEST_F(ConnectionPrograms, ASecondConnectionAppendsItsOwnLaunchers) {
+    const std::vector<ProgramEntry> programs{{Probe("first"), 1, 1}, {Probe("second"), 1, 1}};
+    Connect(programs);
+    ASSERT_EQ(m_launched.size(), 2u);
+    const pid_t first = m_launched[0]->ProcessId();
+    // The user ends the second program; the next connection starts it again and only it.
+    ::kill(m_launched[1]->ProcessId(), SIGTERM);
+    ASSERT_TRUE(test::WaitFor([&] { return !m_launched[1]->HasProcess(); }));
+    Connect(programs);
+    ASSERT_EQ(m_launched.size(), 3u);
+    EXPECT_EQ(m_launched[2]->CommandLine(), programs[1].path);
+    const pid_t again = m_launched[2]->ProcessId();
+    EXPECT_TRUE(test::IsAlive(again));
+    // Both running programs are ended, the restarted one too although an earlier launcher
+    // of the same path comes first in the list.
+    Disconnect(programs);
+    EXPECT_FALSE(test::IsAlive(first));
+    EXPECT_FALSE(test::IsAlive(again));
+}
+
+}  // namespace
+}  // namespace ov
