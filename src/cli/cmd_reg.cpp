@@ -37,9 +37,8 @@ std::optional<KeyName> ParseKey(std::string_view text) {
     const struct {
         std::string_view shortName;
         HKEY key;
-    } roots[] = {{"HKLM", HKEY_LOCAL_MACHINE},
-                 {"HKCU", HKEY_CURRENT_USER},
-                 {"HKCR", HKEY_CLASSES_ROOT}};
+    } roots[] = {
+        {"HKLM", HKEY_LOCAL_MACHINE}, {"HKCU", HKEY_CURRENT_USER}, {"HKCR", HKEY_CLASSES_ROOT}};
     for (const auto& r : roots) {
         if (EqualsIgnoreCase(root, r.shortName) || EqualsIgnoreCase(root, RootName(r.key))) {
             return KeyName{r.key, std::move(path)};
@@ -54,14 +53,22 @@ const char* ValueName(const std::string& name) {
 
 std::string_view TypeName(std::uint32_t type) {
     switch (type) {
-        case REG_NONE: return "REG_NONE";
-        case REG_SZ: return "REG_SZ";
-        case REG_EXPAND_SZ: return "REG_EXPAND_SZ";
-        case REG_BINARY: return "REG_BINARY";
-        case REG_DWORD: return "REG_DWORD";
-        case REG_DWORD_BIG_ENDIAN: return "REG_DWORD_BIG_ENDIAN";
-        case REG_MULTI_SZ: return "REG_MULTI_SZ";
-        default: return {};
+        case REG_NONE:
+            return "REG_NONE";
+        case REG_SZ:
+            return "REG_SZ";
+        case REG_EXPAND_SZ:
+            return "REG_EXPAND_SZ";
+        case REG_BINARY:
+            return "REG_BINARY";
+        case REG_DWORD:
+            return "REG_DWORD";
+        case REG_DWORD_BIG_ENDIAN:
+            return "REG_DWORD_BIG_ENDIAN";
+        case REG_MULTI_SZ:
+            return "REG_MULTI_SZ";
+        default:
+            return {};
     }
 }
 
@@ -104,8 +111,8 @@ std::optional<std::string> ParseData(std::uint32_t type, std::string_view text) 
         long long n = 0;
         if (text.size() > 2 && (text.substr(0, 2) == "0x" || text.substr(0, 2) == "0X")) {
             const std::string_view digits = text.substr(2);
-            if (digits.size() > 8 || digits.find_first_not_of("0123456789abcdefABCDEF") !=
-                                         std::string_view::npos) {
+            if (digits.size() > 8 ||
+                digits.find_first_not_of("0123456789abcdefABCDEF") != std::string_view::npos) {
                 return std::nullopt;
             }
             n = std::stoll(std::string(digits), nullptr, 16);
@@ -132,12 +139,18 @@ std::optional<std::string> ParseData(std::uint32_t type, std::string_view text) 
 
 std::string ErrorText(std::uint32_t error) {
     switch (error) {
-        case ERROR_FILE_NOT_FOUND: return "not found";
-        case ERROR_ACCESS_DENIED: return "access denied";
-        case ERROR_INVALID_PARAMETER: return "not a value this key can hold";
-        case ERROR_BAD_PATHNAME: return "an empty key name in the path";
-        case ERROR_REGISTRY_IO_FAILED: return "the hive could not be saved";
-        default: return "error " + std::to_string(error);
+        case ERROR_FILE_NOT_FOUND:
+            return "not found";
+        case ERROR_ACCESS_DENIED:
+            return "access denied";
+        case ERROR_INVALID_PARAMETER:
+            return "not a value this key can hold";
+        case ERROR_BAD_PATHNAME:
+            return "an empty key name in the path";
+        case ERROR_REGISTRY_IO_FAILED:
+            return "the hive could not be saved";
+        default:
+            return "error " + std::to_string(error);
     }
 }
 
@@ -156,10 +169,10 @@ int Run(Context& ctx, Args args) {
         return UsageError(ctx, kCommand);
     }
     const std::string& verb = args[0];
-    const std::size_t arity = verb == "list"                       ? 2
+    const std::size_t arity = verb == "list"                      ? 2
                               : verb == "get" || verb == "delete" ? 3
-                              : verb == "set"                      ? 5
-                                                                   : 0;
+                              : verb == "set"                     ? 5
+                                                                  : 0;
     if (arity == 0 || args.size() != arity) {
         return UsageError(ctx, kCommand);
     }
@@ -190,8 +203,9 @@ int Run(Context& ctx, Args args) {
         if (error == ERROR_SUCCESS) {
             error = RegFlushKey(open.handle);
         }
-        return error == ERROR_SUCCESS ? kExitOk
-                                      : Fail(ctx, keyText + " " + args[2] + ": " + ErrorText(error));
+        return error == ERROR_SUCCESS
+                   ? kExitOk
+                   : Fail(ctx, keyText + " " + args[2] + ": " + ErrorText(error));
     }
 
     const std::uint32_t access = verb == "delete" ? KEY_READ | KEY_SET_VALUE : KEY_READ;
@@ -207,14 +221,15 @@ int Run(Context& ctx, Args args) {
         if (error == ERROR_FILE_NOT_FOUND) {
             return Fail(ctx, "no such value: " + keyText + " " + args[2]);
         }
-        return error == ERROR_SUCCESS ? kExitOk
-                                      : Fail(ctx, keyText + " " + args[2] + ": " + ErrorText(error));
+        return error == ERROR_SUCCESS
+                   ? kExitOk
+                   : Fail(ctx, keyText + " " + args[2] + ": " + ErrorText(error));
     }
 
     std::vector<RegValue> values;
     std::vector<std::string> subkeys;
-    if (const auto error = RegistryStore::Default().ListKey(
-            open.handle, &values, verb == "list" ? &subkeys : nullptr)) {
+    if (const auto error = RegistryStore::Default().ListKey(open.handle, &values,
+                                                            verb == "list" ? &subkeys : nullptr)) {
         return Fail(ctx, keyText + ": " + ErrorText(error));
     }
     if (verb == "get") {

@@ -50,7 +50,8 @@ TEST(CliRegTest, SetListGetDelete) {
     };
     for (const auto& step : steps) {
         const auto r = Cli(step.args);
-        EXPECT_EQ(r.exitCode, step.exitCode) << step.args[1] << " " << step.args[2] << ": " << r.err;
+        EXPECT_EQ(r.exitCode, step.exitCode)
+            << step.args[1] << " " << step.args[2] << ": " << r.err;
         EXPECT_EQ(r.out, step.out) << step.args[1] << " " << step.args[2];
         EXPECT_EQ(r.err.empty(), step.exitCode == 0) << r.err;
     }
@@ -97,9 +98,9 @@ TEST(CliRegTest, ProcessesWritingAtOnceLoseNothing) {
     std::vector<std::unique_ptr<test::BackgroundProcess>> writers;
     // All run at once, each saving its own value into the same hive.
     for (int w = 0; w < kWriters; ++w) {
-        writers.push_back(std::make_unique<test::BackgroundProcess>(std::vector<std::string>{
-            OV_CLI_PATH, "reg", "set", "HKCU\\Shared", "W" + std::to_string(w), "REG_DWORD",
-            std::to_string(w)}));
+        writers.push_back(std::make_unique<test::BackgroundProcess>(
+            std::vector<std::string>{OV_CLI_PATH, "reg", "set", "HKCU\\Shared",
+                                     "W" + std::to_string(w), "REG_DWORD", std::to_string(w)}));
     }
     for (auto& writer : writers) {
         EXPECT_EQ(writer->Wait(), 0);

@@ -46,9 +46,9 @@ protected:
                 m_store.CreateKey(root, path.c_str(), KEY_ALL_ACCESS, &key, nullptr)) {
             return error;
         }
-        const auto error = m_store.SetValue(
-            key, name, type, reinterpret_cast<const std::uint8_t*>(text.data()),
-            static_cast<std::uint32_t>(text.size()));
+        const auto error =
+            m_store.SetValue(key, name, type, reinterpret_cast<const std::uint8_t*>(text.data()),
+                             static_cast<std::uint32_t>(text.size()));
         m_store.CloseKey(key);
         return error;
     }
@@ -117,11 +117,9 @@ TEST_F(SystemKeysTest, ApplicationPathsComeFromTheHiveElseFromThePath) {
         std::string name;
         std::string program;
     } cases[] = {
-        {"tool", bin + "/tool"},
-        {"TOOL.EXE", ""},  // the file name is matched exactly, only .exe is dropped
-        {"tool.exe", bin + "/tool"},
-        {"plain", "(error 2)"},
-        {"missing.exe", "(error 2)"},
+        {"tool", bin + "/tool"},     {"TOOL.EXE", ""},  // the file name is matched exactly, only
+                                                        // .exe is dropped
+        {"tool.exe", bin + "/tool"}, {"plain", "(error 2)"}, {"missing.exe", "(error 2)"},
     };
     for (const auto& c : cases) {
         const std::string expected = c.program.empty() ? "(error 2)" : c.program;
@@ -130,8 +128,7 @@ TEST_F(SystemKeysTest, ApplicationPathsComeFromTheHiveElseFromThePath) {
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "tool", "Path"), bin);
 
     // Registered in the hive: the hive's entry is the answer, not the search.
-    ASSERT_EQ(Write(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "tool", nullptr, "/opt/tool"),
-              0u);
+    ASSERT_EQ(Write(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "tool", nullptr, "/opt/tool"), 0u);
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "Tool", nullptr), "/opt/tool");
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "Tool", "Path"), "(error 2)");
 }
@@ -150,16 +147,16 @@ TEST_F(SystemKeysTest, TheSystemLanguageAndItsNames) {
     };
     for (const auto& c : cases) {
         test::ScopedEnv all("LC_ALL", c.locale);
-        EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Nls\\Language",
-                       nullptr),
-                  c.language);
+        EXPECT_EQ(
+            Read(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Nls\\Language", nullptr),
+            c.language);
         EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Nls\\Locale", ""),
                   c.locale8);
         EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "MIME\\Database\\Rfc1766", c.language), c.rfc1766);
     }
-    EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Nls\\Locale",
-                   "0000041b"),
-              "Slovak");
+    EXPECT_EQ(
+        Read(HKEY_LOCAL_MACHINE, "System\\CurrentControlSet\\Control\\Nls\\Locale", "0000041b"),
+        "Slovak");
     EXPECT_EQ(Read(HKEY_CLASSES_ROOT, "MIME\\Database\\Rfc1766", "0000"), "(error 2)");
 }
 

@@ -102,9 +102,12 @@ void RegistryStore::Report(const std::string& message) {
 
 RegistryStore::Hive* RegistryStore::HiveOf(RegRoot root) {
     switch (root) {
-        case RegRoot::LocalMachine: return &m_machine;
-        case RegRoot::CurrentUser: return &m_user;
-        case RegRoot::ClassesRoot: break;
+        case RegRoot::LocalMachine:
+            return &m_machine;
+        case RegRoot::CurrentUser:
+            return &m_user;
+        case RegRoot::ClassesRoot:
+            break;
     }
     return nullptr;  // the built-in root has no file
 }
@@ -512,10 +515,14 @@ std::uint32_t RegFlushKey(HKEY key) {
 
 std::string_view RootName(HKEY root) {
     switch (root) {
-        case HKEY_CLASSES_ROOT: return "HKEY_CLASSES_ROOT";
-        case HKEY_CURRENT_USER: return "HKEY_CURRENT_USER";
-        case HKEY_LOCAL_MACHINE: return "HKEY_LOCAL_MACHINE";
-        default: return {};
+        case HKEY_CLASSES_ROOT:
+            return "HKEY_CLASSES_ROOT";
+        case HKEY_CURRENT_USER:
+            return "HKEY_CURRENT_USER";
+        case HKEY_LOCAL_MACHINE:
+            return "HKEY_LOCAL_MACHINE";
+        default:
+            return {};
     }
 }
 

@@ -65,8 +65,8 @@ public:
     std::uint32_t OpenKey(HKEY parent, const char* subKey, std::uint32_t access, HKEY* result);
     std::uint32_t QueryValue(HKEY key, const char* name, std::uint32_t* type, std::uint8_t* data,
                              std::uint32_t* size);
-    std::uint32_t SetValue(HKEY key, const char* name, std::uint32_t type,
-                           const std::uint8_t* data, std::uint32_t size);
+    std::uint32_t SetValue(HKEY key, const char* name, std::uint32_t type, const std::uint8_t* data,
+                           std::uint32_t size);
     std::uint32_t DeleteValue(HKEY key, const char* name);
     std::uint32_t CloseKey(HKEY key);
     /// Saves the changes of the key's hive now.
@@ -87,9 +87,9 @@ private:
         std::string rootName;
         HiveKey root;
         std::vector<Change> unsaved;
-        std::string stamp;         // identity of the file as last read or written
-        bool lockedOut = false;    // damaged and could not be moved aside: never written
-        bool saveFailed = false;   // a failed save was reported; the next success clears it
+        std::string stamp;        // identity of the file as last read or written
+        bool lockedOut = false;   // damaged and could not be moved aside: never written
+        bool saveFailed = false;  // a failed save was reported; the next success clears it
     };
     struct OpenedKey {
         RegRoot root;
@@ -129,8 +129,8 @@ std::uint32_t RegOpenKeyExA(HKEY key, const char* subKey, std::uint32_t options,
                             std::uint32_t access, HKEY* result);
 std::uint32_t RegQueryValueExA(HKEY key, const char* name, std::uint32_t* reserved,
                                std::uint32_t* type, std::uint8_t* data, std::uint32_t* size);
-std::uint32_t RegSetValueExA(HKEY key, const char* name, std::uint32_t reserved,
-                             std::uint32_t type, const std::uint8_t* data, std::uint32_t size);
+std::uint32_t RegSetValueExA(HKEY key, const char* name, std::uint32_t reserved, std::uint32_t type,
+                             const std::uint8_t* data, std::uint32_t size);
 std::uint32_t RegDeleteValueA(HKEY key, const char* name);
 std::uint32_t RegCloseKey(HKEY key);
 std::uint32_t RegFlushKey(HKEY key);

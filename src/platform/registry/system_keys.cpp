@@ -27,8 +27,8 @@ const Names kRunKey{"SOFTWARE", "Microsoft", "Windows", "CurrentVersion", "Run"}
 const Names kAppPathsKey{"SOFTWARE", "Microsoft", "Windows", "CurrentVersion", "App Paths"};
 const Names kLanguageKey{"System", "CurrentControlSet", "Control", "Nls", "Language"};
 const Names kLocaleKey{"System", "CurrentControlSet", "Control", "Nls", "Locale"};
-const Names kShellFoldersKey{"SOFTWARE", "Microsoft", "Windows", "CurrentVersion", "Explorer",
-                             "Shell Folders"};
+const Names kShellFoldersKey{"SOFTWARE",       "Microsoft", "Windows",
+                             "CurrentVersion", "Explorer",  "Shell Folders"};
 const Names kRfc1766Key{"MIME", "Database", "Rfc1766"};
 
 struct SystemPath {
@@ -107,9 +107,10 @@ constexpr std::string_view kDesktopSuffix = ".desktop";
 constexpr std::string_view kRunMarker = "X-Orvanta-Run=";
 
 bool Is(const Path& path, const Names& names) {
-    return path.size() == names.size() &&
-           std::equal(path.begin(), path.end(), names.begin(),
-                      [](const std::string& a, std::string_view b) { return EqualsIgnoreCase(a, b); });
+    return path.size() == names.size() && std::equal(path.begin(), path.end(), names.begin(),
+                                                     [](const std::string& a, std::string_view b) {
+                                                         return EqualsIgnoreCase(a, b);
+                                                     });
 }
 
 /// True when `path` lies strictly above `names`; `next` is then the child on the way.
@@ -144,11 +145,20 @@ std::string DesktopEscape(std::string_view text) {
     std::string out;
     for (const char c : text) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default: out += c;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -162,11 +172,20 @@ std::string DesktopUnescape(std::string_view text) {
             continue;
         }
         switch (text[++i]) {
-            case 'n': out += '\n'; break;
-            case 'r': out += '\r'; break;
-            case 't': out += '\t'; break;
-            case 's': out += ' '; break;
-            default: out += text[i];
+            case 'n':
+                out += '\n';
+                break;
+            case 'r':
+                out += '\r';
+                break;
+            case 't':
+                out += '\t';
+                break;
+            case 's':
+                out += ' ';
+                break;
+            default:
+                out += text[i];
         }
     }
     return out;
@@ -230,8 +249,8 @@ std::vector<AutostartEntry> ReadAutostart() {
             const std::string_view line(text->data() + pos, end - pos);
             if (line.starts_with(kRunMarker)) {
                 entries.push_back(
-                    {std::string(fileName.substr(0, fileName.size() - kDesktopSuffix.size())),
-                     file, DesktopUnescape(line.substr(kRunMarker.size()))});
+                    {std::string(fileName.substr(0, fileName.size() - kDesktopSuffix.size())), file,
+                     DesktopUnescape(line.substr(kRunMarker.size()))});
                 break;
             }
             pos = end + 1;
@@ -312,7 +331,8 @@ std::vector<RegValue> LanguageNameValues() {
 
 bool IsExecutableFile(const std::string& path) {
     struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && ::access(path.c_str(), X_OK) == 0;
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+           ::access(path.c_str(), X_OK) == 0;
 }
 
 }  // namespace

@@ -17,8 +17,8 @@ enum class RegRoot { ClassesRoot, CurrentUser, LocalMachine };
 /// registry's own: the autostart list, application paths, the system language, the shell
 /// folders and the language names. Everything else is plain hive data.
 struct SystemKey {
-    bool exists = false;         // the key is there even without hive data
-    bool replacesHive = false;   // its values come from the system only, never from the hive
+    bool exists = false;        // the key is there even without hive data
+    bool replacesHive = false;  // its values come from the system only, never from the hive
     std::vector<RegValue> values;
     std::vector<std::string> subkeys;  // subkeys that exist without hive data
 };
