@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <thread>
 
 #include "support/temp_dir.h"
@@ -267,26 +268,49 @@ TEST_F(StoreTest, ADamagedHiveIsKeptAsideAndReportedOnce) {
               std::string::npos);
 }
 
-TEST_F(StoreTest, ADamagedHiveThatCannotBeMovedIsNeverOverwritten) {
-    if (::geteuid() == 0) {
-        GTEST_SKIP() << "root may rename in a read-only folder";
-    }
-    const std::string folder = m_dir.File("ro");
-    ASSERT_TRUE(std::filesystem::create_directory(folder));
+TEST_F(StoreTest, AHiveThatCannotBeReadOrMovedIsNeverWritten) {
+    const std::string folder = m_dir.File("hives");
     const std::string hive = folder + "/machine.reg";
-    test::WriteFileOrDie(hive, "garbage\n");
-    ::chmod(folder.c_str(), 0500);
-    RegistryStore store([&] { return hive; }, [&] { return folder + "/user.reg"; },
-                        [this](const std::string& message) { m_reports.push_back(message); });
-    HKEY key = 0;
-    EXPECT_EQ(store.CreateKey(HKEY_LOCAL_MACHINE, "K", KEY_WRITE, &key, nullptr),
-              ERROR_ACCESS_DENIED);
-    EXPECT_EQ(store.OpenKey(HKEY_LOCAL_MACHINE, "", KEY_ALL_ACCESS, &key), 0u);
-    EXPECT_EQ(SetText(store, key, "V", "x"), ERROR_ACCESS_DENIED);
-    store.CloseKey(key);
-    ::chmod(folder.c_str(), 0700);
-    EXPECT_EQ(test::ReadFileOrEmpty(hive), "garbage\n");
-    EXPECT_EQ(m_reports.size(), 1u);
+    const struct {
+        const char* what;
+        bool needsUser;  // root renames in a read-only folder
+        std::function<void()> prepare;
+    } cases[] = {
+        {"unreadable", false, [&] { std::filesystem::create_directories(hive); }},
+        {"damaged in a read-only folder", true,
+         [&] {
+             std::filesystem::create_directories(folder);
+             test::WriteFileOrDie(hive, "garbage\n");
+             ::chmod(folder.c_str(), 0500);
+         }},
+    };
+    for (const auto& c : cases) {
+        if (c.needsUser && ::geteuid() == 0) {
+            continue;
+        }
+        SCOPED_TRACE(c.what);
+        m_reports.clear();
+        c.prepare();
+        {
+            RegistryStore store(
+                [&] { return hive; }, [&] { return folder + "/user.reg"; },
+                [this](const std::string& message) { m_reports.push_back(message); });
+            HKEY key = 0;
+            EXPECT_EQ(store.CreateKey(HKEY_LOCAL_MACHINE, "K", KEY_WRITE, &key, nullptr),
+                      ERROR_ACCESS_DENIED);
+            ASSERT_EQ(store.OpenKey(HKEY_LOCAL_MACHINE, "", KEY_ALL_ACCESS, &key), 0u);
+            EXPECT_EQ(SetText(store, key, "V", "x"), ERROR_ACCESS_DENIED);
+            store.CloseKey(key);
+            EXPECT_EQ(store.OpenKey(HKEY_LOCAL_MACHINE, "", KEY_READ, &key), 0u);
+            store.CloseKey(key);
+        }
+        ::chmod(folder.c_str(), 0700);
+        EXPECT_EQ(m_reports.size(), 1u);
+        if (std::filesystem::is_regular_file(hive)) {
+            EXPECT_EQ(test::ReadFileOrEmpty(hive), "garbage\n");
+        }
+        std::filesystem::remove_all(folder);
+    }
 }
 
 TEST_F(StoreTest, ThreadsShareTheStore) {

@@ -117,9 +117,12 @@ TEST_F(SystemKeysTest, ApplicationPathsComeFromTheHiveElseFromThePath) {
         std::string name;
         std::string program;
     } cases[] = {
-        {"tool", bin + "/tool"},     {"TOOL.EXE", ""},  // the file name is matched exactly, only
-                                                        // .exe is dropped
-        {"tool.exe", bin + "/tool"}, {"plain", "(error 2)"}, {"missing.exe", "(error 2)"},
+        {"tool", bin + "/tool"},
+        {"TOOL.EXE", ""},  // the file name is matched exactly, only
+                           // .exe is dropped
+        {"tool.exe", bin + "/tool"},
+        {"plain", "(error 2)"},
+        {"missing.exe", "(error 2)"},
     };
     for (const auto& c : cases) {
         const std::string expected = c.program.empty() ? "(error 2)" : c.program;
