@@ -36,6 +36,7 @@ struct Command {
 std::span<const Command> Commands();
 
 // The commands, one file each.
+const Command& RegCommand();
 const Command& RasCommand();
 const Command& MonitorCommand();
 const Command& LogCommand();

@@ -6,6 +6,7 @@ namespace ov::cli {
 
 std::span<const Command> Commands() {
     static const std::array kCommands{
+        RegCommand(),
         LogCommand(),
         RasCommand(),
         MonitorCommand(),

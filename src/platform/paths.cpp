@@ -18,6 +18,14 @@ std::string Env(const char* name) {
     return value ? value : "";
 }
 
+bool IsWritableFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
+           ::access(path.c_str(), W_OK) == 0;
+}
+
+}  // namespace
+
 std::string HomeFolder() {
     if (std::string home = Env("HOME"); !home.empty()) {
         return home;
@@ -27,14 +35,6 @@ std::string HomeFolder() {
     }
     return "/tmp";
 }
-
-bool IsWritableFolder(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) &&
-           ::access(path.c_str(), W_OK) == 0;
-}
-
-}  // namespace
 
 std::string ProgramFolder() {
     std::vector<char> buffer(4096);

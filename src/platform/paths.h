@@ -22,6 +22,9 @@ std::string MachineHivePath();
 /// $XDG_CONFIG_HOME/orvanta.
 std::string UserHivePath();
 
+/// $HOME, else the effective user's home folder from the password database.
+std::string HomeFolder();
+
 /// $XDG_CONFIG_HOME, or ~/.config.
 std::string ConfigHome();
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/win_error.h"
+
 namespace ov {
 
 class RasProvider;
@@ -112,10 +114,7 @@ inline constexpr std::int32_t RASCS_Authenticate = 5;
 inline constexpr std::int32_t RASCS_Connected = 0x2000;     // 8192
 inline constexpr std::int32_t RASCS_Disconnected = 0x2001;  // 8193
 
-// Error numbers of the RAS functions.
-inline constexpr std::uint32_t ERROR_SUCCESS = 0;
-inline constexpr std::uint32_t ERROR_INVALID_HANDLE = 6;
-inline constexpr std::uint32_t ERROR_INVALID_PARAMETER = 87;
+// Error numbers of the RAS functions (the general ones are in win_error.h).
 inline constexpr std::uint32_t ERROR_CALL_NOT_IMPLEMENTED = 120;
 inline constexpr std::uint32_t ERROR_ALREADY_EXISTS = 183;
 inline constexpr std::uint32_t ERROR_PORT_ALREADY_OPEN = 602;

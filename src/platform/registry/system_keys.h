@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/registry/hive.h"
+
+namespace ov {
+
+/// The three roots the program uses.
+enum class RegRoot { ClassesRoot, CurrentUser, LocalMachine };
+
+/// What the system itself says about a key that the program reads or writes as the
+/// registry's own: the autostart list, application paths, the system language, the shell
+/// folders and the language names. Everything else is plain hive data.
+struct SystemKey {
+    bool exists = false;        // the key is there even without hive data
+    bool replacesHive = false;  // its values come from the system only, never from the hive
+    std::vector<RegValue> values;
+    std::vector<std::string> subkeys;  // subkeys that exist without hive data
+};
+
+/// The system's view of `path` under `root`; `inHive` says whether the hive holds the key
+/// (an application path registered in the hive hides the PATH search).
+SystemKey LookupSystemKey(RegRoot root, const std::vector<std::string>& path, bool inHive);
+
+/// A write to a value that the system keeps (the autostart list): the error number, or nothing
+/// when the value is plain hive data.
+std::optional<std::uint32_t> SetSystemValue(RegRoot root, const std::vector<std::string>& path,
+                                            std::string_view name, std::uint32_t type,
+                                            std::string_view data);
+/// As SetSystemValue, for removing the value.
+std::optional<std::uint32_t> DeleteSystemValue(RegRoot root, const std::vector<std::string>& path,
+                                               std::string_view name);
+
+/// ~/.config/autostart (in XDG_CONFIG_HOME), where the autostart list lives.
+std::string AutostartFolder();
+
+/// The full path of an executable `name` found in a folder of PATH, or empty. A name ending in
+/// ".exe" is also looked for without it.
+std::string FindInSearchPath(std::string_view name);
+
+/// The desktop folder: XDG_DESKTOP_DIR of user-dirs.dirs, else ~/Desktop.
+std::string DesktopFolder();
+
+/// "tag;Display name" for a language identifier ("en-us;English (United States)"), or empty
+/// for a language the table does not know.
+std::string LanguageNameEntry(std::uint16_t langId);
+
+}  // namespace ov
