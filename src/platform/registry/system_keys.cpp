@@ -140,30 +140,7 @@ std::string Hex(unsigned value, int digits) {
 
 // --- the autostart list -------------------------------------------------------------------
 
-/// A text for a desktop entry value: backslash and line breaks escaped.
-std::string DesktopEscape(std::string_view text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '\\':
-                out += "\\\\";
-                break;
-            case '\n':
-                out += "\\n";
-                break;
-            case '\r':
-                out += "\\r";
-                break;
-            case '\t':
-                out += "\\t";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
-
+/// A desktop entry value read back: the escapes EscapeField writes, and \\s for a blank.
 std::string DesktopUnescape(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -210,7 +187,7 @@ std::string ExecArgument(std::string_view program) {
     if (!plain) {
         quoted += '"';
     }
-    return DesktopEscape(quoted);
+    return EscapeField(quoted);
 }
 
 bool IsFitFileName(std::string_view name) {
@@ -292,9 +269,9 @@ std::uint32_t SetAutostart(std::string_view name, std::uint32_t type, std::strin
     if (!EnsureFolder(AutostartFolder())) {
         return ERROR_ACCESS_DENIED;
     }
-    const std::string text = "[Desktop Entry]\nType=Application\nName=" + DesktopEscape(name) +
+    const std::string text = "[Desktop Entry]\nType=Application\nName=" + EscapeField(name) +
                              "\nExec=" + ExecArgument(command) + "\n" + std::string(kRunMarker) +
-                             DesktopEscape(command) + "\n";
+                             EscapeField(command) + "\n";
     return WriteFileAtomically(file, text) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
