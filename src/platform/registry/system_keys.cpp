@@ -140,7 +140,7 @@ std::string Hex(unsigned value, int digits) {
 
 // --- the autostart list -------------------------------------------------------------------
 
-/// A desktop entry value read back: the escapes EscapeField writes, and \\s for a blank.
+/// A desktop entry value read back: the escapes EscapeField writes, and \s for a blank.
 std::string DesktopUnescape(std::string_view text) {
     std::string out;
     for (std::size_t i = 0; i < text.size(); ++i) {
