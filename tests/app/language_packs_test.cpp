@@ -147,8 +147,7 @@ TEST(LanguagePacks, NamesThePacksAndFillsTheLanguageList) {
     store.system = kLanguageCzech;
     auto packs = ShippedPacks(store);
     ASSERT_TRUE(packs->ChooseAtStartup());
-    EXPECT_EQ(packs->LanguageNames(),
-              (std::vector<std::string>{"Language 1033", "Slovak"}));
+    EXPECT_EQ(packs->LanguageNames(), (std::vector<std::string>{"Language 1033", "Slovak"}));
     QComboBox combo;
     combo.addItem("left over");
     packs->FillComboBox(combo);

@@ -14,8 +14,7 @@ namespace ov {
 namespace {
 
 /// Reads a value as another process would: from the hive files through a store of its own.
-std::optional<std::uint32_t> SavedNumber(const char* path, const char* name,
-                                         std::uint32_t* type) {
+std::optional<std::uint32_t> SavedNumber(const char* path, const char* name, std::uint32_t* type) {
     RegistryStore fresh([] { return MachineHivePath(); }, [] { return UserHivePath(); });
     HKEY key = 0;
     if (fresh.OpenKey(HKEY_CURRENT_USER, path, KEY_READ, &key) != ERROR_SUCCESS) {
@@ -63,8 +62,7 @@ TEST(RegistryLanguageSettingsStore, ReadsTheSystemLanguageAndNamesLanguages) {
     const struct {
         const char* locale;
         std::uint32_t language;
-    } locales[] = {
-        {"cs_CZ.UTF-8", 1029}, {"sk_SK", 1051}, {"de_AT", 0x0C07}, {"C", 1033}};
+    } locales[] = {{"cs_CZ.UTF-8", 1029}, {"sk_SK", 1051}, {"de_AT", 0x0C07}, {"C", 1033}};
     for (const auto& c : locales) {
         test::ScopedEnv all("LC_ALL", c.locale);
         EXPECT_EQ(RegistryLanguageSettingsStore().SystemLanguage(), c.language) << c.locale;

@@ -44,10 +44,9 @@ TEST(ParseLangId, TakesDecimalOrHexIdentifiers) {
         const char* text;
         std::optional<LangId> expected;
     } cases[] = {
-        {"1051", 1051},  {"0x41B", 1051},   {"0X041b", 1051},     {"65535", 0xFFFF},
-        {"0", {}},       {"65536", {}},     {"0x10000", {}},      {"-1033", {}},
-        {"", {}},        {"0x", {}},        {"0x41G", {}},        {"1033 ", {}},
-        {"sk", {}},      {"1e3", {}},
+        {"1051", 1051}, {"0x41B", 1051}, {"0X041b", 1051}, {"65535", 0xFFFF}, {"0", {}},
+        {"65536", {}},  {"0x10000", {}}, {"-1033", {}},    {"", {}},          {"0x", {}},
+        {"0x41G", {}},  {"1033 ", {}},   {"sk", {}},       {"1e3", {}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(ParseLangId(c.text), c.expected) << '"' << c.text << '"';
@@ -95,7 +94,8 @@ TEST(LoadPackTexts, FailsWithOneLineNamingWhatIsMissing) {
         std::string folder;
         std::string message;
     } cases[] = {
-        {{}, emptyLangs.Path(),
+        {{},
+         emptyLangs.Path(),
          "orvanta-cli: no language pack can be loaded: language pack not found: " +
              emptyLangs.Path() + "/English/OVEngRes.rcc\n"},
         {1029, emptyLangs.Path(),
