@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/language.h"
+#include "platform/text_source.h"
 
 namespace ov::cli {
 
@@ -56,5 +58,16 @@ std::string FormatLocalTime(Time32 t);
 
 /// START: seconds since 1970, or "YYYY-MM-DD HH:MM:SS" in local time.
 std::optional<Time32> ParseTime(std::string_view text);
+
+/// LANGID: a language identifier in decimal, or in hexadecimal after "0x" (1 to 0xFFFF).
+std::optional<LangId> ParseLangId(std::string_view text);
+
+/// The texts of a language pack: with `lang`, the pack of that language or serving it (Czech
+/// gets Slovak); without, the pack the program chooses at start-up. When no pack can be had,
+/// prints one line naming the missing or damaged pack file and gives nothing; the command then
+/// ends with kExitFailure. The packs are looked for in `langsFolder`, by default where the
+/// program's are (its folder's Langs, else the installed ../share/orvanta/Langs).
+std::optional<FixedTextSource> LoadPackTexts(Context& ctx, std::optional<LangId> lang,
+                                             const std::string& langsFolder = {});
 
 }  // namespace ov::cli

@@ -43,7 +43,7 @@ public:
     }
     std::uint32_t SystemLanguage() const override { return system; }
     std::string LanguageName(std::uint32_t langId) const override {
-        return BuiltInLanguageName(langId);
+        return langId == kPackSlovak ? "Slovak" : "Language " + std::to_string(langId);
     }
 
     std::optional<std::uint32_t> stored;
@@ -147,8 +147,7 @@ TEST(LanguagePacks, NamesThePacksAndFillsTheLanguageList) {
     store.system = kLanguageCzech;
     auto packs = ShippedPacks(store);
     ASSERT_TRUE(packs->ChooseAtStartup());
-    EXPECT_EQ(packs->LanguageNames(),
-              (std::vector<std::string>{"English (United States)", "Slovak"}));
+    EXPECT_EQ(packs->LanguageNames(), (std::vector<std::string>{"Language 1033", "Slovak"}));
     QComboBox combo;
     combo.addItem("left over");
     packs->FillComboBox(combo);
@@ -218,6 +217,40 @@ TEST(LanguagePacks, DamagedOrMissingChosenPackFallsBackToAnother) {
     EXPECT_EQ(packs.String(3316), "Orvanta");
 }
 
+TEST(LanguagePacks, KeepTheChoiceInTheUserHiveAcrossRuns) {
+    test::TempHome home;
+    test::ScopedEnv czech("LC_ALL", "cs_CZ.UTF-8");
+    RegistryLanguageSettingsStore store;
+    {
+        // First run: nothing stored, so the system language picks the pack serving Czech.
+        auto packs = std::make_unique<LanguagePacks>(store);
+        packs->AddStandardPacks();
+        ASSERT_TRUE(packs->ChooseAtStartup()) << packs->LastError();
+        EXPECT_EQ(packs->CurrentIndex(), 1);
+        EXPECT_EQ(packs->LanguageNames(),
+                  (std::vector<std::string>{"English (United States)", "Slovak"}));
+        ASSERT_TRUE(packs->SwitchTo(kPackEnglish));
+        packs->Release();
+    }
+    EXPECT_EQ(store.ReadCurrentLng(), kPackEnglish);
+
+    const struct {
+        std::uint32_t stored;
+        int expected;
+    } runs[] = {
+        {kPackEnglish, 0},  // the stored choice beats the system language
+        {kPackSlovak, 1},
+        {1031, 1},  // a stored language without a pack: the system rule again
+    };
+    for (const auto& run : runs) {
+        ASSERT_TRUE(store.WriteCurrentLng(run.stored));
+        LanguagePacks packs(store);
+        packs.AddStandardPacks();
+        ASSERT_TRUE(packs.ChooseAtStartup());
+        EXPECT_EQ(packs.CurrentIndex(), run.expected) << run.stored;
+    }
+}
+
 TEST(ShippedPacks, CarryEveryTextTableEntryImageAndDocument) {
     FakeStore store;
     auto packs = ShippedPacks(store);
@@ -255,23 +288,6 @@ TEST(ShippedPacks, CarryEveryTextTableEntryImageAndDocument) {
         EXPECT_NE(help.find("id=\"ctx-20082\""), std::string::npos);
         EXPECT_EQ(packs->HelpUrl(kHelpContents).fragment(), QStringLiteral("ctx-20082"));
     }
-}
-
-TEST(LanguageSettingsStore, DefaultStoreReadsTheLocaleAndKeepsTheChoice) {
-    const struct {
-        const char* locale;
-        std::uint32_t expected;
-    } cases[] = {{"cs_CZ.UTF-8", kLanguageCzech}, {"sk_SK", kPackSlovak}, {"C", kPackEnglish}};
-    for (const auto& c : cases) {
-        test::ScopedEnv all("LC_ALL", c.locale);
-        EXPECT_EQ(DefaultLanguageSettingsStore().SystemLanguage(), c.expected) << c.locale;
-    }
-    DefaultLanguageSettingsStore store;
-    EXPECT_FALSE(store.ReadCurrentLng());
-    EXPECT_TRUE(store.WriteCurrentLng(kPackSlovak));
-    EXPECT_EQ(store.ReadCurrentLng(), kPackSlovak);
-    EXPECT_EQ(store.LanguageName(kLanguageCzech), "Czech");
-    EXPECT_EQ(store.LanguageName(0x0436), "Language 0x0436");
 }
 
 }  // namespace

@@ -80,6 +80,16 @@ int LanguagePacks::IndexOf(std::uint32_t langId) const {
     return -1;
 }
 
+int LanguagePacks::PackFor(std::uint32_t langId) const {
+    for (std::size_t i = 0; i < m_packs.size(); ++i) {
+        const auto& ids = m_packs[i].alternateLangIds;
+        if (m_packs[i].langId == langId || std::find(ids.begin(), ids.end(), langId) != ids.end()) {
+            return static_cast<int>(i);
+        }
+    }
+    return -1;
+}
+
 bool LanguagePacks::ChooseAtStartup() {
     if (m_packs.empty()) {
         m_error = "no language pack is registered";
@@ -91,14 +101,7 @@ bool LanguagePacks::ChooseAtStartup() {
     }
     if (index < 0) {
         if (const std::uint32_t system = m_store.SystemLanguage(); system != 0) {
-            for (std::size_t i = 0; i < m_packs.size() && index < 0; ++i) {
-                const auto& pack = m_packs[i];
-                if (pack.langId == system ||
-                    std::find(pack.alternateLangIds.begin(), pack.alternateLangIds.end(), system) !=
-                        pack.alternateLangIds.end()) {
-                    index = static_cast<int>(i);
-                }
-            }
+            index = PackFor(system);
         }
     }
     if (index < 0) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/ui/language_settings_store.h"
+#include "app/language_settings_store.h"
 #include "app/ui/string_table.h"
 #include "app/ui/text_table.h"
 #include "platform/text_source.h"
@@ -74,6 +74,8 @@ public:
     std::vector<std::string> LanguageNames() const;
     /// Fills a combo box with the names (item data: language id) and selects the current.
     void FillComboBox(QComboBox& combo) const;
+    /// Index of the first pack of `langId` or serving it as an alternate; -1 when none does.
+    int PackFor(std::uint32_t langId) const;
     /// Index of the current pack; -1 before one was chosen.
     int CurrentIndex() const { return m_current; }
     /// Whether the current pack's bundle is loaded (its resources can be had).
@@ -82,6 +84,8 @@ public:
     /// Why the last choose or switch failed.
     const std::string& LastError() const { return m_error; }
 
+    /// Every string resource of the current pack; empty when none is loaded.
+    const StringTable& Strings() const { return m_strings; }
     /// The text table of the current pack, as loaded at its last switch.
     const TextTable& Texts() const { return m_table; }
     /// A string resource of the current pack; empty when it has none.

@@ -1,0 +1,64 @@
+#include <charconv>
+#include <string>
+
+#include "cli/cli.h"
+#include "platform/text_util.h"
+
+#ifdef OV_CLI_LANGUAGE_PACKS
+#include "app/language_settings_store.h"
+#include "app/ui/language_packs.h"
+#endif
+
+namespace ov::cli {
+
+std::optional<LangId> ParseLangId(std::string_view text) {
+    long long value = 0;
+    if (text.size() > 2 && (text.substr(0, 2) == "0x" || text.substr(0, 2) == "0X")) {
+        const char* first = text.data() + 2;
+        const char* last = text.data() + text.size();
+        const auto [end, error] = std::from_chars(first, last, value, 16);
+        if (error != std::errc() || end != last) {
+            return std::nullopt;
+        }
+    } else if (const auto parsed = ParseInteger(text)) {
+        value = *parsed;
+    } else {
+        return std::nullopt;
+    }
+    if (value < 1 || value > 0xFFFF) {
+        return std::nullopt;
+    }
+    return static_cast<LangId>(value);
+}
+
+std::optional<FixedTextSource> LoadPackTexts(Context& ctx, std::optional<LangId> lang,
+                                             const std::string& langsFolder) {
+#ifdef OV_CLI_LANGUAGE_PACKS
+    // Read-only: the choice is only stored when the tray program ends.
+    RegistryLanguageSettingsStore store;
+    LanguagePacks packs(store, langsFolder.empty() ? LangsFolder() : langsFolder);
+    packs.AddStandardPacks();
+    if (lang) {
+        const int index = packs.PackFor(*lang);
+        if (index < 0) {
+            Fail(ctx, "no language pack for language " + std::to_string(*lang));
+            return std::nullopt;
+        }
+        if (!packs.SwitchTo(packs.Packs()[static_cast<std::size_t>(index)].langId)) {
+            Fail(ctx, packs.LastError());
+            return std::nullopt;
+        }
+    } else if (!packs.ChooseAtStartup()) {
+        Fail(ctx, "no language pack can be loaded: " + packs.LastError());
+        return std::nullopt;
+    }
+    return FixedTextSource(packs.Strings());
+#else
+    (void)lang;
+    (void)langsFolder;
+    Fail(ctx, "this orvanta-cli is built without the language packs");
+    return std::nullopt;
+#endif
+}
+
+}  // namespace ov::cli
