@@ -8,6 +8,8 @@ std::span<const Command> Commands() {
     static const std::array kCommands{
         RegCommand(),
         LogCommand(),
+        PriceCommand(),
+        TariffCommand(),
         RasCommand(),
         MonitorCommand(),
     };
