@@ -122,6 +122,8 @@ struct SettingsValues {
     // Not stored: the look of the live display.
     std::array<COLORREF, 5> EventColors{0xC8FFFF, 0xC8FFFF, 0x61553, 0x6A3E02, 0};
     LogFont EventFont = LogFont::Make("Arial", -9, 400, 1);
+
+    bool operator==(const SettingsValues&) const = default;
 };
 
 /// The one settings object of the program: every setting with its default, loaded from and
