@@ -19,8 +19,7 @@ constexpr std::string_view kUsage =
 
 int Run(Context& ctx, Args args);
 
-const Command kCommand{"tariff", "read the tariff file and show the settings' tariff", kUsage,
-                       Run};
+const Command kCommand{"tariff", "read the tariff file and show the settings' tariff", kUsage, Run};
 
 /// Tariff file text goes out byte for byte, CR LF line ends included.
 void WriteRaw(Context& ctx, const std::string& text) {

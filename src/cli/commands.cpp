@@ -5,6 +5,8 @@
 namespace ov::cli {
 
 std::span<const Command> Commands() {
+    // One command a line, in the order of the overview.
+    // clang-format off
     static const std::array kCommands{
         RegCommand(),
         LogCommand(),
@@ -13,6 +15,7 @@ std::span<const Command> Commands() {
         RasCommand(),
         MonitorCommand(),
     };
+    // clang-format on
     return kCommands;
 }
 

@@ -176,9 +176,7 @@ public:
 
     /// Called after the selections are loaded, so that the call list can recompute what it
     /// derives from them. Empty: nothing is called.
-    void SetPositionsLoadedHook(std::function<void()> hook) {
-        m_positionsLoaded = std::move(hook);
-    }
+    void SetPositionsLoadedHook(std::function<void()> hook) { m_positionsLoaded = std::move(hook); }
 
     /// The primary screen as the settings see it.
     ScreenSize Screen() const;

@@ -70,7 +70,8 @@ TEST_F(CliTariffTest, RegistryValuesWinOverTheTariffFile) {
     const std::string tariffKey = "HKLM\\Software\\Quorvex\\Orvanta\\Entries\\Time0";
     // The workday bands at 0.50 and 0.25 instead of 2.00 and 1.00; every other slot at 0.
     const std::string zero = "00000000";
-    const std::string prices = zero + zero + zero + "0000003f" + "0000803e" + zero + zero + zero + zero;
+    const std::string prices =
+        zero + zero + zero + "0000003f" + "0000803e" + zero + zero + zero + zero;
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"reg", "set", tariffKey, "Price", "REG_BINARY", prices},
              {"reg", "set", "HKLM\\Software\\Quorvex\\Orvanta", "CurrDecName", "REG_DWORD", "3"},
@@ -104,8 +105,9 @@ TEST_F(CliTariffTest, TariffFileIsPrintedAsTheProgramWritesIt) {
 
     // The last tariff runs to the end of the text without a final line end: it is dropped.
     const std::string cut = m_home.File("cut.ini");
-    test::WriteFileOrDie(cut, "A,1,B,C,0\n0:0,23:59,1,1;0,0,0,1\n0,0,0,1;0,0,0,1\n0,0,0,1;0,0,0,1\n"
-                              "Cut,2,x,y,0\n0,0,0,1");
+    test::WriteFileOrDie(cut,
+                         "A,1,B,C,0\n0:0,23:59,1,1;0,0,0,1\n0,0,0,1;0,0,0,1\n0,0,0,1;0,0,0,1\n"
+                         "Cut,2,x,y,0\n0,0,0,1");
     r = Cli({"tariff", "file", cut});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, std::string("A,1,B,C,0\r\n00:00,23:59,1.00,1;00:00,00:00,0.00,1\r\n"
@@ -133,7 +135,8 @@ TEST_F(CliTariffDefaultsTest, WithoutATariffForTheLanguageTheDefaultsStand) {
     WriteLibrary();
     auto r = Cli({"tariff", "show"});
     EXPECT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, std::string("User defined,0,Dolar,$,0\r\n") + kEmptyBands + "CurrDecName\t2\n");
+    EXPECT_EQ(r.out,
+              std::string("User defined,0,Dolar,$,0\r\n") + kEmptyBands + "CurrDecName\t2\n");
     r = Cli({"price", "2024-03-13 17:58:30", "200"});
     EXPECT_EQ(r.out, "0\t00000000\n");
     // Loading the settings leaves the registry untouched.

@@ -186,11 +186,15 @@ TEST_F(SettingsTest, TextListsLoadByTheirRules) {
         // ListUsers is emptied first; the others keep what they held (their "all" item).
         {kListUsers, 1, {{"Str1", "ignored"}}, {"All users"}},
         {kListDNames, 1, {}, {"All devices"}},
-        {kListUsers, 4, {{"Str1", "anna"}, {"Str2", "bob"}, {"Str3", "anna"}},
+        {kListUsers,
+         4,
+         {{"Str1", "anna"}, {"Str2", "bob"}, {"Str3", "anna"}},
          {"All users", "anna", "bob"}},
         {kListDTypes, 3, {{"Str1", "modem"}}, {"All device types", "modem", ""}},
         {kListEntries, 3, {{"Str1", "All entries"}, {"Str2", "ISP"}}, {"All entries", "ISP"}},
-        {kListDNames, 2, {{"Str1", "ttyS0"}, {"Str2", "beyond the count"}},
+        {kListDNames,
+         2,
+         {{"Str1", "ttyS0"}, {"Str2", "beyond the count"}},
          {"All devices", "ttyS0"}},
     };
     for (const auto& c : cases) {
@@ -229,10 +233,9 @@ TEST_F(SettingsTest, MonthItemsAndRecordsAreReadWithTheirCapacity) {
     Put(HKEY_CURRENT_USER, kMainKey, "PrintPage", REG_BINARY, std::string(981, 'x'));
     Put(HKEY_LOCAL_MACHINE, kMainKey, "EventTotPrice", REG_BINARY, NumberBytes(1) + "x");
     const auto settings = Load();
-    EXPECT_EQ(settings->Months.items, (std::vector<MonthItem>{{kMonthOne, 4, 2024},
-                                                              {kMonthAll, 0, 0},
-                                                              {kMonthAll, 0, 0},
-                                                              {kMonthOne, 6, 0}}));
+    EXPECT_EQ(settings->Months.items,
+              (std::vector<MonthItem>{
+                  {kMonthOne, 4, 2024}, {kMonthAll, 0, 0}, {kMonthAll, 0, 0}, {kMonthOne, 6, 0}}));
     EXPECT_EQ(settings->PrintPage, Settings(Texts()).PrintPage);
     EXPECT_EQ(settings->EventTotPrice, 0.0f);
 }
@@ -299,9 +302,9 @@ TEST_F(SettingsTest, ALiveDisplayOffTheScreenIsMovedBackWhenLoaded) {
         std::int32_t x, y;
         std::int32_t loadedX, loadedY;
     } cases[] = {
-        {{1024, 768}, 5000, 100, 874, 100},   {{1024, 768}, 1004, 748, 1004, 748},
-        {{1024, 768}, 1005, 749, 874, 0},     {{1920, 1080}, 1800, 1059, 1800, 1059},
-        {{1920, 1080}, 1901, 1061, 1770, 0},  {{800, 600}, -50, -50, -50, -50},
+        {{1024, 768}, 5000, 100, 874, 100},  {{1024, 768}, 1004, 748, 1004, 748},
+        {{1024, 768}, 1005, 749, 874, 0},    {{1920, 1080}, 1800, 1059, 1800, 1059},
+        {{1920, 1080}, 1901, 1061, 1770, 0}, {{800, 600}, -50, -50, -50, -50},
     };
     for (const auto& c : cases) {
         PutNumber(HKEY_CURRENT_USER, kMainKey, "EventWndX", c.x);
@@ -363,8 +366,7 @@ TEST_F(SettingsTest, CopyKeepsEverySettingAndSelectsByIndex) {
     EXPECT_EQ(copy.Months.selected, 0);
     EXPECT_EQ(copy.ListEntries.selected, 0);
     copy.Months.selected = source.Months.selected;
-    EXPECT_EQ(static_cast<const SettingsValues&>(copy),
-              static_cast<const SettingsValues&>(source));
+    EXPECT_EQ(static_cast<const SettingsValues&>(copy), static_cast<const SettingsValues&>(source));
 }
 
 class FakePhoneBook : public PhoneBookLists {
