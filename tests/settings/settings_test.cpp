@@ -240,6 +240,11 @@ TEST_F(SettingsTest, MonthItemsAndRecordsAreReadWithTheirCapacity) {
     EXPECT_EQ(settings->EventTotPrice, 0.0f);
 }
 
+TEST_F(SettingsTest, ADamagedMonthCountLoadsABoundedList) {
+    PutNumber(HKEY_LOCAL_MACHINE, kMonthsKey, "Count", INT32_MAX);
+    EXPECT_EQ(Load()->Months.items.size(), static_cast<std::size_t>(kMaxStoredItems));
+}
+
 TEST_F(SettingsTest, StoredTextsWithoutTheirEndAreEndedWithinTheirFields) {
     Put(HKEY_CURRENT_USER, kMainKey, "PrintHFont", REG_BINARY,
         std::string(28, '\0') + std::string(32, 'F'));
