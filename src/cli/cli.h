@@ -39,6 +39,8 @@ std::span<const Command> Commands();
 
 // The commands, one file each.
 const Command& RegCommand();
+const Command& PriceCommand();
+const Command& TariffCommand();
 const Command& RasCommand();
 const Command& MonitorCommand();
 const Command& LogCommand();
@@ -52,6 +54,12 @@ int UsageError(Context& ctx, const Command& command, std::string_view what = {})
 /// Writes one output line: the fields joined by TAB, each escaped, then LF; flushed so that a
 /// reader of a pipe sees every line at once.
 void WriteLine(Context& ctx, std::initializer_list<std::string_view> fields);
+
+/// A price as "%.9g", enough digits to give back the same float.
+std::string PriceText(float price);
+
+/// The price's IEEE-754 bits as 8 lowercase hexadecimal digits.
+std::string PriceBits(float price);
 
 /// "YYYY-MM-DD HH:MM:SS" in local time.
 std::string FormatLocalTime(Time32 t);

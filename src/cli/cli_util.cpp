@@ -1,3 +1,5 @@
+#include <bit>
+#include <cinttypes>
 #include <cstdio>
 
 #include "cli/cli.h"
@@ -17,6 +19,18 @@ int UsageError(Context& ctx, const Command& command, std::string_view what) {
     }
     std::fprintf(ctx.err, "%.*s", static_cast<int>(command.usage.size()), command.usage.data());
     return kExitUsage;
+}
+
+std::string PriceText(float price) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(price));
+    return text;
+}
+
+std::string PriceBits(float price) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%08" PRIx32, std::bit_cast<std::uint32_t>(price));
+    return text;
 }
 
 void WriteLine(Context& ctx, std::initializer_list<std::string_view> fields) {

@@ -24,18 +24,6 @@ int Run(Context& ctx, Args args);
 
 const Command kCommand{"log", "read and append call log files", kUsage, Run};
 
-std::string PriceText(float price) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", static_cast<double>(price));
-    return text;
-}
-
-std::string PriceBits(float price) {
-    char text[16];
-    std::snprintf(text, sizeof text, "%08" PRIx32, std::bit_cast<std::uint32_t>(price));
-    return text;
-}
-
 std::optional<std::int32_t> ParseInt32(std::string_view text) {
     const auto n = ParseInteger(text);
     if (!n || *n < INT32_MIN || *n > INT32_MAX) {

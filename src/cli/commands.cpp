@@ -5,12 +5,17 @@
 namespace ov::cli {
 
 std::span<const Command> Commands() {
+    // One command a line, in the order of the overview.
+    // clang-format off
     static const std::array kCommands{
         RegCommand(),
         LogCommand(),
+        PriceCommand(),
+        TariffCommand(),
         RasCommand(),
         MonitorCommand(),
     };
+    // clang-format on
     return kCommands;
 }
 

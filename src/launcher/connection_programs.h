@@ -7,15 +7,9 @@
 #include "launcher/app_paths.h"
 #include "launcher/process_list.h"
 #include "launcher/program_launcher.h"
+#include "settings/program_entry.h"
 
 namespace ov {
-
-/// One program of the settings' list of programs started on connect.
-struct ProgramEntry {
-    std::string path;  // a full path, or the bare name of a registered application
-    int style = 1;     // its window: 0 normal, 1 minimised, 2 maximised
-    int exit = 0;      // 1: end the program when the connection ends
-};
 
 /// The launchers made at connect, in order; the window thread owns them for the whole run.
 using LauncherList = std::vector<std::unique_ptr<ProgramLauncher>>;

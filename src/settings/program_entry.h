@@ -1,0 +1,16 @@
+#pragma once
+
+#include <string>
+
+namespace ov {
+
+/// One program of the settings' list of programs started on connect.
+struct ProgramEntry {
+    std::string path;  // a full path, or the bare name of a registered application
+    int style = 1;     // its window: 0 normal, 1 minimised, 2 maximised
+    int exit = 0;      // 1: end the program when the connection ends
+
+    bool operator==(const ProgramEntry&) const = default;
+};
+
+}  // namespace ov
