@@ -1,0 +1,262 @@
+#include "viewer/call_list.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <ctime>
+#include <numeric>
+
+#include "calllog/call_log_file.h"
+#include "platform/file_util.h"
+
+namespace ov {
+
+namespace {
+
+/// The call log begins with August 1998; no older month file is ever looked for.
+constexpr int kFirstLoggedMonth = 1998 * 12 + 7;
+
+/// Months since year 0 of the local month `t` falls in; -1 when the clock cannot show it.
+int LocalMonthNumber(Time32 t) {
+    std::tm local{};
+    if (!ToLocalTime(t, local)) {
+        return -1;
+    }
+    return (local.tm_year + 1900) * 12 + local.tm_mon;
+}
+
+}  // namespace
+
+CallList::CallList(Settings& settings, const TextSource& texts, std::string folder,
+                   const Clock& clock)
+    : m_settings(settings),
+      m_texts(&texts),
+      m_folder(std::move(folder)),
+      m_clock(clock),
+      m_filter(settings),
+      m_visible(VisibleColumnsFrom(settings.Columns)) {
+    m_settings.SetPositionsLoadedHook([this] { m_filter.Recompute(); });
+}
+
+CallList::~CallList() {
+    m_settings.SetPositionsLoadedHook({});
+}
+
+void CallList::SetTexts(const TextSource& texts) {
+    m_texts = &texts;
+    ReplaceAllEntries(m_settings, texts);
+    m_filter.Recompute();
+    // The drop-down lists show the new language's all-entries and month names too.
+    auto& months = m_choices[FilterListId::Months].items;
+    for (std::size_t i = 0; i < months.size() && i < m_settings.Months.items.size(); ++i) {
+        months[i] = MonthItemText(texts, m_settings.Months.items[i]);
+    }
+    for (const auto id : {FilterListId::Entries, FilterListId::Users, FilterListId::DeviceNames,
+                          FilterListId::DeviceTypes}) {
+        auto& items = m_choices[id].items;
+        if (!items.empty()) {
+            items.front() = id == FilterListId::Entries     ? m_settings.ListEntries.items.front()
+                            : id == FilterListId::Users     ? m_settings.ListUsers.items.front()
+                            : id == FilterListId::DeviceNames ? m_settings.ListDNames.items.front()
+                                                              : m_settings.ListDTypes.items.front();
+        }
+    }
+}
+
+void CallList::RebuildColumns(bool keepFirst) {
+    m_visible = VisibleColumnsFrom(m_settings.Columns);
+    if (m_hooks.columnsRebuilt) {
+        m_hooks.columnsRebuilt(keepFirst);
+    }
+}
+
+bool CallList::ReadMonth(int monthIndex, int year, CallTotals& totals, bool keep) {
+    return LoadMonth(m_folder, year, monthIndex, [&](const CallRecord& record) {
+        if (m_filter.Accepts(record)) {
+            totals.Add(record);
+            if (keep) {
+                m_store.Append(record);
+            }
+        }
+    });
+}
+
+void CallList::Reload() {
+    m_store.Clear();
+    m_totals.Clear();
+    if (m_filter.allMonths || m_filter.monthSums) {
+        const int current = LocalMonthNumber(m_clock.Now());
+        for (int number = kFirstLoggedMonth; number <= current; ++number) {
+            CallTotals month;
+            if (!ReadMonth(number % 12, number / 12, month, m_filter.allMonths) ||
+                month.first == 0) {
+                continue;
+            }
+            m_totals.Merge(month);
+            if (m_filter.monthSums) {
+                CallRecord line;
+                line.kind = KindMonthSum;
+                line.startTime = month.first;
+                line.connectedSeconds = month.connectedSeconds;
+                line.dialingSeconds = month.dialingSeconds;
+                line.price = month.price;
+                m_store.Append(line);
+            }
+        }
+    } else if (const auto month = m_filter.SelectedMonth()) {
+        ReadMonth(month->month, month->year, m_totals, true);
+    }
+    m_store.ShrinkToFit();
+    ShowTotals();
+    m_rows.resize(m_store.Size());
+    m_rows.shrink_to_fit();
+    std::iota(m_rows.begin(), m_rows.end(), 0u);
+    if (m_hooks.rowsRefilled) {
+        m_hooks.rowsRefilled();
+    }
+}
+
+void CallList::ChooseFilter(FilterListId list, int index) {
+    m_filter.Select(list, index);
+    m_choices[list].selected = index;
+    Reload();
+    m_settings.ExchangePositions(true);
+}
+
+void CallList::AddNewItems() {
+    for (const FilterListId id : m_choices.AddNewItems(m_settings, *m_texts)) {
+        if (m_hooks.choiceAppended) {
+            m_hooks.choiceAppended(id);
+        }
+    }
+}
+
+std::size_t CallList::MonthLineFor(Time32 start) {
+    const int month = LocalMonthNumber(start);
+    for (std::size_t i = m_store.Size(); i-- > 0;) {
+        if (LocalMonthNumber(m_store.Row(i).startTime) == month) {
+            return i;
+        }
+    }
+    // A month without a line yet (the first call of a new month) gets its own line, as the
+    // next reload would give it, rather than joining another month's sums.
+    CallRecord line;
+    line.kind = KindMonthSum;
+    line.startTime = start;
+    const std::size_t index = m_store.Append(line);
+    m_rows.push_back(static_cast<std::uint32_t>(index));
+    if (m_hooks.rowAppended) {
+        m_hooks.rowAppended(index);
+    }
+    return index;
+}
+
+void CallList::AddNewRecord(const CallRecord& record, bool showTotals) {
+    if (!m_filter.Accepts(record)) {
+        return;
+    }
+    if (m_filter.monthSums) {
+        const std::size_t line = MonthLineFor(record.startTime);
+        m_store.AddToSums(line, record.connectedSeconds, record.dialingSeconds, record.price);
+        if (m_hooks.rowUpdated) {
+            m_hooks.rowUpdated(line);
+        }
+    } else {
+        const std::size_t index = m_store.Append(record);
+        m_rows.push_back(static_cast<std::uint32_t>(index));
+        if (m_hooks.rowAppended) {
+            m_hooks.rowAppended(index);
+        }
+    }
+    m_totals.Add(record);
+    if (showTotals) {
+        ShowTotals();
+    }
+}
+
+void CallList::ShowTotals() const {
+    if (m_hooks.showTotals) {
+        m_hooks.showTotals(m_totals);
+    }
+}
+
+std::string CallList::CellText(int columnId, const CallRow* row) const {
+    return ov::CellText(*m_texts, m_settings.CurrentTariff, columnId, row);
+}
+
+void CallList::SortByColumn(int listColumn) {
+    if (listColumn < 0 || static_cast<std::size_t>(listColumn) >= m_visible.size()) {
+        return;
+    }
+    if (listColumn != m_sortColumn) {
+        m_sortColumn = listColumn;
+        m_ascending = true;
+    } else {
+        m_ascending = !m_ascending;
+    }
+    SortRows();
+    if (m_hooks.rowsRefilled) {
+        m_hooks.rowsRefilled();
+    }
+}
+
+void CallList::SortRows() {
+    const int id = m_visible[static_cast<std::size_t>(m_sortColumn)];
+    // Stable, so that rows the column cannot tell apart keep the order they stood in.
+    std::stable_sort(m_rows.begin(), m_rows.end(), [&](std::uint32_t a, std::uint32_t b) {
+        const int order = CompareRows(id, m_store.Row(a), m_store.Row(b));
+        return m_ascending ? order < 0 : order > 0;
+    });
+}
+
+std::string CallList::ExportText() const {
+    std::string out;
+    auto line = [&](const CallRow* row) {
+        for (const std::int16_t id : m_visible) {
+            const std::string text = CellText(id, row);
+            out += text;
+            const auto width =
+                static_cast<std::size_t>(kColumnTable[static_cast<std::size_t>(id)].exportWidth);
+            // Padded on the right to the field's width; a longer text is written whole.
+            if (text.size() < width) {
+                out.append(width - text.size(), ' ');
+            }
+        }
+        out += '\n';
+    };
+    line(nullptr);
+    out += '\n';
+    for (std::size_t i = 0; i < m_store.Size(); ++i) {
+        const CallRow row = m_store.Row(i);
+        line(&row);
+    }
+    return out;
+}
+
+bool CallList::ExportToFile(const std::string& path, std::string* error) const {
+    const std::string text = ExportText();
+    std::FILE* file = std::fopen(path.c_str(), "w");
+    if (!file) {
+        if (error) {
+            *error = ErrnoText(path);
+        }
+        return false;
+    }
+    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    const int savedErrno = errno;
+    const bool closed = std::fclose(file) == 0;
+    if (!written || !closed) {
+        if (error) {
+            errno = written ? errno : savedErrno;
+            *error = ErrnoText(path);
+        }
+        return false;
+    }
+    return true;
+}
+
+std::size_t CallList::MemoryBytes() const {
+    return m_store.MemoryBytes() + m_rows.capacity() * sizeof(std::uint32_t);
+}
+
+}  // namespace ov
