@@ -41,6 +41,7 @@ std::span<const Command> Commands();
 const Command& RegCommand();
 const Command& PriceCommand();
 const Command& TariffCommand();
+const Command& CallsCommand();
 const Command& RasCommand();
 const Command& MonitorCommand();
 const Command& LogCommand();

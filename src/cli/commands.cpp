@@ -12,6 +12,7 @@ std::span<const Command> Commands() {
         LogCommand(),
         PriceCommand(),
         TariffCommand(),
+        CallsCommand(),
         RasCommand(),
         MonitorCommand(),
     };
