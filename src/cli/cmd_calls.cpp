@@ -51,8 +51,8 @@ std::optional<std::vector<int>> ParseNumberList(std::string_view text,
     while (true) {
         const std::size_t comma = text.find(',', start);
         const std::string_view item = text.substr(start, comma - start);
-        if (item.size() != 1 || std::find(allowed.begin(), allowed.end(), item[0] - '0') ==
-                                    allowed.end()) {
+        if (item.size() != 1 ||
+            std::find(allowed.begin(), allowed.end(), item[0] - '0') == allowed.end()) {
             return std::nullopt;
         }
         numbers.push_back(item[0] - '0');
@@ -66,7 +66,8 @@ std::optional<std::vector<int>> ParseNumberList(std::string_view text,
 /// "YYYY-MM" as a month item of one month.
 std::optional<MonthItem> ParseMonth(std::string_view text) {
     auto digits = [](std::string_view s) {
-        return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+        return !s.empty() &&
+               std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
     };
     if (text.size() != 7 || text[4] != '-' || !digits(text.substr(0, 4)) ||
         !digits(text.substr(5, 2))) {
@@ -86,8 +87,8 @@ std::optional<MonthItem> ParseMonth(std::string_view text) {
 int MonthIndex(MonthList& months, const MonthItem& wanted) {
     for (std::size_t i = 0; i < months.items.size(); ++i) {
         const MonthItem& item = months.items[i];
-        if (item.kind == wanted.kind &&
-            (wanted.kind != kMonthOne || (item.month == wanted.month && item.year == wanted.year))) {
+        if (item.kind == wanted.kind && (wanted.kind != kMonthOne || (item.month == wanted.month &&
+                                                                      item.year == wanted.year))) {
             return static_cast<int>(i);
         }
     }
@@ -127,9 +128,8 @@ std::optional<Options> ParseFilter(Context& ctx, Args args, int& status) {
             options.month = {kMonthSums, 0, 0};
             continue;
         }
-        static constexpr std::string_view kValued[] = {"--month",       "--user",
-                                                       "--entry",       "--device-name",
-                                                       "--device-type", "--kinds",
+        static constexpr std::string_view kValued[] = {"--month",       "--user",        "--entry",
+                                                       "--device-name", "--device-type", "--kinds",
                                                        "--columns",     "--lang"};
         if (std::find(std::begin(kValued), std::end(kValued), option) == std::end(kValued)) {
             return bad("unknown option '" + option + "'");
@@ -234,10 +234,8 @@ int Run(Context& ctx, Args args) {
     filter.Select(FilterListId::Months, MonthIndex(settings->Months, options->month));
     filter.Select(FilterListId::Users, TextIndex(settings->ListUsers, options->user));
     filter.Select(FilterListId::Entries, TextIndex(settings->ListEntries, options->entry));
-    filter.Select(FilterListId::DeviceNames,
-                  TextIndex(settings->ListDNames, options->deviceName));
-    filter.Select(FilterListId::DeviceTypes,
-                  TextIndex(settings->ListDTypes, options->deviceType));
+    filter.Select(FilterListId::DeviceNames, TextIndex(settings->ListDNames, options->deviceName));
+    filter.Select(FilterListId::DeviceTypes, TextIndex(settings->ListDTypes, options->deviceType));
     list.RebuildColumns(false);
     list.Reload();
 

@@ -61,53 +61,53 @@ std::string CellText(const TextSource& texts, const Tariff& tariff, int columnId
     const CallRow& r = *row;
     const bool marker = IsMarker(r.kind);
     switch (columnId) {
-    case ColKind:
-        // Only kinds 0-4 have a name; a damaged kind must not pick another table entry.
-        return r.kind >= KindConnected && r.kind <= KindMonitorStop
-                   ? texts.Entry(kKindTextEntry + r.kind)
-                   : std::string();
-    case ColStart:
-        return r.kind == KindMonthSum ? MonthLineCaption(texts, r.startTime)
-                                      : FormatDateTime(r.startTime);
-    case ColConnected:
-        return marker ? std::string() : FormatDuration(r.connectedSeconds);
-    case ColDialing:
-        return marker ? std::string() : FormatDuration(r.dialingSeconds);
-    case ColPrice:
-        return marker ? std::string() : FormatPrice(tariff, r.price);
-    case ColUser:
-        return r.kind == KindMonthSum ? std::string() : std::string(r.userName);
-    case ColEntry:
-        return marker ? std::string() : std::string(r.entryName);
-    case ColDeviceName:
-        return marker ? std::string() : std::string(r.deviceName);
-    default:
-        return marker ? std::string() : std::string(r.deviceType);
+        case ColKind:
+            // Only kinds 0-4 have a name; a damaged kind must not pick another table entry.
+            return r.kind >= KindConnected && r.kind <= KindMonitorStop
+                       ? texts.Entry(kKindTextEntry + r.kind)
+                       : std::string();
+        case ColStart:
+            return r.kind == KindMonthSum ? MonthLineCaption(texts, r.startTime)
+                                          : FormatDateTime(r.startTime);
+        case ColConnected:
+            return marker ? std::string() : FormatDuration(r.connectedSeconds);
+        case ColDialing:
+            return marker ? std::string() : FormatDuration(r.dialingSeconds);
+        case ColPrice:
+            return marker ? std::string() : FormatPrice(tariff, r.price);
+        case ColUser:
+            return r.kind == KindMonthSum ? std::string() : std::string(r.userName);
+        case ColEntry:
+            return marker ? std::string() : std::string(r.entryName);
+        case ColDeviceName:
+            return marker ? std::string() : std::string(r.deviceName);
+        default:
+            return marker ? std::string() : std::string(r.deviceType);
     }
 }
 
 int CompareRows(int columnId, const CallRow& a, const CallRow& b) {
     switch (columnId) {
-    case ColKind:
-        return Order(a.kind, b.kind);
-    case ColStart:
-        return Order(a.startTime, b.startTime);
-    case ColConnected:
-        return Order(a.connectedSeconds, b.connectedSeconds);
-    case ColDialing:
-        return Order(a.dialingSeconds, b.dialingSeconds);
-    case ColPrice:
-        return Order(a.price, b.price);  // NaN compares as equal to everything
-    case ColUser:
-        return CompareIgnoreCase(a.userName, b.userName);
-    case ColEntry:
-        return CompareIgnoreCase(CallText(a, a.entryName), CallText(b, b.entryName));
-    case ColDeviceName:
-        return CompareIgnoreCase(CallText(a, a.deviceName), CallText(b, b.deviceName));
-    case ColDeviceType:
-        return CompareIgnoreCase(CallText(a, a.deviceType), CallText(b, b.deviceType));
-    default:
-        return 0;
+        case ColKind:
+            return Order(a.kind, b.kind);
+        case ColStart:
+            return Order(a.startTime, b.startTime);
+        case ColConnected:
+            return Order(a.connectedSeconds, b.connectedSeconds);
+        case ColDialing:
+            return Order(a.dialingSeconds, b.dialingSeconds);
+        case ColPrice:
+            return Order(a.price, b.price);  // NaN compares as equal to everything
+        case ColUser:
+            return CompareIgnoreCase(a.userName, b.userName);
+        case ColEntry:
+            return CompareIgnoreCase(CallText(a, a.entryName), CallText(b, b.entryName));
+        case ColDeviceName:
+            return CompareIgnoreCase(CallText(a, a.deviceName), CallText(b, b.deviceName));
+        case ColDeviceType:
+            return CompareIgnoreCase(CallText(a, a.deviceType), CallText(b, b.deviceType));
+        default:
+            return 0;
     }
 }
 

@@ -23,11 +23,11 @@ inline constexpr int kColumnCount = 9;
 
 /// What the list, the report and the text export need to know of one column.
 struct ColumnInfo {
-    int width;             // list column width, pixels
-    bool shownByDefault;   // the default of its `Columns` flag
-    int listTitleEntry;    // text-table entry of the list title
-    int printTitleEntry;   // text-table entry of the printed title
-    int exportWidth;       // minimum field width of the text export
+    int width;            // list column width, pixels
+    bool shownByDefault;  // the default of its `Columns` flag
+    int listTitleEntry;   // text-table entry of the list title
+    int printTitleEntry;  // text-table entry of the printed title
+    int exportWidth;      // minimum field width of the text export
 };
 
 inline constexpr std::array<ColumnInfo, kColumnCount> kColumnTable{{

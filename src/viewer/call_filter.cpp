@@ -15,14 +15,14 @@ constexpr int kMonthSumsEntry = 52;
 template <typename Values>
 auto& TextListOf(Values& settings, FilterListId id) {
     switch (id) {
-    case FilterListId::Entries:
-        return settings.ListEntries;
-    case FilterListId::Users:
-        return settings.ListUsers;
-    case FilterListId::DeviceNames:
-        return settings.ListDNames;
-    default:
-        return settings.ListDTypes;
+        case FilterListId::Entries:
+            return settings.ListEntries;
+        case FilterListId::Users:
+            return settings.ListUsers;
+        case FilterListId::DeviceNames:
+            return settings.ListDNames;
+        default:
+            return settings.ListDTypes;
     }
 }
 
@@ -76,30 +76,30 @@ void CallFilter::Select(FilterListId list, int index) {
 
 bool CallFilter::Accepts(const CallRecord& record) const {
     switch (record.kind) {
-    case KindMonthSum:
-        return false;  // month lines are made by the list, never read
-    case KindConnected:
-        if (m_settings.ShowConnEvnt == 0) {
-            return false;
-        }
-        break;
-    case KindUnconnected:
-        if (m_settings.ShowDiscEvnt == 0) {
-            return false;
-        }
-        break;
-    case KindMonitorStart:
-        if (m_settings.ShowStartMon == 0) {
-            return false;
-        }
-        break;
-    case KindMonitorStop:
-        if (m_settings.ShowStopMon == 0) {
-            return false;
-        }
-        break;
-    default:
-        break;
+        case KindMonthSum:
+            return false;  // month lines are made by the list, never read
+        case KindConnected:
+            if (m_settings.ShowConnEvnt == 0) {
+                return false;
+            }
+            break;
+        case KindUnconnected:
+            if (m_settings.ShowDiscEvnt == 0) {
+                return false;
+            }
+            break;
+        case KindMonitorStart:
+            if (m_settings.ShowStartMon == 0) {
+                return false;
+            }
+            break;
+        case KindMonitorStop:
+            if (m_settings.ShowStopMon == 0) {
+                return false;
+            }
+            break;
+        default:
+            break;
     }
     if (!Matches(allUsers, m_user, record.userName)) {
         return false;
@@ -118,12 +118,12 @@ bool CallFilter::Accepts(const CallRecord& record) const {
 
 std::string MonthItemText(const TextSource& texts, const MonthItem& item) {
     switch (item.kind) {
-    case kMonthAll:
-        return texts.Entry(kAllMonthsEntry);
-    case kMonthSums:
-        return texts.Entry(kMonthSumsEntry);
-    default:
-        return MonthCaption(texts, item.year, item.month);
+        case kMonthAll:
+            return texts.Entry(kAllMonthsEntry);
+        case kMonthSums:
+            return texts.Entry(kMonthSumsEntry);
+        default:
+            return MonthCaption(texts, item.year, item.month);
     }
 }
 

@@ -43,7 +43,7 @@ public:
     bool allDeviceNames = true;
     bool allDeviceTypes = true;
     bool allEntries = true;
-    bool allMonths = true;  // the selected month item has kind AllMonths
+    bool allMonths = true;   // the selected month item has kind AllMonths
     bool monthSums = false;  // the selected month item has kind MonthSums
 
     Settings& SettingsRef() const { return m_settings; }

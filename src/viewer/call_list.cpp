@@ -1,5 +1,9 @@
 #include "viewer/call_list.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -23,6 +27,38 @@ int LocalMonthNumber(Time32 t) {
         return -1;
     }
     return (local.tm_year + 1900) * 12 + local.tm_mon;
+}
+
+/// Reads a whole regular file into `buffer`, reusing its room from file to file (a fresh block
+/// per month file costs more than decoding it). False when it cannot be opened or read.
+bool ReadFileInto(const std::string& path, std::string& buffer) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok) {
+        buffer.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t done = 0;
+        while (done < buffer.size()) {
+            const ssize_t n = ::read(fd, buffer.data() + done, buffer.size() - done);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                ok = false;
+                break;
+            }
+            if (n == 0) {
+                break;  // the file got shorter meanwhile: what was read is the file
+            }
+            done += static_cast<std::size_t>(n);
+        }
+        buffer.resize(done);
+    }
+    ::close(fd);
+    return ok;
 }
 
 }  // namespace
@@ -55,8 +91,8 @@ void CallList::SetTexts(const TextSource& texts) {
                           FilterListId::DeviceTypes}) {
         auto& items = m_choices[id].items;
         if (!items.empty()) {
-            items.front() = id == FilterListId::Entries     ? m_settings.ListEntries.items.front()
-                            : id == FilterListId::Users     ? m_settings.ListUsers.items.front()
+            items.front() = id == FilterListId::Entries       ? m_settings.ListEntries.items.front()
+                            : id == FilterListId::Users       ? m_settings.ListUsers.items.front()
                             : id == FilterListId::DeviceNames ? m_settings.ListDNames.items.front()
                                                               : m_settings.ListDTypes.items.front();
         }
@@ -71,14 +107,22 @@ void CallList::RebuildColumns(bool keepFirst) {
 }
 
 bool CallList::ReadMonth(int monthIndex, int year, CallTotals& totals, bool keep) {
-    return LoadMonth(m_folder, year, monthIndex, [&](const CallRecord& record) {
-        if (m_filter.Accepts(record)) {
-            totals.Add(record);
+    if (!ReadFileInto(MonthFilePath(m_folder, year, monthIndex + 1), m_fileBuffer)) {
+        return false;
+    }
+    // Whole records one after the other; the first that cannot be read whole (the end, or
+    // damage) ends the file, and the records before it stay.
+    std::string_view rest(m_fileBuffer);
+    while (const std::size_t used = DecodeCallRecord(rest, m_readRecord)) {
+        rest.remove_prefix(used);
+        if (m_filter.Accepts(m_readRecord)) {
+            totals.Add(m_readRecord);
             if (keep) {
-                m_store.Append(record);
+                m_store.Append(m_readRecord);
             }
         }
-    });
+    }
+    return true;
 }
 
 void CallList::Reload() {
@@ -107,6 +151,7 @@ void CallList::Reload() {
         ReadMonth(month->month, month->year, m_totals, true);
     }
     m_store.ShrinkToFit();
+    m_fileBuffer = std::string();  // the room of the largest month file is not kept
     ShowTotals();
     m_rows.resize(m_store.Size());
     m_rows.shrink_to_fit();

@@ -19,9 +19,9 @@ namespace ov {
 
 /// What the call list's window is told; every member may be empty.
 struct CallListHooks {
-    std::function<void()> rowsRefilled;               // all rows again, in RowOrder()
-    std::function<void(std::size_t)> rowAppended;     // a record joined at the end
-    std::function<void(std::size_t)> rowUpdated;      // a month line changed its sums
+    std::function<void()> rowsRefilled;            // all rows again, in RowOrder()
+    std::function<void(std::size_t)> rowAppended;  // a record joined at the end
+    std::function<void(std::size_t)> rowUpdated;   // a month line changed its sums
     std::function<void(const CallTotals&)> showTotals;
     std::function<void(bool keepFirst)> columnsRebuilt;
     std::function<void(FilterListId)> choiceAppended;  // a drop-down list got an item
@@ -111,7 +111,9 @@ private:
     CallTotals m_totals;
     std::vector<std::int16_t> m_visible;
     std::vector<std::uint32_t> m_rows;
-    int m_sortColumn = -1;  // list column last sorted by; -1 none
+    std::string m_fileBuffer;  // one month file while it is read
+    CallRecord m_readRecord;   // reused: its strings keep their room from record to record
+    int m_sortColumn = -1;     // list column last sorted by; -1 none
     bool m_ascending = true;
 };
 

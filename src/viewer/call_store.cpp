@@ -3,9 +3,9 @@
 namespace ov {
 
 CallRow RowOf(const CallRecord& record) {
-    return CallRow{record.kind,         record.startTime,  record.connectedSeconds,
-                   record.dialingSeconds, record.price,    record.userName,
-                   record.entryName,    record.deviceName, record.deviceType};
+    return CallRow{record.kind,           record.startTime,  record.connectedSeconds,
+                   record.dialingSeconds, record.price,      record.userName,
+                   record.entryName,      record.deviceName, record.deviceType};
 }
 
 StringPool::StringPool() {
@@ -62,11 +62,10 @@ std::uint32_t CallStore::InternField(int field, std::string_view text) {
 }
 
 std::size_t CallStore::Append(const CallRecord& record) {
-    m_calls.push_back(StoredCall{record.kind, record.startTime, record.connectedSeconds,
-                                 record.dialingSeconds, record.price,
-                                 InternField(0, record.userName), InternField(1, record.entryName),
-                                 InternField(2, record.deviceName),
-                                 InternField(3, record.deviceType)});
+    m_calls.push_back(
+        StoredCall{record.kind, record.startTime, record.connectedSeconds, record.dialingSeconds,
+                   record.price, InternField(0, record.userName), InternField(1, record.entryName),
+                   InternField(2, record.deviceName), InternField(3, record.deviceType)});
     return m_calls.size() - 1;
 }
 

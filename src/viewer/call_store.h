@@ -45,7 +45,9 @@ public:
 private:
     struct Hash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+        std::size_t operator()(std::string_view s) const {
+            return std::hash<std::string_view>{}(s);
+        }
     };
     // Node-based: the keys never move, so the views into them stay valid.
     std::unordered_map<std::string, std::uint32_t, Hash, std::equal_to<>> m_ids;
@@ -68,8 +70,13 @@ public:
     /// Adds durations and price to a record in place (the month lines of the sums mode).
     void AddToSums(std::size_t index, std::int32_t connected, std::int32_t dialing, float price);
     void Clear();
-    /// Gives back the room a growing load left unused.
-    void ShrinkToFit() { m_calls.shrink_to_fit(); }
+    /// Gives back the room a load left unused when it is more than the records take; a list
+    /// reloaded at about its size keeps its room, so the next load need not grow it again.
+    void ShrinkToFit() {
+        if (m_calls.capacity() > 2 * m_calls.size() + 1024) {
+            m_calls.shrink_to_fit();
+        }
+    }
     /// Bytes the records and their texts take.
     std::size_t MemoryBytes() const;
 

@@ -50,13 +50,15 @@ TEST_F(CliCallsTest, ListsTheExportUnderEachFilter) {
         std::string out;
     } cases[] = {
         {{},
-         kHeader +
-             "Connected                01.03.2024  12:00:00     01:00:00       $12.50      Demo ISP  \n"
-             "Not connected            01.03.2024  13:00:00     00:00:00       $0.50       Mobile Internet\n"
-             "Connected                02.04.2024  08:30:00     00:01:01       $1.00       Demo ISP  \n"},
+         kHeader + "Connected                01.03.2024  12:00:00     01:00:00       $12.50      "
+                   "Demo ISP  \n"
+                   "Not connected            01.03.2024  13:00:00     00:00:00       $0.50       "
+                   "Mobile Internet\n"
+                   "Connected                02.04.2024  08:30:00     00:01:01       $1.00       "
+                   "Demo ISP  \n"},
         {{"--month", "2024-04"},
-         kHeader +
-             "Connected                02.04.2024  08:30:00     00:01:01       $1.00       Demo ISP  \n"},
+         kHeader + "Connected                02.04.2024  08:30:00     00:01:01       $1.00       "
+                   "Demo ISP  \n"},
         {{"--month-sums", "--columns", "5,3"},
          "Kind                     Time dialing   User      \n\n"
          "Month sum                00:01:05                 \n"
@@ -66,11 +68,13 @@ TEST_F(CliCallsTest, ListsTheExportUnderEachFilter) {
          "Monitor started          root      \n"
          "Not connected            bob       \n"},
         {{"--kinds", "0,1,3", "--entry", "Demo ISP", "--user", "jane"},
-         kHeader +
-             "Connected                01.03.2024  12:00:00     01:00:00       $12.50      Demo ISP  \n"
-             "Connected                02.04.2024  08:30:00     00:01:01       $1.00       Demo ISP  \n"},
+         kHeader + "Connected                01.03.2024  12:00:00     01:00:00       $12.50      "
+                   "Demo ISP  \n"
+                   "Connected                02.04.2024  08:30:00     00:01:01       $1.00       "
+                   "Demo ISP  \n"},
         {{"--device-type", "isdn", "--device-name", "ttyUSB1", "--columns", "8,7"},
-         "Kind                     Device name                                       Device type\n\n"
+         "Kind                     Device name                                       Device "
+         "type\n\n"
          "Not connected            ttyUSB1                                           isdn      \n"},
         {{"--user", "All users"}, kHeader},  // a user's name, not the all-entry
         {{"--month", "2023-01"}, kHeader},

@@ -16,15 +16,32 @@ namespace {
 
 const FixedTextSource& Texts() {
     static const FixedTextSource texts({
-        {3303, "January"},      {3304, "February"},     {3305, "March"},
-        {3306, "April"},        {3307, "May"},
-        {3310, "August"},       {3314, "December"},     {3350, "All months"},
-        {3351, "Month sums"},   {3352, "All users"},    {3353, "All devices"},
-        {3354, "All device types"}, {3378, "All entries"}, {3356, "Kind"},
-        {3364, "Start"},        {3376, "Time online"},  {3377, "Time dialing"},
-        {3361, "Price"},        {3367, "User"},         {3368, "Entry"},
-        {3369, "Device name"},  {3370, "Device type"},  {3365, "Connected"},
-        {3371, "Not connected"}, {3372, "Month sum"},   {3373, "Monitor started"},
+        {3303, "January"},
+        {3304, "February"},
+        {3305, "March"},
+        {3306, "April"},
+        {3307, "May"},
+        {3310, "August"},
+        {3314, "December"},
+        {3350, "All months"},
+        {3351, "Month sums"},
+        {3352, "All users"},
+        {3353, "All devices"},
+        {3354, "All device types"},
+        {3378, "All entries"},
+        {3356, "Kind"},
+        {3364, "Start"},
+        {3376, "Time online"},
+        {3377, "Time dialing"},
+        {3361, "Price"},
+        {3367, "User"},
+        {3368, "Entry"},
+        {3369, "Device name"},
+        {3370, "Device type"},
+        {3365, "Connected"},
+        {3371, "Not connected"},
+        {3372, "Month sum"},
+        {3373, "Monitor started"},
         {3374, "Monitor stopped"},
     });
     return texts;
@@ -147,16 +164,18 @@ TEST_F(CallListTest, CellTextsPerColumnAndKind) {
         std::array<const char*, 9> cells;
     } cases[] = {
         {&connected,
-         {"Connected", "01.03.2024  09:05:07", "01:02:05", "00:00:25", "$12.50", "jane",
-          "Demo ISP", "ttyUSB0", "modem"}},
+         {"Connected", "01.03.2024  09:05:07", "01:02:05", "00:00:25", "$12.50", "jane", "Demo ISP",
+          "ttyUSB0", "modem"}},
         {&line,
          {"Month sum", "2024 March", "100:00:00", "00:01:01", "$3.00", "", "Demo ISP", "ttyUSB0",
           "modem"}},
         {&marker, {"Monitor started", "01.03.2024  09:05:07", "", "", "", "root", "", "", ""}},
-        {&zero, {"Connected", "00.00.0000  00:00:00", "01:02:05", "00:00:25", "$12.50", "jane",
-                 "Demo ISP", "ttyUSB0", "modem"}},
-        {&damaged, {"", "01.03.2024  09:05:07", "01:02:05", "00:00:25", "$12.50", "jane",
-                    "Demo ISP", "ttyUSB0", "modem"}},
+        {&zero,
+         {"Connected", "00.00.0000  00:00:00", "01:02:05", "00:00:25", "$12.50", "jane", "Demo ISP",
+          "ttyUSB0", "modem"}},
+        {&damaged,
+         {"", "01.03.2024  09:05:07", "01:02:05", "00:00:25", "$12.50", "jane", "Demo ISP",
+          "ttyUSB0", "modem"}},
     };
     for (const auto& c : cases) {
         const CallRow row = RowOf(*c.record);
@@ -196,8 +215,8 @@ TEST_F(CallListTest, AcceptanceTestFollowsKindsAndSelections) {
     EXPECT_FALSE(filter.Accepts(Call(KindConnected, Local(2024, 4, 1, 0, 0, 0), 1, 1, 1.0f)));
 
     // Markers have no entry or device: any such selection hides them.
-    for (const auto id : {FilterListId::Entries, FilterListId::DeviceNames,
-                          FilterListId::DeviceTypes}) {
+    for (const auto id :
+         {FilterListId::Entries, FilterListId::DeviceNames, FilterListId::DeviceTypes}) {
         m_settings.ListEntries.selected = m_settings.ListDNames.selected =
             m_settings.ListDTypes.selected = 0;
         filter.Recompute();
@@ -205,9 +224,10 @@ TEST_F(CallListTest, AcceptanceTestFollowsKindsAndSelections) {
         TextList& list = id == FilterListId::Entries       ? m_settings.ListEntries
                          : id == FilterListId::DeviceNames ? m_settings.ListDNames
                                                            : m_settings.ListDTypes;
-        SelectText(id, list, id == FilterListId::Entries       ? "Demo ISP"
-                             : id == FilterListId::DeviceNames ? "ttyUSB0"
-                                                               : "modem");
+        SelectText(id, list,
+                   id == FilterListId::Entries       ? "Demo ISP"
+                   : id == FilterListId::DeviceNames ? "ttyUSB0"
+                                                     : "modem");
         EXPECT_FALSE(filter.Accepts(start));
         EXPECT_TRUE(filter.Accepts(call));
     }
@@ -216,14 +236,15 @@ TEST_F(CallListTest, AcceptanceTestFollowsKindsAndSelections) {
 TEST_F(CallListTest, AllMonthsLoadsEveryLoggedMonthOldestFirst) {
     Log(1998, 7, {Call(KindConnected, Local(1998, 7, 31), 1, 1, 1.0f)});  // before the log began
     Log(1998, 8, {Call(KindConnected, Local(1998, 8, 1), 10, 1, 1.0f)});
-    Log(2024, 5, {Call(KindMonitorStart, Local(2024, 5, 1), 0, 0, 0.0f),
-                  Call(KindUnconnected, Local(2024, 5, 2), 0, 30, 0.25f)});
+    Log(2024, 5,
+        {Call(KindMonitorStart, Local(2024, 5, 1), 0, 0, 0.0f),
+         Call(KindUnconnected, Local(2024, 5, 2), 0, 30, 0.25f)});
     Log(2024, 2, {Call(KindConnected, Local(2024, 2, 3), 20, 2, 2.0f)});
     Log(2024, 6, {Call(KindConnected, Local(2024, 6, 1), 1, 1, 1.0f)});  // after the clock's month
     List().Reload();
-    EXPECT_EQ(Column(ColStart), (std::vector<std::string>{"01.08.1998  12:00:00",
-                                                          "03.02.2024  12:00:00",
-                                                          "02.05.2024  12:00:00"}));
+    EXPECT_EQ(Column(ColStart),
+              (std::vector<std::string>{"01.08.1998  12:00:00", "03.02.2024  12:00:00",
+                                        "02.05.2024  12:00:00"}));
     EXPECT_EQ(List().Totals().count, 2);
     EXPECT_EQ(List().Totals().first, Local(1998, 8, 1));
     EXPECT_EQ(List().Totals().last, Local(2024, 5, 2));
@@ -232,8 +253,9 @@ TEST_F(CallListTest, AllMonthsLoadsEveryLoggedMonthOldestFirst) {
 
 TEST_F(CallListTest, MonthSumsShowOneLinePerMonthWithAcceptedCalls) {
     Log(2024, 1, {Call(KindMonitorStart, Local(2024, 1, 2), 0, 0, 0.0f)});  // nothing accepted
-    Log(2024, 3, {Call(KindConnected, Local(2024, 3, 4), 100, 10, 1.5f),
-                  Call(KindUnconnected, Local(2024, 3, 9), 0, 20, 0.5f, "bob")});
+    Log(2024, 3,
+        {Call(KindConnected, Local(2024, 3, 4), 100, 10, 1.5f),
+         Call(KindUnconnected, Local(2024, 3, 9), 0, 20, 0.5f, "bob")});
     Log(2023, 12, {Call(KindConnected, Local(2023, 12, 31), 3600, 5, 4.0f)});
     SelectMonth(kMonthSums);
     List().Reload();
@@ -296,8 +318,9 @@ TEST_F(CallListTest, MonthSumsGiveACallOfANewMonthItsOwnLine) {
     EXPECT_EQ(Column(ColPrice), (std::vector<std::string>{"$3.00", "$4.00"}));
     EXPECT_EQ(List().Totals().count, 3);
     // The next reload gives the same lines from the files.
-    Log(2024, 4, {Call(KindConnected, Local(2024, 4, 30, 23), 10, 1, 1.0f),
-                  Call(KindConnected, Local(2024, 4, 30, 23, 30), 20, 2, 2.0f)});
+    Log(2024, 4,
+        {Call(KindConnected, Local(2024, 4, 30, 23), 10, 1, 1.0f),
+         Call(KindConnected, Local(2024, 4, 30, 23, 30), 20, 2, 2.0f)});
     Log(2024, 5, {Call(KindConnected, Local(2024, 5, 1, 0, 10), 40, 4, 4.0f)});
     const std::string before = List().ExportText();
     List().Reload();
@@ -306,10 +329,11 @@ TEST_F(CallListTest, MonthSumsGiveACallOfANewMonthItsOwnLine) {
 
 TEST_F(CallListTest, SortingTogglesAndKeepsTheLoadOrderOfTheRecords) {
     m_settings.ShowStartMon = 1;
-    Log(2024, 5, {Call(KindConnected, Local(2024, 5, 1), 10, 0, 2.0f, "u", "beta"),
-                  Call(KindMonitorStart, Local(2024, 5, 2), 0, 0, 0.0f),
-                  Call(KindConnected, Local(2024, 5, 3), 30, 0, 0.5f, "u", "Alpha"),
-                  Call(KindConnected, Local(2024, 5, 4), 20, 0, 1.0f, "u", "alpha2")});
+    Log(2024, 5,
+        {Call(KindConnected, Local(2024, 5, 1), 10, 0, 2.0f, "u", "beta"),
+         Call(KindMonitorStart, Local(2024, 5, 2), 0, 0, 0.0f),
+         Call(KindConnected, Local(2024, 5, 3), 30, 0, 0.5f, "u", "Alpha"),
+         Call(KindConnected, Local(2024, 5, 4), 20, 0, 1.0f, "u", "alpha2")});
     List().Reload();
     const std::string loadOrder = List().ExportText();
     const int price = 3;  // list column of ColPrice with the default columns
@@ -320,7 +344,7 @@ TEST_F(CallListTest, SortingTogglesAndKeepsTheLoadOrderOfTheRecords) {
         bool ascending;
         std::vector<std::uint32_t> rows;
     } clicks[] = {
-        {price, true, {1, 2, 3, 0}},   // the marker's price counts as 0
+        {price, true, {1, 2, 3, 0}},  // the marker's price counts as 0
         {price, false, {0, 3, 2, 1}},
         {price, true, {1, 2, 3, 0}},
         {entry, true, {1, 2, 3, 0}},  // markers have no entry: first; case ignored
@@ -349,9 +373,10 @@ TEST_F(CallListTest, ExportLayout) {
     EXPECT_EQ(List().ExportText(), header + "\n");
 
     m_settings.ShowStopMon = 1;
-    Log(2024, 5, {Call(KindConnected, Local(2024, 5, 1, 8), 3600, 0, 1.5f),
-                  Call(KindConnected, Local(2024, 5, 2, 8), 60, 0, 0.5f, "u", "Fourteen chars"),
-                  Call(KindMonitorStop, Local(2024, 5, 3, 8), 0, 0, 0.0f)});
+    Log(2024, 5,
+        {Call(KindConnected, Local(2024, 5, 1, 8), 3600, 0, 1.5f),
+         Call(KindConnected, Local(2024, 5, 2, 8), 60, 0, 0.5f, "u", "Fourteen chars"),
+         Call(KindMonitorStop, Local(2024, 5, 3, 8), 0, 0, 0.0f)});
     List().Reload();
     const std::string text = List().ExportText();
     EXPECT_EQ(text,
@@ -377,8 +402,9 @@ TEST_F(CallListTest, ExportLayout) {
 TEST_F(CallListTest, ExportToFileWritesTheTextAndReportsAFailure) {
     List().Reload();
     const std::string path = m_home.File("calls.log");
-    test::WriteFileOrDie(path, "old content that is longer than the export will be ....."
-                               "......................................................");
+    test::WriteFileOrDie(path,
+                         "old content that is longer than the export will be ....."
+                         "......................................................");
     ASSERT_TRUE(List().ExportToFile(path));
     EXPECT_EQ(test::ReadFileOrEmpty(path), List().ExportText());
     std::string error;
@@ -431,12 +457,14 @@ TEST_F(CallListTest, DropDownChoicesFollowTheListsAndTheLanguage) {
     List().AddNewItems();
     EXPECT_EQ(grown, (std::vector<FilterListId>{FilterListId::Months, FilterListId::Users}));
     EXPECT_EQ(choices[FilterListId::Months].items.back(), "2024 December");
-    EXPECT_EQ(choices[FilterListId::Users].items,
-              (std::vector<std::string>{"All users", "bob"}));
+    EXPECT_EQ(choices[FilterListId::Users].items, (std::vector<std::string>{"All users", "bob"}));
 
-    FixedTextSource slovak({{3352, "Všetci"}, {3353, "Všetky zariadenia"},
-                            {3354, "Všetky typy"}, {3378, "Všetky pripojenia"},
-                            {3350, "Všetky mesiace"}, {3351, "Súčty"}});
+    FixedTextSource slovak({{3352, "Všetci"},
+                            {3353, "Všetky zariadenia"},
+                            {3354, "Všetky typy"},
+                            {3378, "Všetky pripojenia"},
+                            {3350, "Všetky mesiace"},
+                            {3351, "Súčty"}});
     List().SetTexts(slovak);
     EXPECT_EQ(m_settings.ListUsers.items, (std::vector<std::string>{"Všetci", "bob"}));
     EXPECT_EQ(m_settings.ListEntries.items.front(), "Všetky pripojenia");
