@@ -69,10 +69,46 @@ std::size_t DecodeCallRecord(std::string_view bytes, CallRecord& record) {
     return TransferCallRecord(reader, record, false) ? reader.Used() : 0;
 }
 
+std::size_t DecodeCallRecordView(std::string_view bytes, CallRecordView& view) {
+    // The fixed part: kind, reserved, start, price, connected, dialing.
+    if (bytes.size() < kCallRecordFixedSize) {
+        return 0;
+    }
+    const char* p = bytes.data();
+    std::memcpy(&view.kind, p, 4);
+    std::memcpy(&view.startTime, p + 14, 4);
+    std::memcpy(&view.price, p + 18, 4);
+    std::memcpy(&view.connectedSeconds, p + 22, 4);
+    std::memcpy(&view.dialingSeconds, p + 26, 4);
+    std::size_t used = kCallRecordFixedSize;
+    for (std::string_view* text :
+         {&view.userName, &view.entryName, &view.deviceName, &view.deviceType}) {
+        std::int32_t length = 0;
+        if (bytes.size() - used < 4) {
+            return 0;
+        }
+        std::memcpy(&length, p + used, 4);
+        used += 4;
+        if (length < 0 || length >= kCallRecordStringBuffer ||
+            bytes.size() - used < static_cast<std::size_t>(length)) {
+            return 0;
+        }
+        *text = std::string_view(p + used, ::strnlen(p + used, static_cast<std::size_t>(length)));
+        used += static_cast<std::size_t>(length);
+    }
+    return used;
+}
+
+CallRecordView ViewOf(const CallRecord& record) {
+    return CallRecordView{record.kind,           record.startTime,  record.connectedSeconds,
+                          record.dialingSeconds, record.price,      record.userName,
+                          record.entryName,      record.deviceName, record.deviceType};
+}
+
 std::size_t WholeRecordsLength(std::string_view bytes) {
     std::size_t offset = 0;
-    CallRecord record;
-    while (const std::size_t used = DecodeCallRecord(bytes.substr(offset), record)) {
+    CallRecordView record;
+    while (const std::size_t used = DecodeCallRecordView(bytes.substr(offset), record)) {
         offset += used;
     }
     return offset;

@@ -59,6 +59,29 @@ std::string EncodeCallRecord(const CallRecord& record);
 /// does not hold a whole record.
 std::size_t DecodeCallRecord(std::string_view bytes, CallRecord& record);
 
+/// A record read in place: its numbers, and its texts as views into the bytes it was decoded
+/// from (each ending at its first zero byte, as the C string it stands for). The reserved
+/// bytes are not kept.
+struct CallRecordView {
+    std::int32_t kind = KindConnected;
+    Time32 startTime = 0;
+    std::int32_t connectedSeconds = 0;
+    std::int32_t dialingSeconds = 0;
+    float price = 0.0f;
+    std::string_view userName;
+    std::string_view entryName;
+    std::string_view deviceName;
+    std::string_view deviceType;
+};
+
+/// As DecodeCallRecord, without copying the texts: for readers of whole months, which keep
+/// the file's bytes while they look at the record. Takes exactly the records DecodeCallRecord
+/// takes.
+std::size_t DecodeCallRecordView(std::string_view bytes, CallRecordView& view);
+
+/// The view of a record in memory (views of the record's own strings).
+CallRecordView ViewOf(const CallRecord& record);
+
 /// The length of the longest run of whole records at the front of `bytes`.
 std::size_t WholeRecordsLength(std::string_view bytes);
 

@@ -38,7 +38,7 @@ std::optional<std::string> SelectedText(const TextList& list, bool& all) {
 }
 
 /// Passes when the list stands for all values, else when `text` equals the selection exactly.
-bool Matches(bool all, const std::optional<std::string>& selected, const std::string& text) {
+bool Matches(bool all, const std::optional<std::string>& selected, std::string_view text) {
     return all || (selected && *selected == text);
 }
 
@@ -74,7 +74,7 @@ void CallFilter::Select(FilterListId list, int index) {
     Recompute();
 }
 
-bool CallFilter::Accepts(const CallRecord& record) const {
+bool CallFilter::Accepts(const CallRecordView& record) const {
     switch (record.kind) {
         case KindMonthSum:
             return false;  // month lines are made by the list, never read

@@ -32,7 +32,8 @@ public:
     void Select(FilterListId list, int index);
 
     /// The acceptance test of a record read from the call log or just logged.
-    bool Accepts(const CallRecord& record) const;
+    bool Accepts(const CallRecordView& record) const;
+    bool Accepts(const CallRecord& record) const { return Accepts(ViewOf(record)); }
 
     /// The selected month item, when the selection is a position in the month list.
     std::optional<MonthItem> SelectedMonth() const { return m_month; }

@@ -113,12 +113,13 @@ bool CallList::ReadMonth(int monthIndex, int year, CallTotals& totals, bool keep
     // Whole records one after the other; the first that cannot be read whole (the end, or
     // damage) ends the file, and the records before it stay.
     std::string_view rest(m_fileBuffer);
-    while (const std::size_t used = DecodeCallRecord(rest, m_readRecord)) {
+    CallRecordView record;  // its texts point into the file buffer, copied only when new
+    while (const std::size_t used = DecodeCallRecordView(rest, record)) {
         rest.remove_prefix(used);
-        if (m_filter.Accepts(m_readRecord)) {
-            totals.Add(m_readRecord);
+        if (m_filter.Accepts(record)) {
+            totals.Add(record);
             if (keep) {
-                m_store.Append(m_readRecord);
+                m_store.Append(record);
             }
         }
     }

@@ -112,7 +112,6 @@ private:
     std::vector<std::int16_t> m_visible;
     std::vector<std::uint32_t> m_rows;
     std::string m_fileBuffer;  // one month file while it is read
-    CallRecord m_readRecord;   // reused: its strings keep their room from record to record
     int m_sortColumn = -1;     // list column last sorted by; -1 none
     bool m_ascending = true;
 };

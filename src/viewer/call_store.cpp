@@ -2,12 +2,6 @@
 
 namespace ov {
 
-CallRow RowOf(const CallRecord& record) {
-    return CallRow{record.kind,           record.startTime,  record.connectedSeconds,
-                   record.dialingSeconds, record.price,      record.userName,
-                   record.entryName,      record.deviceName, record.deviceType};
-}
-
 StringPool::StringPool() {
     Clear();
 }
@@ -61,7 +55,7 @@ std::uint32_t CallStore::InternField(int field, std::string_view text) {
     return id;
 }
 
-std::size_t CallStore::Append(const CallRecord& record) {
+std::size_t CallStore::Append(const CallRow& record) {
     m_calls.push_back(
         StoredCall{record.kind, record.startTime, record.connectedSeconds, record.dialingSeconds,
                    record.price, InternField(0, record.userName), InternField(1, record.entryName),

@@ -11,22 +11,14 @@
 
 namespace ov {
 
-/// A call record seen through the call list: its numbers and views of its four texts. Valid
-/// while the store it came from is neither cleared nor destroyed.
-struct CallRow {
-    std::int32_t kind = KindConnected;
-    Time32 startTime = 0;
-    std::int32_t connectedSeconds = 0;
-    std::int32_t dialingSeconds = 0;
-    float price = 0.0f;
-    std::string_view userName;
-    std::string_view entryName;
-    std::string_view deviceName;
-    std::string_view deviceType;
-};
+/// A call record seen through the call list: its numbers and views of its four texts. A row of
+/// the store is valid while the store is neither cleared nor destroyed.
+using CallRow = CallRecordView;
 
 /// The row of a record in memory (views of the record's own strings).
-CallRow RowOf(const CallRecord& record);
+inline CallRow RowOf(const CallRecord& record) {
+    return ViewOf(record);
+}
 
 /// Texts kept once each, addressed by a small index. User, entry and device names repeat from
 /// call to call, so a list of a million calls holds only a handful of distinct texts.
@@ -60,8 +52,9 @@ private:
 /// are not kept: nothing the list shows, sorts or exports reads them.
 class CallStore {
 public:
-    /// Appends a copy of `record`; returns its index.
-    std::size_t Append(const CallRecord& record);
+    /// Appends a copy of the row's record; returns its index.
+    std::size_t Append(const CallRow& row);
+    std::size_t Append(const CallRecord& record) { return Append(RowOf(record)); }
     std::size_t Size() const { return m_calls.size(); }
     bool Empty() const { return m_calls.empty(); }
     CallRow Row(std::size_t index) const;

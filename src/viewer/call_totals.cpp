@@ -17,7 +17,7 @@ std::int32_t DaysBetween(Time32 first, Time32 last) {
 
 }  // namespace
 
-void CallTotals::Add(const CallRecord& record) {
+void CallTotals::Add(const CallRecordView& record) {
     if (record.kind > KindMonthSum) {
         return;
     }

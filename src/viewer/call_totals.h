@@ -23,7 +23,8 @@ struct CallTotals {
 
     void Clear() { *this = CallTotals{}; }
     /// Adds one record; markers (kinds above 2) add nothing.
-    void Add(const CallRecord& record);
+    void Add(const CallRecordView& record);
+    void Add(const CallRecord& record) { Add(ViewOf(record)); }
     /// Adds the sums of one month.
     void Merge(const CallTotals& month);
 
