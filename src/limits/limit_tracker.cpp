@@ -49,8 +49,8 @@ std::string TimeLimitMessage(LimitKind kind, std::int32_t limit, TimeUnit unit) 
         std::snprintf(text, sizeof text, "Total connection time is higher then %d %s", limit,
                       TimeUnitWord(unit));
     } else {
-        std::snprintf(text, sizeof text, "Time of current connection is higher then %d %s",
-                      limit, TimeUnitWord(unit));
+        std::snprintf(text, sizeof text, "Time of current connection is higher then %d %s", limit,
+                      TimeUnitWord(unit));
     }
     return text;
 }

@@ -155,7 +155,8 @@ UnitBar LiveDisplayCtrl::Bar(int width) const {
     }
     bar.filledRight = kBarLeft + bar.filled;
     bar.restRight = width - kBarLeft;
-    bar.filledColour = bar.filled > kBarEndLength ? m_settings.EventColors[kEventBar] : kBarEndColour;
+    bar.filledColour =
+        bar.filled > kBarEndLength ? m_settings.EventColors[kEventBar] : kBarEndColour;
     return bar;
 }
 

@@ -56,7 +56,7 @@ TEST_F(LimitTrackerTest, FiresStrictlyAboveTheLimitAndRearmsAtTheUnitStart) {
     LimitTracker tracker(m_settings);
     tracker.Init(&meter, 0, 0.0f);
     m_clock.Advance(60);
-    meter.Tick();  // second unit: 2.00
+    meter.Tick();                                           // second unit: 2.00
     EXPECT_FALSE(tracker.CheckTime(1, TimeUnit::Minutes));  // 60 is not above 60
     EXPECT_FALSE(tracker.CheckPrice(2.0f));
     m_clock.Advance(5);

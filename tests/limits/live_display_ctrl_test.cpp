@@ -43,30 +43,48 @@ TEST_F(LiveDisplayCtrlTest, WhenEachRuleFires) {
     };
     const Case cases[] = {
         {"current time 2 minutes: then 2 minutes from the unit it fired in",
-         [](SettingsValues& s) { s.EventType = 1, s.EventValueType = 1, s.EventTime = 2; }, 400,
-         {121, 241, 361}, "Time of current connection is higher then 2 minuts"},
+         [](SettingsValues& s) { s.EventType = 1, s.EventValueType = 1, s.EventTime = 2; },
+         400,
+         {121, 241, 361},
+         "Time of current connection is higher then 2 minuts"},
         {"current time 1 hour",
-         [](SettingsValues& s) { s.EventType = 1, s.EventValueType = 0, s.EventTime = 1; }, 3601,
-         {3601}, "Time of current connection is higher then 1 hours"},
+         [](SettingsValues& s) { s.EventType = 1, s.EventValueType = 0, s.EventTime = 1; },
+         3601,
+         {3601},
+         "Time of current connection is higher then 1 hours"},
         {"current time 0: every second the unit has run",
-         [](SettingsValues& s) { s.EventType = 1, s.EventValueType = 2, s.EventTime = 0; }, 3,
-         {1, 2, 3}, "Time of current connection is higher then 0 seconds"},
+         [](SettingsValues& s) { s.EventType = 1, s.EventValueType = 2, s.EventTime = 0; },
+         3,
+         {1, 2, 3},
+         "Time of current connection is higher then 0 seconds"},
         {"total time counts from the stored total",
          [](SettingsValues& s) {
              s.EventType = 0, s.EventValueType = 1, s.EventTime = 10, s.EventTotTime = 590;
          },
-         30, {11}, "Total connection time is higher then 10 minuts"},
+         30,
+         {11},
+         "Total connection time is higher then 10 minuts"},
         // The first unit is charged at the start; its price is seen at the next unit's start.
         {"current price above 1.50 at each second unit",
-         [](SettingsValues& s) { s.EventType = 3, s.EventPrice = 1.5f; }, 150, {60, 120},
+         [](SettingsValues& s) { s.EventType = 3, s.EventPrice = 1.5f; },
+         150,
+         {60, 120},
          "Price for current connection is higher then $1.50"},
         {"price already above the limit at the start",
-         [](SettingsValues& s) { s.EventType = 3, s.EventPrice = 0.5f; }, 59, {}, ""},
+         [](SettingsValues& s) { s.EventType = 3, s.EventPrice = 0.5f; },
+         59,
+         {},
+         ""},
         {"total price",
          [](SettingsValues& s) { s.EventType = 2, s.EventPrice = 10.0f, s.EventTotPrice = 9.5f; },
-         70, {60}, "Total price for connection is higher then $10.00"},
+         70,
+         {60},
+         "Total price for connection is higher then $10.00"},
         {"notification off",
-         [](SettingsValues& s) { s.EventUseNotification = 0, s.EventType = 1; }, 10, {}, ""},
+         [](SettingsValues& s) { s.EventUseNotification = 0, s.EventType = 1; },
+         10,
+         {},
+         ""},
         {"no rule of that number", [](SettingsValues& s) { s.EventType = 4; }, 130, {}, ""},
         {"negative rule number", [](SettingsValues& s) { s.EventType = -1; }, 10, {}, ""},
     };
@@ -90,7 +108,8 @@ TEST_F(LiveDisplayCtrlTest, NoRuleWhileTheNotificationIsOpen) {
     LiveDisplayCtrl ctrl(m_settings, m_clock, m_timer);
     ctrl.StartMetering("Demo ISP", kStart);
     // Open from the first firing until second 5: the next firing needs the unit's time again.
-    const auto firings = FiringsUntil(ctrl, 6, [](int s) { limitChecksSuspended = s >= 2 && s < 6; });
+    const auto firings =
+        FiringsUntil(ctrl, 6, [](int s) { limitChecksSuspended = s >= 2 && s < 6; });
     EXPECT_EQ(firings, (std::vector<int>{1, 6}));
 }
 
@@ -166,9 +185,9 @@ TEST_F(LiveDisplayCtrlTest, ATimerThatCannotBeSetLeavesItStopped) {
 
 TEST(DisplayTimeTextTest, ThreeFormsByHours) {
     const std::pair<std::int32_t, const char*> cases[] = {
-        {0, "00:00:00"},          {59, "00:00:59"},       {3599, "00:59:59"},
-        {359999, "99:59:59"},     {360000, "100:00"},     {360000 + 61, "100:01"},
-        {35999999, "9999:59"},    {36000000, "10000"},    {36000000 + 3599, "10000"},
+        {0, "00:00:00"},       {59, "00:00:59"},    {3599, "00:59:59"},
+        {359999, "99:59:59"},  {360000, "100:00"},  {360000 + 61, "100:01"},
+        {35999999, "9999:59"}, {36000000, "10000"}, {36000000 + 3599, "10000"},
     };
     for (const auto& [seconds, text] : cases) {
         EXPECT_EQ(DisplayTimeText(seconds), text) << seconds;
@@ -188,7 +207,8 @@ TEST_F(LiveDisplayCtrlTest, UnitBarShrinksAndTurnsRed) {
     };
     const COLORREF bar = m_settings.EventColors[kEventBar];
     const Case cases[] = {
-        {0, 100, bar}, {30, 50, bar}, {50, 16, bar}, {51, 15, kBarEndColour}, {59, 1, kBarEndColour},
+        {0, 100, bar},           {30, 50, bar},          {50, 16, bar},
+        {51, 15, kBarEndColour}, {59, 1, kBarEndColour},
     };
     for (const Case& c : cases) {
         m_clock.Set(kStart + c.elapsed);
