@@ -1,5 +1,7 @@
 #include "cli/loop_timers.h"
 
+#include <algorithm>
+
 namespace ov::cli {
 
 LoopTimers::LoopTimers(MessageWindow& window) : m_window(window), m_thread([this] { Run(); }) {}
@@ -40,13 +42,12 @@ void LoopTimers::Run() {
             m_wake.wait(lock);
             continue;
         }
-        auto next = m_timers.begin();
-        for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
-            if (it->second.due < next->second.due) {
-                next = it;
-            }
+        // A copy: the timer may be killed, and its entry gone, while this waits.
+        TimePoint due = TimePoint::max();
+        for (const auto& [id, timer] : m_timers) {
+            due = std::min(due, timer.due);
         }
-        if (m_wake.wait_until(lock, next->second.due) != std::cv_status::timeout) {
+        if (m_wake.wait_until(lock, due) != std::cv_status::timeout) {
             continue;  // woken: the timers may have changed
         }
         const auto now = std::chrono::steady_clock::now();
