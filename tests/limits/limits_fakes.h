@@ -1,0 +1,66 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <vector>
+
+#include "limits/limit_tracker.h"
+#include "limits/window_timer.h"
+#include "platform/clock.h"
+#include "settings/settings.h"
+
+namespace ov::test {
+
+/// Timers that are only recorded; the test delivers the expiries itself.
+class FakeTimer final : public WindowTimer {
+public:
+    bool SetTimer(unsigned id, unsigned periodMs) override {
+        if (refuse) {
+            return false;
+        }
+        set[id] = periodMs;
+        return true;
+    }
+    void KillTimer(unsigned id) override {
+        set.erase(id);
+        ++kills;
+    }
+    bool IsSet(unsigned id) const { return set.count(id) != 0; }
+
+    std::map<unsigned, unsigned> set;  // id -> period in ms
+    int kills = 0;
+    bool refuse = false;
+};
+
+/// Records each HangUpAll with its ask flag.
+class FakeHangUp final : public HangUpService {
+public:
+    void HangUpAll(bool ask) override { calls.push_back(ask); }
+    std::vector<bool> calls;
+};
+
+/// A clock at a fixed moment, settings with a tariff of 1.00 per one-minute unit all day and
+/// rule checking on, and the process-wide limit state cleared before each test.
+class LimitsTest : public ::testing::Test {
+protected:
+    static constexpr Time32 kStart = 1710000000;
+
+    LimitsTest() : m_clock(kStart) {
+        m_settings.CurrentTariff.SetBand(SlotIndex(EveryDay, 0), {0, 1439, 1.0f, 1});
+        m_settings.EventUseNotification = 1;
+        LimitMessage.clear();
+        limitChecksSuspended = false;
+    }
+    ~LimitsTest() override {
+        LimitMessage.clear();
+        limitChecksSuspended = false;
+    }
+
+    ManualClock m_clock;
+    SettingsValues m_settings;
+    FakeTimer m_timer;
+    FakeHangUp m_hangUp;
+};
+
+}  // namespace ov::test

@@ -1,0 +1,121 @@
+#include "limits/metering_host.h"
+
+#include <gtest/gtest.h>
+
+#include "limits_fakes.h"
+
+namespace ov {
+namespace {
+
+class MeteringHostTest : public test::LimitsTest {
+protected:
+    MeteringHostTest() {
+        // A limit at the start of the second unit, a countdown of 2 seconds.
+        m_settings.EventType = 3;
+        m_settings.EventPrice = 1.5f;
+        m_settings.HangUpTimeout = 2;
+        m_hooks.limit = [this](const std::string& message) { m_limits.push_back(message); };
+        m_hooks.saveEvents = [this] { ++m_saves; };
+    }
+
+    /// Moves the clock one second and delivers the expiries of the timers that are set.
+    void Second(MeteringHost& host) {
+        m_clock.Advance(1);
+        const auto due = m_timer.set;  // a timer set during this second first expires at the next
+        for (const auto& [id, period] : due) {
+            host.OnTimer(id);
+        }
+    }
+
+    MeteringHost::Hooks m_hooks;
+    std::vector<std::string> m_limits;
+    int m_saves = 0;
+};
+
+TEST_F(MeteringHostTest, LimitThenCountdownThenHangUp) {
+    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    host.OnConnected("Demo ISP", kStart);
+    for (int s = 1; s < 60; ++s) {
+        Second(host);
+    }
+    EXPECT_TRUE(m_limits.empty());
+    Second(host);  // the second unit begins
+    EXPECT_EQ(m_limits,
+              std::vector<std::string>{"Price for current connection is higher then $1.50"});
+    ASSERT_NE(host.notification(), nullptr);
+    EXPECT_TRUE(limitChecksSuspended);
+    Second(host);
+    Second(host);
+    EXPECT_TRUE(m_hangUp.calls.empty());
+    Second(host);  // below 0: all hung up without asking, then the hang-up command asks
+    EXPECT_EQ(m_hangUp.calls, (std::vector<bool>{false, true}));
+    EXPECT_EQ(host.notification(), nullptr);
+    EXPECT_FALSE(limitChecksSuspended);
+    EXPECT_NE(host.display(), nullptr);  // until the monitor sees the call end
+
+    host.OnEnded();
+    EXPECT_EQ(host.display(), nullptr);
+    EXPECT_EQ(m_saves, 1);
+    EXPECT_TRUE(m_timer.set.empty());
+}
+
+TEST_F(MeteringHostTest, CancelOrNoCountdownLeavesTheConnectionUp) {
+    for (const bool cancel : {true, false}) {
+        SCOPED_TRACE(cancel ? "cancelled" : "no countdown");
+        m_settings.HangUpAutomatically = cancel ? 1 : 0;
+        m_settings.NotPromptHangUp = 1;
+        m_hangUp.calls.clear();
+        m_limits.clear();
+        m_clock.Set(kStart);
+        MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+        host.OnDialing("Demo ISP", kStart);
+        for (int s = 1; s <= 130; ++s) {
+            Second(host);
+            host.CancelNotification();  // at once, before the countdown ends
+            EXPECT_EQ(host.notification(), nullptr);
+            EXPECT_FALSE(limitChecksSuspended);
+        }
+        // The rule stays armed: it fires again at the next unit.
+        EXPECT_EQ(m_limits.size(), 2u);
+        EXPECT_TRUE(m_hangUp.calls.empty());
+    }
+}
+
+TEST_F(MeteringHostTest, WhichEventsStartTheMetering) {
+    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    host.OnDialing("First", kStart);
+    m_clock.Advance(30);
+    host.OnConnected("First", kStart + 30);  // the same call: not restarted
+    ASSERT_NE(host.display(), nullptr);
+    EXPECT_EQ(host.display()->meter().callStart(), kStart);
+    host.OnDialing("Second", kStart + 30);  // a second dialing restarts it
+    EXPECT_EQ(host.display()->connectionName(), "Second");
+    host.OnEnded();
+    EXPECT_EQ(host.display(), nullptr);
+    EXPECT_FALSE(host.displayOpened());
+    host.OnEnded();  // the other call: nothing left to close or save
+    EXPECT_EQ(m_saves, 1);
+
+    // A call first seen up is metered too.
+    host.OnConnected("Third", kStart + 40);
+    ASSERT_NE(host.display(), nullptr);
+    EXPECT_EQ(host.display()->connectionName(), "Third");
+}
+
+TEST_F(MeteringHostTest, NothingWithoutTheDisplaySetting) {
+    m_settings.ShowEvnWnd = 0;
+    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    host.OnDialing("Demo ISP", kStart);
+    host.OnConnected("Demo ISP", kStart);
+    for (int s = 1; s <= 200; ++s) {
+        Second(host);
+        host.OnTimer(LiveDisplayCtrl::kTimerId);  // even a stray expiry
+    }
+    EXPECT_EQ(host.display(), nullptr);
+    EXPECT_TRUE(m_limits.empty());
+    host.OnEnded();
+    EXPECT_EQ(m_saves, 0);
+}
+
+}  // namespace
+}  // namespace ov
