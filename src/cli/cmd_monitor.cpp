@@ -34,7 +34,7 @@ public:
         const auto* record = reinterpret_cast<const ConnectionRecord*>(lParam);
         switch (message) {
             case WM_MONITOR_STARTED:
-                Event("monitor-started", "");
+                Event("monitor-started", m_providerName);
                 break;
             case WM_MONITOR_STOPPED:
                 Event("monitor-stopped", "");
@@ -54,6 +54,9 @@ public:
         return 0;
     }
 
+    /// Named in the monitor-started line, so a log tells which dial-up service was watched.
+    void SetProviderName(std::string name) { m_providerName = std::move(name); }
+
     void Event(std::string_view event, std::string_view detail) {
         WriteLine(m_ctx, {FormatLocalTime(m_clock.Now()), event, detail});
     }
@@ -61,6 +64,7 @@ public:
 private:
     Context& m_ctx;
     const Clock& m_clock;
+    std::string m_providerName;
 };
 
 /// The poll period: 2000 ms, or ORVANTA_POLL_MS for end-to-end tests that cannot wait.
@@ -95,6 +99,7 @@ int Run(Context& ctx, Args args) {
     if (!provider) {
         return Fail(ctx, error);
     }
+    printer.SetProviderName(provider->Name());
     RasApi ras(*provider);
     ConnectionMonitor::Options options;
     options.pollPeriod = PollPeriod();
