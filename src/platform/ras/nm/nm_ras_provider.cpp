@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <atomic>
+#include <cstdlib>
 #include <optional>
 
 #include "platform/ras/ras_factory.h"
@@ -28,6 +29,14 @@ const QString kDeviceIface = QStringLiteral("org.freedesktop.NetworkManager.Devi
 const QString kPropertiesIface = QStringLiteral("org.freedesktop.DBus.Properties");
 
 constexpr int kTimeoutMs = 2000;
+
+/// The system bus, read afresh every time: libdbus reads DBUS_SYSTEM_BUS_ADDRESS once per process,
+/// and a bus that has gone away may come back elsewhere.
+QString SystemBusAddress() {
+    const char* address = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+    return address && *address ? QString::fromLocal8Bit(address)
+                               : QStringLiteral("unix:path=/var/run/dbus/system_bus_socket");
+}
 
 /// A unique name for every private connection: QtDBus shares connections by name.
 QString NextConnectionName() {
@@ -182,7 +191,7 @@ private:
             return true;
         }
         const QString name = NextConnectionName();
-        if (!QDBusConnection::connectToBus(QDBusConnection::SystemBus, name).isConnected()) {
+        if (!QDBusConnection::connectToBus(SystemBusAddress(), name).isConnected()) {
             QDBusConnection::disconnectFromBus(name);
             return false;
         }
@@ -412,7 +421,7 @@ bool NetworkManagerOnSystemBus() {
     const QString name = NextConnectionName();
     bool owned = false;
     {
-        const QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SystemBus, name);
+        const QDBusConnection bus = QDBusConnection::connectToBus(SystemBusAddress(), name);
         if (bus.isConnected()) {
             auto message = QDBusMessage::createMethodCall(
                 QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
