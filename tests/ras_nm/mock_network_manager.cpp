@@ -24,9 +24,9 @@ MockNetworkManager::~MockNetworkManager() {
 
 void MockNetworkManager::StartBus() {
     ::unlink(m_socket.c_str());
-    m_bus = std::make_unique<BackgroundProcess>(std::vector<std::string>{
-        "/usr/bin/dbus-daemon", "--session", "--nofork", "--print-address=1",
-        "--address=unix:path=" + m_socket});
+    m_bus = std::make_unique<BackgroundProcess>(
+        std::vector<std::string>{"/usr/bin/dbus-daemon", "--session", "--nofork",
+                                 "--print-address=1", "--address=unix:path=" + m_socket});
     bool ok = false;
     m_bus->ReadLine(10s, &ok);
     ASSERT_TRUE(ok) << "the bus did not start";
@@ -73,8 +73,7 @@ std::string MockNetworkManager::Drive(std::vector<std::string> args) {
     return out;
 }
 
-std::string MockNetworkManager::AddDevice(const std::string& iface, unsigned type,
-                                          unsigned state) {
+std::string MockNetworkManager::AddDevice(const std::string& iface, unsigned type, unsigned state) {
     return Drive({"add-device", iface, std::to_string(type), std::to_string(state)});
 }
 
@@ -86,8 +85,7 @@ std::string MockNetworkManager::AddProfile(const std::string& id, const std::str
 
 std::string MockNetworkManager::Activate(const std::string& profile, const std::string& device,
                                          const std::string& name, unsigned state) {
-    return Drive({"activate", profile, device.empty() ? "-" : device, name,
-                  std::to_string(state)});
+    return Drive({"activate", profile, device.empty() ? "-" : device, name, std::to_string(state)});
 }
 
 void MockNetworkManager::SetDeviceState(const std::string& device, unsigned state) {

@@ -11,9 +11,9 @@ TEST(NmMappingTest, RasStateOfActiveAndDeviceStates) {
         std::optional<std::uint32_t> device;
         std::int32_t expected;
     } kCases[] = {
-        {1, 0, RASCS_OpenPort},      // activating, device state unknown
-        {1, 30, RASCS_OpenPort},     // disconnected
-        {1, 40, RASCS_OpenPort},     // prepare
+        {1, 0, RASCS_OpenPort},        // activating, device state unknown
+        {1, 30, RASCS_OpenPort},       // disconnected
+        {1, 40, RASCS_OpenPort},       // prepare
         {1, 50, RASCS_ConnectDevice},  // config
         {1, 60, RASCS_Authenticate},   // need auth
         {1, 70, RASCS_Authenticated},  // IP config

@@ -121,5 +121,18 @@ TEST_F(NmMonitorTest, TheBusGoingAwayEndsNoCall) {
     EXPECT_EQ(NextEvent(*m_monitor), Event("ended", "Mobile"));
 }
 
+TEST(NmChoiceTest, UnsetChoosesNetworkManagerWhileItIsOnTheBus) {
+    test::TempHome home;
+    test::ScopedEnv ras("ORVANTA_RAS", std::nullopt);
+    test::MockNetworkManager nm;
+    for (const char* expected : {"NetworkManager", "simulator"}) {
+        test::BackgroundProcess monitor({OV_CLI_PATH, "monitor"});
+        EXPECT_EQ(NextEvent(monitor), Event("monitor-started", expected));
+        monitor.Signal(SIGTERM);
+        EXPECT_EQ(monitor.Wait(), 0);
+        nm.StopMock();
+    }
+}
+
 }  // namespace
 }  // namespace ov

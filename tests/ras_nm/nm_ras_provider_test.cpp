@@ -14,6 +14,7 @@ namespace ov {
 namespace {
 
 constexpr unsigned kModem = 8;
+constexpr unsigned kWifi = 2;
 constexpr unsigned kDisconnected = 30;
 constexpr unsigned kActivating = 1;
 constexpr unsigned kActivated = 2;
@@ -61,11 +62,12 @@ std::uint32_t UserName(RasApi& ras, const std::string& entry, std::string& name)
 TEST(NmRasProviderTest, TwoActiveConnectionsWithTheirProfilesAndDevices) {
     test::MockNetworkManager nm;
     const auto modem = nm.AddDevice("ttyUSB0", kModem, kDisconnected);
+    const auto wifi = nm.AddDevice("wlan0", kWifi, kDisconnected);
     const auto mobile = nm.AddProfile("Mobile", "gsm", {"gsm.username=alice"});
     const auto vpn = nm.AddProfile("Office VPN", "vpn", {"vpn.data.user=bob"});
     nm.AddProfile("Home", "802-3-ethernet");
     nm.Activate(mobile, modem, "0", kActivated);
-    nm.Activate(vpn, "", "1", kActivating);
+    nm.Activate(vpn, wifi, "1", kActivating);  // over a link that is already up
 
     NmRasProvider provider;
     RasApi ras(provider);
@@ -85,7 +87,7 @@ TEST(NmRasProviderTest, TwoActiveConnectionsWithTheirProfilesAndDevices) {
     EXPECT_EQ(m.deviceType, "modem");
     EXPECT_EQ(m.deviceName, "ttyUSB0");
     EXPECT_EQ(v.deviceType, "vpn");
-    EXPECT_EQ(v.deviceName, "");
+    EXPECT_EQ(v.deviceName, "wlan0");
     EXPECT_NE(m.handle, 0u);
     EXPECT_NE(v.handle, 0u);
     EXPECT_NE(m.handle, v.handle);
@@ -95,7 +97,8 @@ TEST(NmRasProviderTest, TwoActiveConnectionsWithTheirProfilesAndDevices) {
     EXPECT_EQ(again.at("Office VPN").handle, v.handle);
 
     EXPECT_EQ(StateOf(ras, m.handle), RASCS_Connected);
-    EXPECT_EQ(StateOf(ras, v.handle), RASCS_Authenticate);  // a VPN has no device to wait for
+    // The VPN's progress is its own, not that of the link under it.
+    EXPECT_EQ(StateOf(ras, v.handle), RASCS_Authenticate);
     std::uint32_t error = 0;
     StateOf(ras, m.handle + v.handle + 100, &error);
     EXPECT_EQ(error, ERROR_INVALID_HANDLE);
@@ -116,9 +119,13 @@ TEST(NmRasProviderTest, TwoActiveConnectionsWithTheirProfilesAndDevices) {
 
     std::vector<RasDevice> devices;
     ASSERT_EQ(provider.EnumDevices(devices), ERROR_SUCCESS);
-    ASSERT_EQ(devices.size(), 1u);
+    std::sort(devices.begin(), devices.end(),
+              [](const RasDevice& a, const RasDevice& b) { return a.name < b.name; });
+    ASSERT_EQ(devices.size(), 2u);
     EXPECT_EQ(devices[0].name, "ttyUSB0");
     EXPECT_EQ(devices[0].type, "modem");
+    EXPECT_EQ(devices[1].name, "wlan0");
+    EXPECT_EQ(devices[1].type, "wifi");
 }
 
 TEST(NmRasProviderTest, AStateWalkThroughTheDeviceStates) {

@@ -91,9 +91,9 @@ std::string UserNameOf(const FlatSettings& settings) {
     const std::string type = value("connection.type");
     // A Bluetooth dial-up profile keeps its login in the gsm or cdma group.
     const std::array<std::string, 9> candidates{
-        type + ".username", "gsm.username",    "cdma.username",
-        "pppoe.username",   "vpn.user-name",   "vpn.data.user",
-        "vpn.data.username", "vpn.data.Xauth username", "802-1x.identity",
+        type + ".username", "gsm.username",  "cdma.username",     "pppoe.username",
+        "vpn.user-name",    "vpn.data.user", "vpn.data.username", "vpn.data.Xauth username",
+        "802-1x.identity",
     };
     for (const auto& key : candidates) {
         if (std::string name = value(key); !name.empty()) {

@@ -64,7 +64,7 @@ std::string Text(const QVariant& value) {
 
 /// Unwraps a variant that may still hold the D-Bus variant or argument it arrived in.
 QVariant Unwrapped(QVariant value) {
-    if (value.canConvert<QDBusVariant>() && value.metaType() == QMetaType::fromType<QDBusVariant>()) {
+    if (value.metaType() == QMetaType::fromType<QDBusVariant>()) {
         value = value.value<QDBusVariant>().variant();
     }
     return value;
@@ -146,8 +146,7 @@ public:
         }
         auto message = QDBusMessage::createMethodCall(kService, path, iface, method);
         message.setArguments(args);
-        const QDBusMessage answer =
-            QDBusConnection(m_name).call(message, QDBus::Block, kTimeoutMs);
+        const QDBusMessage answer = QDBusConnection(m_name).call(message, QDBus::Block, kTimeoutMs);
         if (answer.type() == QDBusMessage::ReplyMessage) {
             if (reply) {
                 *reply = answer.arguments();
@@ -209,6 +208,10 @@ private:
     QString m_name;  // empty while not connected
 };
 
+NmRasProvider::NmRasProvider() : m_bus(std::make_unique<Bus>()) {}
+
+NmRasProvider::~NmRasProvider() = default;
+
 namespace {
 
 /// One active connection as NetworkManager describes it.
@@ -216,14 +219,6 @@ struct ActiveInfo {
     RasConnection connection;
     std::string uuid;
 };
-
-}  // namespace
-
-NmRasProvider::NmRasProvider() : m_bus(std::make_unique<Bus>()) {}
-
-NmRasProvider::~NmRasProvider() = default;
-
-namespace {
 
 /// Reads an active connection and its first device.
 Outcome ReadActive(auto& bus, const QString& path, ActiveInfo& out) {
@@ -237,6 +232,9 @@ Outcome ReadActive(auto& bus, const QString& path, ActiveInfo& out) {
     std::optional<std::uint32_t> deviceState;
     std::optional<std::uint32_t> deviceType;
     const auto devices = PathsOf(active.value(QStringLiteral("Devices")));
+    // A VPN's device is the link it runs over, up long before the VPN is: its state says
+    // nothing of the VPN's own progress.
+    const bool vpn = Unwrapped(active.value(QStringLiteral("Vpn"))).toBool();
     if (!devices.empty()) {
         QVariantMap device;
         const Outcome o = bus.Properties(devices.front(), kDeviceIface, device);
@@ -251,15 +249,15 @@ Outcome ReadActive(auto& bus, const QString& path, ActiveInfo& out) {
     }
     out.connection.deviceType =
         nm::DeviceTypeText(Text(active.value(QStringLiteral("Type"))), deviceType);
-    out.connection.state = nm::RasStateOf(activeState, deviceState);
+    out.connection.state = nm::RasStateOf(activeState, vpn ? std::nullopt : deviceState);
     return Outcome::Ok;
 }
 
 /// Every connection profile's settings; profiles removed while reading are left out.
 Outcome ReadProfiles(auto& bus, std::vector<nm::FlatSettings>& out) {
     QVariantList reply;
-    if (const Outcome o = bus.Call(kSettingsPath, kSettingsIface, QStringLiteral("ListConnections"),
-                                   {}, &reply);
+    if (const Outcome o =
+            bus.Call(kSettingsPath, kSettingsIface, QStringLiteral("ListConnections"), {}, &reply);
         o != Outcome::Ok) {
         return Outcome::Failed;
     }
@@ -336,7 +334,8 @@ std::uint32_t NmRasProvider::GetEntryUserName(const std::string& entry, std::str
         return ERROR_CANNOT_OPEN_PHONEBOOK;
     }
     for (const auto& profile : profiles) {
-        if (const auto id = profile.find("connection.id"); id != profile.end() && id->second == entry) {
+        if (const auto id = profile.find("connection.id");
+            id != profile.end() && id->second == entry) {
             userName = nm::UserNameOf(profile);
             return ERROR_SUCCESS;
         }
@@ -364,8 +363,9 @@ std::uint32_t NmRasProvider::HangUp(HRASCONN handle) {
         return ERROR_SUCCESS;  // ours is gone; the path names a later activation
     }
     QString errorName;
-    const Outcome o = m_bus->Call(kManagerPath, kManagerIface, QStringLiteral("DeactivateConnection"),
-                                  {QVariant::fromValue(QDBusObjectPath(path))}, nullptr, &errorName);
+    const Outcome o =
+        m_bus->Call(kManagerPath, kManagerIface, QStringLiteral("DeactivateConnection"),
+                    {QVariant::fromValue(QDBusObjectPath(path))}, nullptr, &errorName);
     if (o != Outcome::Failed ||
         errorName == QLatin1String("org.freedesktop.NetworkManager.ConnectionNotActive")) {
         return ERROR_SUCCESS;
@@ -394,8 +394,8 @@ std::uint32_t NmRasProvider::EnumDevices(std::vector<RasDevice>& out) {
         if (o == Outcome::Vanished || type == nm::kDeviceTypeLoopback) {
             continue;  // nothing to dial with
         }
-        devices.push_back({Text(device.value(QStringLiteral("Interface"))),
-                           nm::DeviceTypeText({}, type)});
+        devices.push_back(
+            {Text(device.value(QStringLiteral("Interface"))), nm::DeviceTypeText({}, type)});
     }
     out = std::move(devices);
     return ERROR_SUCCESS;
@@ -409,7 +409,8 @@ std::uint32_t NmRasProvider::EnumEntries(std::vector<std::string>& out) {
     }
     std::vector<std::string> names;
     for (const auto& profile : profiles) {
-        if (const auto id = profile.find("connection.id"); id != profile.end() && !id->second.empty()) {
+        if (const auto id = profile.find("connection.id");
+            id != profile.end() && !id->second.empty()) {
             names.push_back(id->second);
         }
     }
@@ -428,8 +429,8 @@ bool NetworkManagerOnSystemBus() {
                 QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
             message.setArguments({kService});
             const QDBusMessage answer = bus.call(message, QDBus::Block, kTimeoutMs);
-            owned = answer.type() == QDBusMessage::ReplyMessage &&
-                    answer.arguments().value(0).toBool();
+            owned =
+                answer.type() == QDBusMessage::ReplyMessage && answer.arguments().value(0).toBool();
         }
     }
     QDBusConnection::disconnectFromBus(name);
