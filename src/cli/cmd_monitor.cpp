@@ -48,7 +48,7 @@ public:
         const auto* record = reinterpret_cast<const ConnectionRecord*>(lParam);
         switch (message) {
             case WM_MONITOR_STARTED:
-                Event("monitor-started", "");
+                Event("monitor-started", m_providerName);
                 break;
             case WM_MONITOR_STOPPED:
                 Event("monitor-stopped", "");
@@ -88,6 +88,9 @@ public:
         return 0;
     }
 
+    /// Named in the monitor-started line, so a log tells which dial-up service was watched.
+    void SetProviderName(std::string name) { m_providerName = std::move(name); }
+
     void Event(std::string_view event, std::string_view detail) {
         WriteLine(m_ctx, {FormatLocalTime(m_clock.Now()), event, detail});
     }
@@ -95,6 +98,7 @@ public:
 private:
     Context& m_ctx;
     const Clock& m_clock;
+    std::string m_providerName;
     MeteringHost* m_host = nullptr;
     const LoopTimers* m_timers = nullptr;
 };
@@ -157,6 +161,7 @@ int Run(Context& ctx, Args args) {
     if (!provider) {
         return Fail(ctx, error);
     }
+    printer.SetProviderName(provider->Name());
     RasApi ras(*provider);
 
     const std::unique_ptr<Settings> settings = LoadStartupSettings(SettingsTexts());

@@ -39,7 +39,7 @@ TEST(CliMonitorTest, EventsOfACallInOrder) {
     test::TempHome home;
     test::ScopedEnv poll("ORVANTA_POLL_MS", std::string("50"));
     test::BackgroundProcess monitor({OV_CLI_PATH, "monitor"});
-    EXPECT_EQ(NextEvent(monitor), Event("monitor-started", ""));
+    EXPECT_EQ(NextEvent(monitor), Event("monitor-started", "simulator"));
 
     Ras({"dial", "Demo ISP"});  // port opening: not tracked yet
     Ras({"state", "Demo ISP", "authenticate"});
@@ -59,7 +59,7 @@ TEST(CliMonitorTest, TerminationEndsOpenCallsFirst) {
     test::ScopedEnv poll("ORVANTA_POLL_MS", std::string("50"));
     Ras({"add-entry", "Work\tPlace"});
     test::BackgroundProcess monitor({OV_CLI_PATH, "monitor"});
-    EXPECT_EQ(NextEvent(monitor), Event("monitor-started", ""));
+    EXPECT_EQ(NextEvent(monitor), Event("monitor-started", "simulator"));
     Ras({"dial", "Demo ISP", "connected"});
     EXPECT_EQ(NextEvent(monitor), Event("connected", "Demo ISP"));
     Ras({"fail", "600", "5"});  // failed enumerations end no call

@@ -1,0 +1,449 @@
+#include "platform/ras/nm/nm_ras_provider.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusObjectPath>
+#include <QDBusVariant>
+#include <QStringList>
+#include <QVariant>
+#include <atomic>
+#include <cstdlib>
+#include <optional>
+
+#include "platform/ras/ras_factory.h"
+
+namespace ov {
+
+namespace {
+
+const QString kService = QStringLiteral("org.freedesktop.NetworkManager");
+const QString kManagerPath = QStringLiteral("/org/freedesktop/NetworkManager");
+const QString kManagerIface = QStringLiteral("org.freedesktop.NetworkManager");
+const QString kSettingsPath = QStringLiteral("/org/freedesktop/NetworkManager/Settings");
+const QString kSettingsIface = QStringLiteral("org.freedesktop.NetworkManager.Settings");
+const QString kProfileIface = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
+const QString kActiveIface = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
+const QString kDeviceIface = QStringLiteral("org.freedesktop.NetworkManager.Device");
+const QString kPropertiesIface = QStringLiteral("org.freedesktop.DBus.Properties");
+
+constexpr int kTimeoutMs = 2000;
+
+/// The system bus, read afresh every time: libdbus reads DBUS_SYSTEM_BUS_ADDRESS once per process,
+/// and a bus that has gone away may come back elsewhere.
+QString SystemBusAddress() {
+    const char* address = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+    return address && *address ? QString::fromLocal8Bit(address)
+                               : QStringLiteral("unix:path=/var/run/dbus/system_bus_socket");
+}
+
+/// A unique name for every private connection: QtDBus shares connections by name.
+QString NextConnectionName() {
+    static std::atomic<unsigned> counter{0};
+    return QStringLiteral("orvanta-nm-%1").arg(counter.fetch_add(1));
+}
+
+enum class Outcome { Ok, Vanished, Failed };
+
+/// The object asked about is not there (any more); any other error means the service or the
+/// bus did not answer.
+bool IsVanished(const QString& errorName) {
+    static const QStringList kNames{
+        QStringLiteral("org.freedesktop.DBus.Error.UnknownObject"),
+        QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
+        QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"),
+        QStringLiteral("org.freedesktop.DBus.Error.UnknownProperty"),
+    };
+    return kNames.contains(errorName);
+}
+
+std::string Text(const QVariant& value) {
+    return value.toString().toStdString();
+}
+
+/// Unwraps a variant that may still hold the D-Bus variant or argument it arrived in.
+QVariant Unwrapped(QVariant value) {
+    if (value.metaType() == QMetaType::fromType<QDBusVariant>()) {
+        value = value.value<QDBusVariant>().variant();
+    }
+    return value;
+}
+
+std::vector<QString> PathsOf(const QVariant& raw) {
+    const QVariant value = Unwrapped(raw);
+    QList<QDBusObjectPath> paths;
+    if (value.metaType() == QMetaType::fromType<QDBusArgument>()) {
+        paths = qdbus_cast<QList<QDBusObjectPath>>(value.value<QDBusArgument>());
+    } else {
+        paths = value.value<QList<QDBusObjectPath>>();
+    }
+    std::vector<QString> out;
+    out.reserve(static_cast<std::size_t>(paths.size()));
+    for (const auto& path : paths) {
+        out.push_back(path.path());
+    }
+    return out;
+}
+
+QVariantMap MapOf(const QVariant& raw) {
+    const QVariant value = Unwrapped(raw);
+    if (value.metaType() == QMetaType::fromType<QDBusArgument>()) {
+        return qdbus_cast<QVariantMap>(value.value<QDBusArgument>());
+    }
+    return value.toMap();
+}
+
+/// A profile's `a{sa{sv}}` settings, text values only, flattened for the Qt-free mapping.
+nm::FlatSettings FlattenSettings(const QVariant& raw) {
+    nm::FlatSettings flat;
+    const QVariant value = Unwrapped(raw);
+    if (value.metaType() != QMetaType::fromType<QDBusArgument>()) {
+        return flat;
+    }
+    const auto argument = value.value<QDBusArgument>();
+    argument.beginMap();
+    while (!argument.atEnd()) {
+        QString group;
+        QVariantMap values;
+        argument.beginMapEntry();
+        argument >> group >> values;
+        argument.endMapEntry();
+        const std::string prefix = group.toStdString() + ".";
+        for (auto it = values.cbegin(); it != values.cend(); ++it) {
+            const QVariant& v = it.value();
+            const std::string key = prefix + it.key().toStdString();
+            if (v.metaType() == QMetaType::fromType<QString>()) {
+                flat[key] = Text(v);
+            } else if (v.metaType() == QMetaType::fromType<QDBusArgument>()) {
+                const auto inner = v.value<QDBusArgument>();
+                if (inner.currentSignature() == QLatin1String("a{ss}")) {
+                    const auto map = qdbus_cast<QMap<QString, QString>>(inner);
+                    for (auto m = map.cbegin(); m != map.cend(); ++m) {
+                        flat[key + "." + m.key().toStdString()] = m.value().toStdString();
+                    }
+                }
+            }
+        }
+    }
+    argument.endMap();
+    return flat;
+}
+
+}  // namespace
+
+/// The private system-bus connection, made again after the bus has gone away.
+class NmRasProvider::Bus {
+public:
+    ~Bus() { Drop(); }
+
+    /// Calls a method of NetworkManager; the reply's arguments in `reply`.
+    Outcome Call(const QString& path, const QString& iface, const QString& method,
+                 const QVariantList& args, QVariantList* reply = nullptr,
+                 QString* errorName = nullptr) {
+        if (!Connect()) {
+            return Outcome::Failed;
+        }
+        auto message = QDBusMessage::createMethodCall(kService, path, iface, method);
+        message.setArguments(args);
+        const QDBusMessage answer = QDBusConnection(m_name).call(message, QDBus::Block, kTimeoutMs);
+        if (answer.type() == QDBusMessage::ReplyMessage) {
+            if (reply) {
+                *reply = answer.arguments();
+            }
+            return Outcome::Ok;
+        }
+        if (errorName) {
+            *errorName = answer.errorName();
+        }
+        if (!QDBusConnection(m_name).isConnected()) {
+            Drop();  // the bus is gone: connect afresh on the next call
+        }
+        return IsVanished(answer.errorName()) ? Outcome::Vanished : Outcome::Failed;
+    }
+
+    /// All properties of one interface of an object.
+    Outcome Properties(const QString& path, const QString& iface, QVariantMap& out) {
+        QVariantList reply;
+        const Outcome outcome =
+            Call(path, kPropertiesIface, QStringLiteral("GetAll"), {iface}, &reply);
+        if (outcome == Outcome::Ok) {
+            out = reply.isEmpty() ? QVariantMap() : MapOf(reply.first());
+        }
+        return outcome;
+    }
+
+    Outcome Property(const QString& path, const QString& iface, const QString& name,
+                     QVariant& out) {
+        QVariantList reply;
+        const Outcome outcome =
+            Call(path, kPropertiesIface, QStringLiteral("Get"), {iface, name}, &reply);
+        if (outcome == Outcome::Ok) {
+            out = reply.isEmpty() ? QVariant() : Unwrapped(reply.first());
+        }
+        return outcome;
+    }
+
+private:
+    bool Connect() {
+        if (!m_name.isEmpty()) {
+            return true;
+        }
+        const QString name = NextConnectionName();
+        if (!QDBusConnection::connectToBus(SystemBusAddress(), name).isConnected()) {
+            QDBusConnection::disconnectFromBus(name);
+            return false;
+        }
+        m_name = name;
+        return true;
+    }
+
+    void Drop() {
+        if (!m_name.isEmpty()) {
+            QDBusConnection::disconnectFromBus(m_name);
+            m_name.clear();
+        }
+    }
+
+    QString m_name;  // empty while not connected
+};
+
+NmRasProvider::NmRasProvider() : m_bus(std::make_unique<Bus>()) {}
+
+NmRasProvider::~NmRasProvider() = default;
+
+namespace {
+
+/// One active connection as NetworkManager describes it.
+struct ActiveInfo {
+    RasConnection connection;
+    std::string uuid;
+};
+
+/// Reads an active connection and its first device.
+Outcome ReadActive(auto& bus, const QString& path, ActiveInfo& out) {
+    QVariantMap active;
+    if (const Outcome o = bus.Properties(path, kActiveIface, active); o != Outcome::Ok) {
+        return o;
+    }
+    out.uuid = Text(active.value(QStringLiteral("Uuid")));
+    out.connection.entryName = Text(active.value(QStringLiteral("Id")));
+    const std::uint32_t activeState = Unwrapped(active.value(QStringLiteral("State"))).toUInt();
+    std::optional<std::uint32_t> deviceState;
+    std::optional<std::uint32_t> deviceType;
+    const auto devices = PathsOf(active.value(QStringLiteral("Devices")));
+    // A VPN's device is the link it runs over, up long before the VPN is: its state says
+    // nothing of the VPN's own progress.
+    const bool vpn = Unwrapped(active.value(QStringLiteral("Vpn"))).toBool();
+    if (!devices.empty()) {
+        QVariantMap device;
+        const Outcome o = bus.Properties(devices.front(), kDeviceIface, device);
+        if (o == Outcome::Failed) {
+            return o;
+        }
+        if (o == Outcome::Ok) {  // a device that has just gone counts as none
+            out.connection.deviceName = Text(device.value(QStringLiteral("Interface")));
+            deviceState = Unwrapped(device.value(QStringLiteral("State"))).toUInt();
+            deviceType = Unwrapped(device.value(QStringLiteral("DeviceType"))).toUInt();
+        }
+    }
+    out.connection.deviceType =
+        nm::DeviceTypeText(Text(active.value(QStringLiteral("Type"))), deviceType);
+    out.connection.state = nm::RasStateOf(activeState, vpn ? std::nullopt : deviceState);
+    return Outcome::Ok;
+}
+
+/// Every connection profile's settings; profiles removed while reading are left out.
+Outcome ReadProfiles(auto& bus, std::vector<nm::FlatSettings>& out) {
+    QVariantList reply;
+    if (const Outcome o =
+            bus.Call(kSettingsPath, kSettingsIface, QStringLiteral("ListConnections"), {}, &reply);
+        o != Outcome::Ok) {
+        return Outcome::Failed;
+    }
+    for (const QString& path : PathsOf(reply.value(0))) {
+        QVariantList settings;
+        const Outcome o =
+            bus.Call(path, kProfileIface, QStringLiteral("GetSettings"), {}, &settings);
+        if (o == Outcome::Failed) {
+            return o;
+        }
+        if (o == Outcome::Ok) {
+            out.push_back(FlattenSettings(settings.value(0)));
+        }
+    }
+    return Outcome::Ok;
+}
+
+}  // namespace
+
+std::uint32_t NmRasProvider::EnumConnections(std::vector<RasConnection>& out) {
+    std::lock_guard lock(m_mutex);
+    QVariant list;
+    if (m_bus->Property(kManagerPath, kManagerIface, QStringLiteral("ActiveConnections"), list) !=
+        Outcome::Ok) {
+        return nm::ERROR_RASMAN_CANNOT_INITIALIZE;
+    }
+    std::vector<RasConnection> connections;
+    std::vector<std::string> live;
+    for (const QString& path : PathsOf(list)) {
+        ActiveInfo info;
+        const Outcome o = ReadActive(*m_bus, path, info);
+        if (o == Outcome::Failed) {
+            return nm::ERROR_RASMAN_CANNOT_INITIALIZE;
+        }
+        if (o == Outcome::Vanished) {
+            continue;  // ended between the list and the question
+        }
+        live.push_back(path.toStdString());
+        info.connection.handle = m_handles.Acquire(live.back(), info.uuid);
+        connections.push_back(std::move(info.connection));
+    }
+    m_handles.Retain(live);
+    out = std::move(connections);
+    return ERROR_SUCCESS;
+}
+
+std::uint32_t NmRasProvider::GetConnectState(HRASCONN handle, RasConnection& out) {
+    std::lock_guard lock(m_mutex);
+    const auto target = m_handles.Find(handle);
+    if (!target) {
+        return ERROR_INVALID_HANDLE;
+    }
+    ActiveInfo info;
+    switch (ReadActive(*m_bus, QString::fromStdString(target->path), info)) {
+        case Outcome::Failed:
+            return nm::ERROR_RASMAN_CANNOT_INITIALIZE;
+        case Outcome::Vanished:
+            return ERROR_INVALID_HANDLE;
+        case Outcome::Ok:
+            break;
+    }
+    if (info.uuid != target->uuid) {
+        return ERROR_INVALID_HANDLE;  // the path names a later activation
+    }
+    info.connection.handle = handle;
+    out = std::move(info.connection);
+    return ERROR_SUCCESS;
+}
+
+std::uint32_t NmRasProvider::GetEntryUserName(const std::string& entry, std::string& userName) {
+    std::lock_guard lock(m_mutex);
+    std::vector<nm::FlatSettings> profiles;
+    if (ReadProfiles(*m_bus, profiles) != Outcome::Ok) {
+        return ERROR_CANNOT_OPEN_PHONEBOOK;
+    }
+    for (const auto& profile : profiles) {
+        if (const auto id = profile.find("connection.id");
+            id != profile.end() && id->second == entry) {
+            userName = nm::UserNameOf(profile);
+            return ERROR_SUCCESS;
+        }
+    }
+    return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+}
+
+std::uint32_t NmRasProvider::HangUp(HRASCONN handle) {
+    std::lock_guard lock(m_mutex);
+    const auto target = m_handles.Find(handle);
+    if (!target) {
+        return ERROR_INVALID_HANDLE;
+    }
+    const QString path = QString::fromStdString(target->path);
+    QVariant uuid;
+    switch (m_bus->Property(path, kActiveIface, QStringLiteral("Uuid"), uuid)) {
+        case Outcome::Failed:
+            return nm::ERROR_RASMAN_CANNOT_INITIALIZE;
+        case Outcome::Vanished:
+            return ERROR_SUCCESS;  // already gone
+        case Outcome::Ok:
+            break;
+    }
+    if (Text(uuid) != target->uuid) {
+        return ERROR_SUCCESS;  // ours is gone; the path names a later activation
+    }
+    QString errorName;
+    const Outcome o =
+        m_bus->Call(kManagerPath, kManagerIface, QStringLiteral("DeactivateConnection"),
+                    {QVariant::fromValue(QDBusObjectPath(path))}, nullptr, &errorName);
+    if (o != Outcome::Failed ||
+        errorName == QLatin1String("org.freedesktop.NetworkManager.ConnectionNotActive")) {
+        return ERROR_SUCCESS;
+    }
+    if (errorName == QLatin1String("org.freedesktop.NetworkManager.PermissionDenied")) {
+        return ERROR_ACCESS_DENIED;
+    }
+    return nm::ERROR_RASMAN_CANNOT_INITIALIZE;
+}
+
+std::uint32_t NmRasProvider::EnumDevices(std::vector<RasDevice>& out) {
+    std::lock_guard lock(m_mutex);
+    QVariantList reply;
+    if (m_bus->Call(kManagerPath, kManagerIface, QStringLiteral("GetDevices"), {}, &reply) !=
+        Outcome::Ok) {
+        return nm::ERROR_RASMAN_CANNOT_INITIALIZE;
+    }
+    std::vector<RasDevice> devices;
+    for (const QString& path : PathsOf(reply.value(0))) {
+        QVariantMap device;
+        const Outcome o = m_bus->Properties(path, kDeviceIface, device);
+        if (o == Outcome::Failed) {
+            return nm::ERROR_RASMAN_CANNOT_INITIALIZE;
+        }
+        const std::uint32_t type = Unwrapped(device.value(QStringLiteral("DeviceType"))).toUInt();
+        if (o == Outcome::Vanished || type == nm::kDeviceTypeLoopback) {
+            continue;  // nothing to dial with
+        }
+        devices.push_back(
+            {Text(device.value(QStringLiteral("Interface"))), nm::DeviceTypeText({}, type)});
+    }
+    out = std::move(devices);
+    return ERROR_SUCCESS;
+}
+
+std::uint32_t NmRasProvider::EnumEntries(std::vector<std::string>& out) {
+    std::lock_guard lock(m_mutex);
+    std::vector<nm::FlatSettings> profiles;
+    if (ReadProfiles(*m_bus, profiles) != Outcome::Ok) {
+        return ERROR_CANNOT_OPEN_PHONEBOOK;
+    }
+    std::vector<std::string> names;
+    for (const auto& profile : profiles) {
+        if (const auto id = profile.find("connection.id");
+            id != profile.end() && !id->second.empty()) {
+            names.push_back(id->second);
+        }
+    }
+    out = std::move(names);
+    return ERROR_SUCCESS;
+}
+
+bool NetworkManagerOnSystemBus() {
+    const QString name = NextConnectionName();
+    bool owned = false;
+    {
+        const QDBusConnection bus = QDBusConnection::connectToBus(SystemBusAddress(), name);
+        if (bus.isConnected()) {
+            auto message = QDBusMessage::createMethodCall(
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
+            message.setArguments({kService});
+            const QDBusMessage answer = bus.call(message, QDBus::Block, kTimeoutMs);
+            owned =
+                answer.type() == QDBusMessage::ReplyMessage && answer.arguments().value(0).toBool();
+        }
+    }
+    QDBusConnection::disconnectFromBus(name);
+    return owned;
+}
+
+void RegisterNetworkManagerProvider() {
+    RegisterNetworkManagerBackend({
+        NetworkManagerOnSystemBus,
+        [](std::string*) -> std::unique_ptr<RasProvider> {
+            return std::make_unique<NmRasProvider>();
+        },
+    });
+}
+
+}  // namespace ov

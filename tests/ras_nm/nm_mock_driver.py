@@ -1,0 +1,68 @@
+# Drives the NetworkManager mock on the bus DBUS_SYSTEM_BUS_ADDRESS names, one step per run:
+#   add-device IFACE DEVICE_TYPE STATE        -> prints the device path
+#   add-profile ID TYPE [GROUP.KEY=VALUE...]  -> prints the profile path (GROUP.data.KEY for a map)
+#   activate PROFILE DEVICE|- NAME STATE       -> prints the active-connection path
+#   set-device DEVICE STATE
+#   set-active ACTIVE STATE
+#   remove-active DEVICE ACTIVE
+import sys
+
+import dbus
+
+NM = 'org.freedesktop.NetworkManager'
+NM_PATH = '/org/freedesktop/NetworkManager'
+MOCK = 'org.freedesktop.DBus.Mock'
+DEVICE = NM + '.Device'
+ACTIVE = NM + '.Connection.Active'
+
+bus = dbus.SystemBus()
+mock = dbus.Interface(bus.get_object(NM, NM_PATH), MOCK)
+cmd, args = sys.argv[1], sys.argv[2:]
+
+
+def on(path):
+    return dbus.Interface(bus.get_object(NM, path), MOCK)
+
+
+if cmd == 'add-device':
+    iface, dev_type, state = args[0], int(args[1]), int(args[2])
+    path = NM_PATH + '/Devices/' + iface
+    mock.AddObject(path, DEVICE, {
+        'DeviceType': dbus.UInt32(dev_type),
+        'State': dbus.UInt32(state),
+        'StateReason': dbus.Struct((dbus.UInt32(state), dbus.UInt32(0)), signature='uu'),
+        'Interface': iface,
+        'ActiveConnection': dbus.ObjectPath('/'),
+        'AvailableConnections': dbus.Array([], signature='o'),
+    }, [])
+    print(path)
+elif cmd == 'add-profile':
+    settings = {'connection': {'id': args[0], 'type': args[1]}}
+    for item in args[2:]:
+        key, value = item.split('=', 1)
+        parts = key.split('.')
+        group = settings.setdefault(parts[0], {})
+        if len(parts) == 3:
+            group.setdefault(parts[1], dbus.Dictionary({}, signature='ss'))[parts[2]] = value
+        else:
+            group[parts[1]] = value
+    settings_obj = bus.get_object(NM, NM_PATH + '/Settings')
+    print(settings_obj.AddConnection(settings, dbus_interface=NM + '.Settings'))
+elif cmd == 'activate':
+    devices = dbus.Array([] if args[1] == '-' else [args[1]], signature='s')
+    path = mock.AddActiveConnection(devices, args[0], '/', args[2], dbus.UInt32(int(args[3])))
+    print(path)
+elif cmd == 'set-device':
+    state = dbus.UInt32(int(args[1]))
+    obj = on(args[0])
+    obj.SetProperty(args[0], DEVICE, 'State', dbus.UInt32(state, variant_level=1))
+    obj.EmitSignal(DEVICE, 'StateChanged', 'uuu', [state, dbus.UInt32(0), dbus.UInt32(0)])
+elif cmd == 'set-active':
+    state = dbus.UInt32(int(args[1]))
+    obj = on(args[0])
+    obj.SetProperty(args[0], ACTIVE, 'State', dbus.UInt32(state, variant_level=1))
+    obj.EmitSignal(ACTIVE, 'StateChanged', 'uu', [state, dbus.UInt32(0)])
+elif cmd == 'remove-active':
+    mock.RemoveActiveConnection(args[0], args[1])
+else:
+    sys.exit('unknown command ' + cmd)
