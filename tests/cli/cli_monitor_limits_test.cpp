@@ -61,7 +61,7 @@ TEST_F(CliMonitorLimitsTest, PriceLimitHangsUpAfterTheCountdown) {
     Set(kMachine, "EventType", "REG_DWORD", "3");
     Set(kMachine, "EventPrice", "REG_BINARY", "0000c03f");  // 1.5
     test::BackgroundProcess monitor({OV_CLI_PATH, "monitor"});
-    EXPECT_EQ(NextEvent(monitor, 10s), Event("monitor-started", ""));
+    EXPECT_EQ(NextEvent(monitor, 10s), Event("monitor-started", "simulator"));
     Cli({"ras", "dial", "Demo ISP", "connected"});
     EXPECT_EQ(NextEvent(monitor, 10s), Event("connected", "Demo ISP"));
 
@@ -91,7 +91,7 @@ TEST_F(CliMonitorLimitsTest, UserSignalCancelsTheCountdown) {
     Set(kMachine, "EventTime", "REG_DWORD", "1");
     Set(kUser, "HangUpTimeout", "REG_DWORD", "3");
     test::BackgroundProcess monitor({OV_CLI_PATH, "monitor"});
-    EXPECT_EQ(NextEvent(monitor, 10s), Event("monitor-started", ""));
+    EXPECT_EQ(NextEvent(monitor, 10s), Event("monitor-started", "simulator"));
     Cli({"ras", "dial", "Demo ISP", "connected"});
     EXPECT_EQ(NextEvent(monitor, 10s), Event("connected", "Demo ISP"));
 
