@@ -42,6 +42,7 @@ const Command& RegCommand();
 const Command& PriceCommand();
 const Command& TariffCommand();
 const Command& RasCommand();
+const Command& HangUpCommand();
 const Command& MonitorCommand();
 const Command& LogCommand();
 

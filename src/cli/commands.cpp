@@ -13,6 +13,7 @@ std::span<const Command> Commands() {
         PriceCommand(),
         TariffCommand(),
         RasCommand(),
+        HangUpCommand(),
         MonitorCommand(),
     };
     // clang-format on
