@@ -162,7 +162,10 @@ void InstallLog::Register(Time32 now, const std::string& version) {
 
 void InstallLog::Write(const std::string& line) {
     if (m_log) {
+        // Kept in step with the registry: what is registered is in the log even if the
+        // program ends during start-up.
         std::fputs(line.c_str(), m_log);
+        std::fflush(m_log);
     }
 }
 

@@ -91,12 +91,11 @@ bool CreateShortcut(const std::string& name, const std::string& target, const st
     if (!arguments.empty() || IsProgram(target)) {
         std::vector<std::string> argv{target};
         argv.insert(argv.end(), arguments.begin(), arguments.end());
-        text += "Type=Application\nName=" + EscapeField(name) + "\nComment=" + EscapeField(name) +
-                "\nExec=" + ExecLine(argv) + "\n";
+        text += "Type=Application\nName=" + EscapeField(name) + "\nExec=" + ExecLine(argv) + "\n";
     } else {
         // A document: the desktop opens it with its own program.
-        text += "Type=Link\nName=" + EscapeField(name) + "\nComment=" + EscapeField(name) +
-                "\nURL=" + EscapeField(FileUrl(target)) + "\n";
+        text += "Type=Link\nName=" + EscapeField(name) + "\nURL=" + EscapeField(FileUrl(target)) +
+                "\n";
     }
     return WriteLauncher(ShortcutPath(folder, name), text);
 }

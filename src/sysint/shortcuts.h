@@ -8,8 +8,9 @@ namespace ov {
 class RasProvider;
 
 /// Writes the desktop entry "<folder>/<name>.desktop" that starts `target` with `arguments`,
-/// or, for a target that is not a program (a document), opens it. The entry is named and
-/// described by `name`. True only when the file was written.
+/// or, for a target that is not a program (a document), opens it. The entry is named by
+/// `name` (a comment repeating it is what desktop entries are told not to have). True only
+/// when the file was written.
 bool CreateShortcut(const std::string& name, const std::string& target, const std::string& folder,
                     const std::vector<std::string>& arguments = {});
 

@@ -19,7 +19,7 @@ struct SimState {
         std::string userName;
         /// What the phone-book functions keep besides the device; the device name and type
         /// fields here are unused (`device` and the device list hold them).
-        RasEntryProperties properties;
+        RasEntryProperties properties = {};
     };
     struct Connection {
         HRASCONN handle = 0;
