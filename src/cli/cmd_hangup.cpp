@@ -32,7 +32,8 @@ public:
         }
         const auto first = answer.find_first_not_of(" \t\r");
         const auto last = answer.find_last_not_of(" \t\r");
-        answer = first == std::string::npos ? std::string() : answer.substr(first, last - first + 1);
+        answer =
+            first == std::string::npos ? std::string() : answer.substr(first, last - first + 1);
         return answer == "y" ? IDYES : IDNO;
     }
 

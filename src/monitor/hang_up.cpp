@@ -1,8 +1,8 @@
 #include "monitor/hang_up.h"
 
 #include "platform/text_source.h"
-#include "sysint/ras_library.h"
 #include "platform/text_util.h"
+#include "sysint/ras_library.h"
 
 namespace ov {
 
@@ -51,7 +51,8 @@ std::string HangUpQuestionText(const TextSource& texts, const std::string& entry
     return text;
 }
 
-bool HangUpAll(RasLibrary* entries, bool ask, const HangUpAsker* asker, const HangUpReport& report) {
+bool HangUpAll(RasLibrary* entries, bool ask, const HangUpAsker* asker,
+               const HangUpReport& report) {
     if (!entries || !entries->RefreshConnections()) {
         return false;
     }
@@ -70,8 +71,7 @@ bool HangUpAll(RasLibrary* entries, bool ask, const HangUpAsker* asker, const Ha
     return true;
 }
 
-bool HangUpEntry(RasLibrary* entries, const std::string& name, bool ask,
-                 const HangUpAsker* asker,
+bool HangUpEntry(RasLibrary* entries, const std::string& name, bool ask, const HangUpAsker* asker,
                  const HangUpReport& report) {
     if (!entries || !entries->RefreshConnections()) {
         return false;

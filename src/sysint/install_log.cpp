@@ -114,8 +114,8 @@ void InstallLog::MoveUninstaller() {
     }
     if (!Exists(target)) {
         const auto program = ReadWholeFile(source);
-        if (!program || !EnsureFolder(m_paths.dataRoot) ||
-            !WriteFileAtomically(target, *program) || ::chmod(target.c_str(), 0700) != 0) {
+        if (!program || !EnsureFolder(m_paths.dataRoot) || !WriteFileAtomically(target, *program) ||
+            ::chmod(target.c_str(), 0700) != 0) {
             return;  // keep the only copy where it is
         }
     }
@@ -124,8 +124,8 @@ void InstallLog::MoveUninstaller() {
 
 void InstallLog::Register(Time32 now, const std::string& version) {
     EnsureFolder(m_paths.dataRoot);
-    const int fd = ::open(m_logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC,
-                          0600);
+    const int fd =
+        ::open(m_logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) {
         return;  // unregistered: the next start tries again
     }

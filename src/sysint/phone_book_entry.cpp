@@ -40,7 +40,8 @@ std::string EncodeStoredText(std::string_view text) {
     std::string out;
     out.reserve(text.size() * 2);
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const auto byte = static_cast<std::uint8_t>(static_cast<std::uint8_t>(text[i]) ^ KeyByte(i));
+        const auto byte =
+            static_cast<std::uint8_t>(static_cast<std::uint8_t>(text[i]) ^ KeyByte(i));
         out += kDigits[byte >> 4];
         out += kDigits[byte & 0x0F];
     }

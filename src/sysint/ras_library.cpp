@@ -34,7 +34,8 @@ std::optional<std::vector<Record>> Enumerate(Call call, std::uint32_t firstRoom)
         }
         std::uint32_t bytes = static_cast<std::uint32_t>(records.size() * sizeof(Record));
         std::uint32_t count = 0;
-        const std::uint32_t error = call(records.empty() ? nullptr : records.data(), &bytes, &count);
+        const std::uint32_t error =
+            call(records.empty() ? nullptr : records.data(), &bytes, &count);
         if (error == ERROR_SUCCESS) {
             records.resize(count);
             return records;
@@ -105,8 +106,7 @@ bool RasLibrary::LoadForNT() {
     }
     m_loaded = true;
     // TCP/IP is part of every system this runs on: nothing to check.
-    m_getEntryProperties =
-        Lookup("RasGetEntryPropertiesA", &RasApi::RasGetEntryPropertiesA);
+    m_getEntryProperties = Lookup("RasGetEntryPropertiesA", &RasApi::RasGetEntryPropertiesA);
     if (!m_getEntryProperties) {
         m_status = kRasNoLibrary;
         return false;
@@ -287,8 +287,7 @@ std::unique_ptr<ProgramLauncher> RasLibrary::StartTool(const SystemTool& tool,
         return nullptr;  // the desktop has no such tool: the command offers nothing
     }
     return std::make_unique<ProgramLauncher>(notifyWindow, program, notifyCommand,
-                                             /*closeOnDestroy=*/true, kShowDefault,
-                                             tool.arguments);
+                                             /*closeOnDestroy=*/true, kShowDefault, tool.arguments);
 }
 
 std::unique_ptr<ProgramLauncher> RasLibrary::AddModem(MessageWindow* notifyWindow,

@@ -110,12 +110,10 @@ private:
                                                            const RASENTRY*, std::uint32_t,
                                                            const std::uint8_t*, std::uint32_t);
     using EntryNameFn = std::uint32_t (RasApi::*)(const char*, const char*);
-    using EnumDevicesFn = std::uint32_t (RasApi::*)(RASDEVINFO*, std::uint32_t*,
-                                                    std::uint32_t*);
+    using EnumDevicesFn = std::uint32_t (RasApi::*)(RASDEVINFO*, std::uint32_t*, std::uint32_t*);
     using EnumEntriesFn = std::uint32_t (RasApi::*)(const char*, const char*, RASENTRYNAME*,
                                                     std::uint32_t*, std::uint32_t*);
-    using EnumConnectionsFn = std::uint32_t (RasApi::*)(RASCONN*, std::uint32_t*,
-                                                        std::uint32_t*);
+    using EnumConnectionsFn = std::uint32_t (RasApi::*)(RASCONN*, std::uint32_t*, std::uint32_t*);
 
     /// Forgets the functions looked up before, as freeing a loaded library does.
     void Unload();
@@ -123,8 +121,8 @@ private:
     template <typename Fn>
     Fn Lookup(const char* name, Fn function) const;
     bool SetProperties(const std::string& name, RASENTRY& properties);
-    std::unique_ptr<ProgramLauncher> StartTool(const SystemTool& tool,
-                                               MessageWindow* notifyWindow, int notifyCommand);
+    std::unique_ptr<ProgramLauncher> StartTool(const SystemTool& tool, MessageWindow* notifyWindow,
+                                               int notifyCommand);
 
     RasApi* m_api;
     int m_status = kRasReady;

@@ -94,8 +94,8 @@ bool CreateShortcut(const std::string& name, const std::string& target, const st
         text += "Type=Application\nName=" + EscapeField(name) + "\nExec=" + ExecLine(argv) + "\n";
     } else {
         // A document: the desktop opens it with its own program.
-        text += "Type=Link\nName=" + EscapeField(name) + "\nURL=" + EscapeField(FileUrl(target)) +
-                "\n";
+        text +=
+            "Type=Link\nName=" + EscapeField(name) + "\nURL=" + EscapeField(FileUrl(target)) + "\n";
     }
     return WriteLauncher(ShortcutPath(folder, name), text);
 }

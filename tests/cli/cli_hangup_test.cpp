@@ -45,8 +45,11 @@ TEST_F(CliHangUpTest, AnswersDecideWhatIsHungUp) {
         {{"hangup"}, "n\n", "", "Demo ISP: hang up? [y/N] ", "Demo ISP,Work"},
         {{"hangup"}, "", "", "Demo ISP: hang up? [y/N] ", "Demo ISP,Work"},  // end of input
         {{"hangup"}, "yes\n", "", "Demo ISP: hang up? [y/N] ", "Demo ISP,Work"},
-        {{"hangup"}, "y\nN\n", "Demo ISP\thung-up\n",
-         "Demo ISP: hang up? [y/N] Work: hang up? [y/N] ", "Work"},
+        {{"hangup"},
+         "y\nN\n",
+         "Demo ISP\thung-up\n",
+         "Demo ISP: hang up? [y/N] Work: hang up? [y/N] ",
+         "Work"},
         {{"hangup", "WORK"}, "y\n", "Work\thung-up\n", "Work: hang up? [y/N] ", ""},
     };
     for (const auto& c : cases) {
@@ -80,8 +83,8 @@ TEST_F(CliHangUpTest, FailuresAndUsage) {
     EXPECT_EQ(r.err, "orvanta-cli: the connections cannot be listed\n");
     EXPECT_EQ(Up(), "Demo ISP,Work");
 
-    for (const auto& args : std::vector<std::vector<std::string>>{
-             {"hangup", "a", "b"}, {"hangup", "--force"}}) {
+    for (const auto& args :
+         std::vector<std::vector<std::string>>{{"hangup", "a", "b"}, {"hangup", "--force"}}) {
         r = Cli(args);
         EXPECT_EQ(r.exitCode, 2);
         EXPECT_NE(r.err.find("usage: orvanta-cli hangup [ENTRY] [--yes]"), std::string::npos);

@@ -69,11 +69,11 @@ TEST_F(HangUpTest, HangUpAllAsksInListOrderAndStopsAtTheFirstNo) {
         ScriptedQuestion question(c.answers);
         const HangUpAsker asker{question, m_texts};
         std::vector<std::string> reported;
-        EXPECT_TRUE(HangUpAll(&m_library, true, &asker,
-                              [&](const std::string& name, std::uint32_t result) {
-                                  EXPECT_EQ(result, 0u);
-                                  reported.push_back(name);
-                              }));
+        EXPECT_TRUE(
+            HangUpAll(&m_library, true, &asker, [&](const std::string& name, std::uint32_t result) {
+                EXPECT_EQ(result, 0u);
+                reported.push_back(name);
+            }));
         EXPECT_EQ(question.asked, c.asked);
         EXPECT_EQ(question.texts.front(), "Hang up the connection First?");
         EXPECT_EQ(Up(), c.stillUp);

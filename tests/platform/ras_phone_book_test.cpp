@@ -91,7 +91,8 @@ TEST_F(PhoneBookTest, BufferAndArgumentRules) {
          ERROR_CANNOT_FIND_PHONEBOOK_ENTRY},  // deleted by the row before
         {"/etc/other.pbk", "Demo ISP", ERROR_CANNOT_OPEN_PHONEBOOK, ERROR_CANNOT_OPEN_PHONEBOOK,
          ERROR_CANNOT_OPEN_PHONEBOOK},
-        {nullptr, "Nobody", ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, 0, ERROR_CANNOT_FIND_PHONEBOOK_ENTRY},
+        {nullptr, "Nobody", ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, 0,
+         ERROR_CANNOT_FIND_PHONEBOOK_ENTRY},
         {nullptr, ".hidden", ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, ERROR_INVALID_NAME,
          ERROR_CANNOT_FIND_PHONEBOOK_ENTRY},
         {nullptr, "a\\b", ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, ERROR_INVALID_NAME,
@@ -148,16 +149,20 @@ TEST(SimStateTest, EntryPropertiesAreAnOptionalVersionedRecord) {
         bool ok;
         std::string areaCode;
     } cases[] = {
-        {"entry-props\t1\tA\t2\t421\t421\t02\t555\t1.2.3.4\t0.0.0.0\t0.0.0.0\t0.0.0.0\t0.0.0.0\t4\t1\n",
+        {"entry-props\t1\tA\t2\t421\t421\t02\t555\t1.2.3.4\t0.0.0.0\t0.0.0.0\t0.0.0.0\t0.0.0."
+         "0\t4\t1\n",
          true, "02"},
         // A newer program's record is skipped, not taken for damage.
         {"entry-props\t2\tA\tsomething new\n", true, ""},
         {"entry-props\t1\tA\t2\n", false, ""},
-        {"entry-props\t1\tB\t2\t421\t421\t02\t555\t1.2.3.4\t0.0.0.0\t0.0.0.0\t0.0.0.0\t0.0.0.0\t4\t1\n",
+        {"entry-props\t1\tB\t2\t421\t421\t02\t555\t1.2.3.4\t0.0.0.0\t0.0.0.0\t0.0.0.0\t0.0.0."
+         "0\t4\t1\n",
          false, ""},
-        {"entry-props\t1\tA\t2\t421\t421\t02\t555\t1.2.3.256\t0.0.0.0\t0.0.0.0\t0.0.0.0\t0.0.0.0\t4\t1\n",
+        {"entry-props\t1\tA\t2\t421\t421\t02\t555\t1.2.3.256\t0.0.0.0\t0.0.0.0\t0.0.0.0\t0.0.0."
+         "0\t4\t1\n",
          false, ""},
-        {"entry-props\t1\tA\t2\t421\t421\t02\t555\t1.2.3\t0.0.0.0\t0.0.0.0\t0.0.0.0\t0.0.0.0\t4\t1\n",
+        {"entry-props\t1\tA\t2\t421\t421\t02\t555\t1.2.3\t0.0.0.0\t0.0.0.0\t0.0.0.0\t0.0.0."
+         "0\t4\t1\n",
          false, ""},
     };
     for (const auto& c : cases) {

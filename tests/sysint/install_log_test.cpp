@@ -73,31 +73,50 @@ TEST_F(InstallLogTest, FirstStartRegistersOnceWithTheExactLogLines) {
     { InstallLog log("Ombrix", "Orvanta", "2.0", m_paths, clock); }
 
     const std::string h = m_home.Path();
-    const std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvanta";
+    const std::string uninstall =
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvanta";
     const std::string appPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\orvanta";
     const std::string expected =
         "***  Installation Started 05/03/2024 09:07  ***\n"
         "Title: Ombrix Orvanta Installation (Ver 2.0  Win95 / NT)\n"
         "Source: Orvanta\n"
-        "Made Dir: " + h + "/bin\n"
+        "Made Dir: " +
+        h +
+        "/bin\n"
         "RegDB Key: SOFTWARE\\Ombrix\\Orvanta\\2.0\n"
-        "RegDB Val: " + h + "/bin/orvanta\n"
+        "RegDB Val: " +
+        h +
+        "/bin/orvanta\n"
         "RegDB Name: \n"
         "RegDB Root: 2\n"
-        "RegDB Key: " + uninstall + "\n"
+        "RegDB Key: " +
+        uninstall +
+        "\n"
         "RegDB Val: Orvanta\n"
         "RegDB Name: DisplayName\n"
         "RegDB Root: 2\n"
-        "RegDB Key: " + uninstall + "\n"
-        "RegDB Val: " + h + "/QXUninst -f\"" + h + "/INSTALL.LOG\" -n\"Orvanta\"\n"
+        "RegDB Key: " +
+        uninstall +
+        "\n"
+        "RegDB Val: " +
+        h + "/QXUninst -f\"" + h +
+        "/INSTALL.LOG\" -n\"Orvanta\"\n"
         "RegDB Name: UninstallString\n"
         "RegDB Root: 2\n"
-        "RegDB Key: " + appPath + "\n"
-        "RegDB Val: " + h + "/bin/orvanta\n"
+        "RegDB Key: " +
+        appPath +
+        "\n"
+        "RegDB Val: " +
+        h +
+        "/bin/orvanta\n"
         "RegDB Name: \n"
         "RegDB Root: 2\n"
-        "RegDB Key: " + appPath + "\n"
-        "RegDB Val: " + h + "/bin\n"
+        "RegDB Key: " +
+        appPath +
+        "\n"
+        "RegDB Val: " +
+        h +
+        "/bin\n"
         "RegDB Name: Path\n"
         "RegDB Root: 2\n";
     EXPECT_EQ(Log(), expected);
@@ -133,12 +152,12 @@ TEST_F(InstallLogTest, RecordsAndRootsOfTheOtherRecords) {
     const auto lines = Lines(Log());
     ASSERT_GE(lines.size(), 13u);
     const std::vector<std::string> tail(lines.end() - 13, lines.end());
-    EXPECT_EQ(tail, (std::vector<std::string>{
-                        "Made Dir: " + m_home.Path() + "/bin/LogData",
-                        "File Copy: /opt/x/readme.txt",
-                        "RegDB Key: K", "RegDB Val: V", "RegDB Name: N", "RegDB Root: 1",
-                        "RegDB Key: K", "RegDB Val: ", "RegDB Name: ", "RegDB Root: 3",
-                        "RegDB Key: K", "RegDB Val: V", "RegDB Name: N"}));
+    EXPECT_EQ(tail,
+              (std::vector<std::string>{
+                  "Made Dir: " + m_home.Path() + "/bin/LogData", "File Copy: /opt/x/readme.txt",
+                  "RegDB Key: K", "RegDB Val: V", "RegDB Name: N", "RegDB Root: 1", "RegDB Key: K",
+                  "RegDB Val: ", "RegDB Name: ", "RegDB Root: 3", "RegDB Key: K", "RegDB Val: V",
+                  "RegDB Name: N"}));
     EXPECT_EQ(Log().find("App Paths"), std::string::npos);
 }
 
@@ -221,12 +240,11 @@ TEST_F(InstallLogTest, ShortcutsAreValidAndTheLogNamesEachOne) {
         ExpectValidDesktopEntry(link);
     }
     // The program starts; a document opens; the uninstaller gets its two arguments.
-    EXPECT_NE(test::ReadFileOrEmpty(desktop + "/Orvanta.desktop")
-                  .find("Type=Application\n"),
+    EXPECT_NE(test::ReadFileOrEmpty(desktop + "/Orvanta.desktop").find("Type=Application\n"),
               std::string::npos);
     EXPECT_NE(test::ReadFileOrEmpty(group + "/Licensee Agreement.desktop")
-                  .find("Type=Link\nName=Licensee Agreement\nURL=file://" +
-                        langs + "/English/License.txt\n"),
+                  .find("Type=Link\nName=Licensee Agreement\nURL=file://" + langs +
+                        "/English/License.txt\n"),
               std::string::npos);
     EXPECT_NE(test::ReadFileOrEmpty(group + "/Uninstall Orvanta.desktop")
                   .find("Exec=" + m_home.Path() + "/QXUninst -f" + m_home.Path() +
@@ -261,8 +279,8 @@ TEST_F(InstallLogTest, CreateShortcutIsTrueOnlyWhenWritten) {
             ExpectValidDesktopEntry(ShortcutPath(c.folder, c.name));
         }
     }
-    EXPECT_NE(test::ReadFileOrEmpty(ShortcutPath(folder, "Plain")).find(
-                  "Exec=/bin/true 100%% \"two words\"\n"),
+    EXPECT_NE(test::ReadFileOrEmpty(ShortcutPath(folder, "Plain"))
+                  .find("Exec=/bin/true 100%% \"two words\"\n"),
               std::string::npos);
 }
 
@@ -287,11 +305,13 @@ TEST_F(InstallLogTest, EntryShortcutBringsTheEntryUp) {
         std::vector<std::string> command;
         std::string execPart;
     } cases[] = {
-        {"My ISP", {"nmcli", "connection", "up", "id", "My ISP"},
+        {"My ISP",
+         {"nmcli", "connection", "up", "id", "My ISP"},
          "Exec=nmcli connection up id \"My ISP\"\n"},
         {"Demo ISP", EntryDialCommand("Demo ISP", sim),
          "ORVANTA_RAS=sim:" + m_home.File("ras-sim.state") + " "},
-        {"Odd \"$name\" 50%", {"nmcli", "connection", "up", "id", "Odd \"$name\" 50%"},
+        {"Odd \"$name\" 50%",
+         {"nmcli", "connection", "up", "id", "Odd \"$name\" 50%"},
          "id \"Odd \\\\\"\\\\$name\\\\\" 50%%\"\n"},
     };
     for (const auto& c : cases) {

@@ -141,7 +141,8 @@ TEST_F(RasLibraryTest, StoredTextsOutliveTheListAndAreNotInPlainSight) {
 }
 
 TEST(StoredTextTest, EncodingRoundTripsAndRejectsForeignText) {
-    for (const std::string& text : std::vector<std::string>{"", "a", std::string("\0\xff\x80 z", 5), std::string(300, 'x')}) {
+    for (const std::string& text :
+         std::vector<std::string>{"", "a", std::string("\0\xff\x80 z", 5), std::string(300, 'x')}) {
         const std::string encoded = EncodeStoredText(text);
         EXPECT_EQ(encoded.find_first_not_of("0123456789abcdef"), std::string::npos);
         EXPECT_EQ(DecodeStoredText(encoded), text);

@@ -168,7 +168,6 @@ public:
     std::uint32_t RasEnumEntriesA(const char* reserved, const char* phoneBook, RASENTRYNAME* buffer,
                                   std::uint32_t* byteCount, std::uint32_t* entryCount);
 
-
     // The phone-book functions. Only the default phone book exists: any other path gives 621.
     // They need a provider with a phone book (RasProvider::PhoneBook()); without one they give
     // ERROR_CALL_NOT_IMPLEMENTED, and Exports() does not name them.

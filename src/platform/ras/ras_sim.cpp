@@ -168,8 +168,8 @@ std::optional<SimState> SimState::Parse(std::string_view text, std::string* erro
             const auto countryCode = ParseNumber<std::uint32_t>(f[5]);
             const auto netProtocols = ParseNumber<std::uint32_t>(f[13]);
             const auto framing = ParseNumber<std::uint32_t>(f[14]);
-            RASIPADDR* addresses[] = {&p.ipAddress, &p.dnsAddress, &p.dnsAltAddress,
-                                      &p.winsAddress, &p.winsAltAddress};
+            RASIPADDR* addresses[] = {&p.ipAddress, &p.dnsAddress, &p.dnsAltAddress, &p.winsAddress,
+                                      &p.winsAltAddress};
             for (std::size_t i = 0; i < 5; ++i) {
                 const auto address = ParseAddress(f[8 + i]);
                 if (!address) {

@@ -248,8 +248,8 @@ std::uint32_t SetAutostart(std::string_view name, std::uint32_t type, std::strin
         return ERROR_ACCESS_DENIED;
     }
     const std::string text = "[Desktop Entry]\nType=Application\nName=" + EscapeField(name) +
-                             "\nExec=" + DesktopExecArgument(command) + "\n" + std::string(kRunMarker) +
-                             EscapeField(command) + "\n";
+                             "\nExec=" + DesktopExecArgument(command) + "\n" +
+                             std::string(kRunMarker) + EscapeField(command) + "\n";
     return WriteFileAtomically(file, text) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
