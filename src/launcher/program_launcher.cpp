@@ -91,6 +91,7 @@ std::vector<std::string> EnvironmentWithShowCommand(int showCommand) {
 struct ProgramLauncher::State {
     // Fixed before the worker starts.
     std::string path;
+    std::vector<std::string> arguments;
     std::vector<std::string> environment;
     MessageWindow* notifyWindow = nullptr;
     int notifyCommand = 0;
@@ -111,8 +112,13 @@ struct ProgramLauncher::State {
     }
 
     pid_t Spawn() {
-        // The path is the whole argument vector: nothing in it is split or interpreted.
-        std::vector<char*> argv{path.data(), nullptr};
+        // The path and the arguments given are the whole argument vector: nothing in them is
+        // split or interpreted.
+        std::vector<char*> argv{path.data()};
+        for (std::string& argument : arguments) {
+            argv.push_back(argument.data());
+        }
+        argv.push_back(nullptr);
         std::vector<char*> envp;
         envp.reserve(environment.size() + 1);
         for (std::string& item : environment) {
@@ -193,7 +199,8 @@ struct ProgramLauncher::State {
 };
 
 ProgramLauncher::ProgramLauncher(MessageWindow* notifyWindow, std::string commandLine,
-                                 int notifyCommand, bool closeOnDestroy, int showCommand)
+                                 int notifyCommand, bool closeOnDestroy, int showCommand,
+                                 std::vector<std::string> arguments)
     : m_commandLine(std::move(commandLine)),
       m_showCommand(showCommand),
       m_closeOnDestroy(closeOnDestroy),
@@ -201,6 +208,7 @@ ProgramLauncher::ProgramLauncher(MessageWindow* notifyWindow, std::string comman
       m_state(std::make_shared<State>()) {
     Abandoned().Reap();
     m_state->path = m_commandLine;
+    m_state->arguments = std::move(arguments);
     m_state->environment = EnvironmentWithShowCommand(showCommand);
     m_state->notifyWindow = notifyWindow;
     m_state->notifyCommand = notifyCommand;

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "platform/message_loop.h"
 
@@ -26,16 +27,17 @@ inline constexpr const char* kShowCommandVariable = "ORVANTA_SHOW_COMMAND";
 
 /// One program started by the program, with the worker thread that waits for its end.
 ///
-/// The worker starts the program (its path as the only argument, never through a shell), waits
+/// The worker starts the program (its path, then any arguments given, never through a shell), waits
 /// until it ends or the launcher goes, then clears the process handle and, when the program
 /// ended and a notify window is set, sends it WM_COMMAND with the notify command. The launcher
 /// and its worker share their state, so the worker never reaches a destroyed launcher and the
 /// process handle (a pidfd) is closed exactly once, by the worker, after its last use.
 class ProgramLauncher {
 public:
-    /// Starts the worker. `notifyWindow`, when set, must outlive the launcher.
+    /// Starts the worker. `notifyWindow`, when set, must outlive the launcher. `arguments`
+    /// follow the path in the argument vector, each as it is (a system tool's options).
     ProgramLauncher(MessageWindow* notifyWindow, std::string commandLine, int notifyCommand,
-                    bool closeOnDestroy, int showCommand);
+                    bool closeOnDestroy, int showCommand, std::vector<std::string> arguments = {});
     /// Ends the program first when close-on-destroy is set; waits for the worker, which ends
     /// at once (a program left running is no longer watched). Sends no notify command.
     ~ProgramLauncher();

@@ -1,5 +1,8 @@
 #include "platform/ras/ras.h"
 
+#include <algorithm>
+#include <array>
+#include <cstring>
 #include <vector>
 
 #include "platform/ras/ras_provider.h"
@@ -38,7 +41,40 @@ std::uint32_t FillRecords(Record* buffer, std::uint32_t* byteCount, std::uint32_
     return ERROR_SUCCESS;
 }
 
+/// A fixed character field read back: up to its first zero, never past its end.
+template <std::size_t N>
+std::string RasText(const char (&field)[N]) {
+    return std::string(field, ::strnlen(field, N));
+}
+
+/// Only the default phone book exists; a path naming another cannot be opened.
+bool IsDefaultPhoneBook(const char* phoneBook) {
+    return phoneBook == nullptr || phoneBook[0] == '\0';
+}
+
+constexpr std::array<std::string_view, 6> kConnectionFunctions{
+    "RasEnumConnectionsA", "RasGetConnectStatusA", "RasGetEntryDialParamsA",
+    "RasHangUpA",          "RasEnumDevicesA",      "RasEnumEntriesA",
+};
+constexpr std::array<std::string_view, 4> kPhoneBookFunctions{
+    "RasGetEntryPropertiesA",
+    "RasSetEntryPropertiesA",
+    "RasDeleteEntryA",
+    "RasValidateEntryNameA",
+};
+
 }  // namespace
+
+bool IsValidRasEntryName(std::string_view name) {
+    if (name.empty() || name.size() > RAS_MaxEntryName || name.front() == '.') {
+        return false;
+    }
+    const auto bad = [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == '\\'; };
+    if (std::any_of(name.begin(), name.end(), bad)) {
+        return false;
+    }
+    return name.find_first_not_of(" \t") != std::string_view::npos;
+}
 
 std::string RasErrorText(std::uint32_t error) {
     switch (error) {
@@ -156,6 +192,129 @@ std::uint32_t RasApi::RasEnumEntriesA(const char* /*reserved*/, const char* /*ph
                        [](RASENTRYNAME& record, const std::string& name) {
                            CopyRasText(record.szEntryName, name);
                        });
+}
+
+std::uint32_t RasApi::RasGetEntryPropertiesA(const char* phoneBook, const char* entryName,
+                                             RASENTRY* entry, std::uint32_t* entryInfoSize,
+                                             std::uint8_t* /*deviceInfo*/,
+                                             std::uint32_t* deviceInfoSize) {
+    RasPhoneBook* book = m_provider.PhoneBook();
+    if (!book) {
+        return ERROR_CALL_NOT_IMPLEMENTED;
+    }
+    if (!entryInfoSize) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    if (deviceInfoSize) {
+        *deviceInfoSize = 0;
+    }
+    if (!entry || *entryInfoSize < sizeof(RASENTRY)) {
+        *entryInfoSize = sizeof(RASENTRY);
+        return ERROR_BUFFER_TOO_SMALL;
+    }
+    if (entry->dwSize != sizeof(RASENTRY)) {
+        return ERROR_INVALID_SIZE;
+    }
+    if (!IsDefaultPhoneBook(phoneBook)) {
+        return ERROR_CANNOT_OPEN_PHONEBOOK;
+    }
+    RasEntryProperties p;
+    if (entryName && entryName[0] != '\0') {
+        if (const std::uint32_t error = book->GetEntryProperties(entryName, p)) {
+            return error;
+        }
+    }
+    *entry = RASENTRY{};
+    entry->dwSize = sizeof(RASENTRY);
+    entry->dwfOptions = p.options;
+    entry->dwCountryID = p.countryId;
+    entry->dwCountryCode = p.countryCode;
+    CopyRasText(entry->szAreaCode, p.areaCode);
+    CopyRasText(entry->szLocalPhoneNumber, p.phoneNumber);
+    entry->ipaddr = p.ipAddress;
+    entry->ipaddrDns = p.dnsAddress;
+    entry->ipaddrDnsAlt = p.dnsAltAddress;
+    entry->ipaddrWins = p.winsAddress;
+    entry->ipaddrWinsAlt = p.winsAltAddress;
+    entry->dwfNetProtocols = p.netProtocols;
+    entry->dwFramingProtocol = p.framingProtocol;
+    CopyRasText(entry->szDeviceType, p.deviceType);
+    CopyRasText(entry->szDeviceName, p.deviceName);
+    *entryInfoSize = sizeof(RASENTRY);
+    return ERROR_SUCCESS;
+}
+
+std::uint32_t RasApi::RasSetEntryPropertiesA(const char* phoneBook, const char* entryName,
+                                             const RASENTRY* entry, std::uint32_t entryInfoSize,
+                                             const std::uint8_t* /*deviceInfo*/,
+                                             std::uint32_t /*deviceInfoSize*/) {
+    RasPhoneBook* book = m_provider.PhoneBook();
+    if (!book) {
+        return ERROR_CALL_NOT_IMPLEMENTED;
+    }
+    if (!entry || !entryName) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    if (entry->dwSize != sizeof(RASENTRY) || entryInfoSize < sizeof(RASENTRY)) {
+        return ERROR_INVALID_SIZE;
+    }
+    if (!IsDefaultPhoneBook(phoneBook)) {
+        return ERROR_CANNOT_OPEN_PHONEBOOK;
+    }
+    RasEntryProperties p;
+    p.options = entry->dwfOptions;
+    p.countryId = entry->dwCountryID;
+    p.countryCode = entry->dwCountryCode;
+    p.areaCode = RasText(entry->szAreaCode);
+    p.phoneNumber = RasText(entry->szLocalPhoneNumber);
+    p.ipAddress = entry->ipaddr;
+    p.dnsAddress = entry->ipaddrDns;
+    p.dnsAltAddress = entry->ipaddrDnsAlt;
+    p.winsAddress = entry->ipaddrWins;
+    p.winsAltAddress = entry->ipaddrWinsAlt;
+    p.netProtocols = entry->dwfNetProtocols;
+    p.framingProtocol = entry->dwFramingProtocol;
+    p.deviceType = RasText(entry->szDeviceType);
+    p.deviceName = RasText(entry->szDeviceName);
+    return book->SetEntryProperties(entryName, p);
+}
+
+std::uint32_t RasApi::RasDeleteEntryA(const char* phoneBook, const char* entryName) {
+    RasPhoneBook* book = m_provider.PhoneBook();
+    if (!book) {
+        return ERROR_CALL_NOT_IMPLEMENTED;
+    }
+    if (!entryName) {
+        return ERROR_INVALID_PARAMETER;
+    }
+    if (!IsDefaultPhoneBook(phoneBook)) {
+        return ERROR_CANNOT_OPEN_PHONEBOOK;
+    }
+    return book->DeleteEntry(entryName);
+}
+
+std::uint32_t RasApi::RasValidateEntryNameA(const char* phoneBook, const char* entryName) {
+    RasPhoneBook* book = m_provider.PhoneBook();
+    if (!book) {
+        return ERROR_CALL_NOT_IMPLEMENTED;
+    }
+    if (!entryName) {
+        return ERROR_INVALID_NAME;
+    }
+    if (!IsDefaultPhoneBook(phoneBook)) {
+        return ERROR_CANNOT_OPEN_PHONEBOOK;
+    }
+    return book->ValidateEntryName(entryName);
+}
+
+bool RasApi::Exports(std::string_view functionName) const {
+    const auto has = [&](const auto& names) {
+        return std::find(names.begin(), names.end(), functionName) != names.end();
+    };
+    if (has(kConnectionFunctions)) {
+        return true;
+    }
+    return has(kPhoneBookFunctions) && m_provider.PhoneBook() != nullptr;
 }
 
 }  // namespace ov

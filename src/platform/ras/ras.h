@@ -69,6 +69,7 @@ struct RASENTRYNAME {
 /// An IPv4 address as the phone book stores it: a, b, c, d in address order.
 struct RASIPADDR {
     std::uint8_t a, b, c, d;
+    bool operator==(const RASIPADDR&) const = default;
 };
 
 struct RASENTRY {
@@ -126,6 +127,20 @@ inline constexpr std::uint32_t ERROR_DEVICE_DOES_NOT_EXIST = 657;
 inline constexpr std::uint32_t ERROR_NO_CONNECTION = 668;
 inline constexpr std::uint32_t ERROR_INVALID_NAME = 123;
 
+// Options of a phone-book entry (RASENTRY::dwfOptions) the program sets or shows.
+inline constexpr std::uint32_t RASEO_UseCountryAndAreaCodes = 0x00000001;
+inline constexpr std::uint32_t RASEO_SpecificIpAddr = 0x00000002;
+inline constexpr std::uint32_t RASEO_SpecificNameServers = 0x00000004;
+inline constexpr std::uint32_t RASEO_IpHeaderCompression = 0x00000008;
+inline constexpr std::uint32_t RASEO_RemoteDefaultGateway = 0x00000010;
+inline constexpr std::uint32_t RASEO_SwCompression = 0x00000200;
+inline constexpr std::uint32_t RASEO_ModemLights = 0x00000100;
+
+/// Whether `name` may name a phone-book entry: 1 to 256 characters, at least one of them not
+/// blank, no control character, no backslash (the name is a registry key name too), and not
+/// beginning with a period.
+bool IsValidRasEntryName(std::string_view name);
+
 /// A short English text for a RAS error number, for the command-line companion's messages.
 std::string RasErrorText(std::uint32_t error);
 
@@ -152,6 +167,34 @@ public:
     /// As RasEnumConnectionsA, with records of 264 bytes.
     std::uint32_t RasEnumEntriesA(const char* reserved, const char* phoneBook, RASENTRYNAME* buffer,
                                   std::uint32_t* byteCount, std::uint32_t* entryCount);
+
+    // The phone-book functions. Only the default phone book exists: any other path gives 621.
+    // They need a provider with a phone book (RasProvider::PhoneBook()); without one they give
+    // ERROR_CALL_NOT_IMPLEMENTED, and Exports() does not name them.
+
+    /// The entry's properties into `entry`, whose dwSize must be 1768. `*entryInfoSize` is the
+    /// room in bytes; with no record or too little room: 603 and the needed size. An empty
+    /// name gives the default properties (all zero). No device information is kept:
+    /// `*deviceInfoSize`, when given, becomes 0.
+    std::uint32_t RasGetEntryPropertiesA(const char* phoneBook, const char* entryName,
+                                         RASENTRY* entry, std::uint32_t* entryInfoSize,
+                                         std::uint8_t* deviceInfo, std::uint32_t* deviceInfoSize);
+    /// Writes the entry, making it when it does not exist; dwSize and `entryInfoSize` must be
+    /// 1768 (else 632). Device information is not kept.
+    std::uint32_t RasSetEntryPropertiesA(const char* phoneBook, const char* entryName,
+                                         const RASENTRY* entry, std::uint32_t entryInfoSize,
+                                         const std::uint8_t* deviceInfo,
+                                         std::uint32_t deviceInfoSize);
+    /// Removes the entry; 623 for an unknown one.
+    std::uint32_t RasDeleteEntryA(const char* phoneBook, const char* entryName);
+    /// 0 when a new entry may take the name, 183 when an entry has it, 123 for a name no entry
+    /// may have.
+    std::uint32_t RasValidateEntryNameA(const char* phoneBook, const char* entryName);
+
+    /// Whether a function of this name can be called here, as a run-time lookup by name finds
+    /// it: the connection functions always, the phone-book ones only over a provider with a
+    /// phone book. Names are the ANSI ones ("RasGetEntryPropertiesA").
+    bool Exports(std::string_view functionName) const;
 
     RasProvider& Provider() const { return m_provider; }
 

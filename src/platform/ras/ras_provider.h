@@ -22,6 +22,48 @@ struct RasDevice {
     std::string type;
 };
 
+/// The properties of a phone-book entry that a dial-up service keeps: what RasApi moves in and
+/// out of the 1768-byte RASENTRY record. Fields of the record not named here read back as zero.
+struct RasEntryProperties {
+    std::uint32_t options = 0;  // the RASEO_* bits
+    std::uint32_t countryId = 0;
+    std::uint32_t countryCode = 0;
+    std::string areaCode;
+    std::string phoneNumber;
+    std::string deviceType;
+    std::string deviceName;
+    RASIPADDR ipAddress{};
+    RASIPADDR dnsAddress{};
+    RASIPADDR dnsAltAddress{};
+    RASIPADDR winsAddress{};
+    RASIPADDR winsAltAddress{};
+    std::uint32_t netProtocols = 0;     // the RASNP_* bits
+    std::uint32_t framingProtocol = 0;  // RASFP_*
+
+    bool operator==(const RasEntryProperties&) const = default;
+};
+
+/// The phone-book functions a dial-up service may offer besides the connections: reading,
+/// writing and deleting entries. A provider that has them returns itself (or a helper) from
+/// RasProvider::PhoneBook(); RasApi then exports the four phone-book functions by name. Every
+/// function returns 0 or a RAS error number; names compare without regard to case.
+class RasPhoneBook {
+public:
+    virtual ~RasPhoneBook() = default;
+    /// ERROR_CANNOT_FIND_PHONEBOOK_ENTRY for an unknown entry.
+    virtual std::uint32_t GetEntryProperties(const std::string& entry, RasEntryProperties& out) = 0;
+    /// Replaces the properties of an entry, or makes a new entry with them.
+    /// ERROR_INVALID_NAME for a name no entry may have, ERROR_DEVICE_DOES_NOT_EXIST for a
+    /// device the service does not know.
+    virtual std::uint32_t SetEntryProperties(const std::string& entry,
+                                             const RasEntryProperties& properties) = 0;
+    /// ERROR_CANNOT_FIND_PHONEBOOK_ENTRY for an unknown entry.
+    virtual std::uint32_t DeleteEntry(const std::string& entry) = 0;
+    /// 0 when a new entry may take the name; ERROR_ALREADY_EXISTS when an entry has it,
+    /// ERROR_INVALID_NAME when no entry may have it.
+    virtual std::uint32_t ValidateEntryName(const std::string& entry) = 0;
+};
+
 /// The source of connections, devices and phone-book entries behind RasApi. Every function
 /// returns 0 or a RAS error number. Implementations must be callable from any thread.
 class RasProvider {
@@ -37,6 +79,9 @@ public:
     virtual std::uint32_t HangUp(HRASCONN handle) = 0;
     virtual std::uint32_t EnumDevices(std::vector<RasDevice>& out) = 0;
     virtual std::uint32_t EnumEntries(std::vector<std::string>& out) = 0;
+
+    /// The phone-book functions, when this service has them; none by default.
+    virtual RasPhoneBook* PhoneBook() { return nullptr; }
 
     /// A short name for messages ("simulator", "NetworkManager").
     virtual std::string Name() const = 0;

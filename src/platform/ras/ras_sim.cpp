@@ -1,5 +1,6 @@
 #include "platform/ras/ras_sim.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <limits>
 
@@ -11,6 +12,35 @@ namespace ov {
 namespace {
 
 constexpr std::string_view kHeader = "orvanta-ras-sim 1";
+
+// The properties of an entry are an optional record of their own after the entry's, so that
+// files without them read as before. Its second field is the record's version: a reader skips
+// versions newer than it knows.
+constexpr std::string_view kPropertiesRecord = "entry-props";
+constexpr long long kPropertiesVersion = 1;
+constexpr std::size_t kPropertiesFields = 14;  // with the record name, version and entry name
+
+std::string AddressText(const RASIPADDR& a) {
+    return std::to_string(a.a) + "." + std::to_string(a.b) + "." + std::to_string(a.c) + "." +
+           std::to_string(a.d);
+}
+
+std::optional<RASIPADDR> ParseAddress(std::string_view text) {
+    std::uint8_t parts[4] = {};
+    for (int i = 0; i < 4; ++i) {
+        const auto dot = i < 3 ? text.find('.') : text.size();
+        if (dot == std::string_view::npos) {
+            return std::nullopt;
+        }
+        const auto value = ParseInteger(text.substr(0, dot));
+        if (!value || *value < 0 || *value > 255) {
+            return std::nullopt;
+        }
+        parts[i] = static_cast<std::uint8_t>(*value);
+        text.remove_prefix(i < 3 ? dot + 1 : dot);
+    }
+    return RASIPADDR{parts[0], parts[1], parts[2], parts[3]};
+}
 
 template <typename T>
 std::optional<T> ParseNumber(std::string_view text) {
@@ -27,7 +57,7 @@ std::optional<T> ParseNumber(std::string_view text) {
 SimState SimState::Fresh() {
     SimState state;
     state.devices.push_back({"Simulated Modem", "modem"});
-    state.entries.push_back({"Demo ISP", "Simulated Modem", ""});
+    state.entries.push_back({"Demo ISP", "Simulated Modem", "", {}});
     return state;
 }
 
@@ -43,6 +73,17 @@ std::string SimState::Serialize() const {
     for (const auto& e : entries) {
         out += "entry\t" + EscapeField(e.name) + "\t" + EscapeField(e.device) + "\t" +
                EscapeField(e.userName) + "\n";
+        const RasEntryProperties& p = e.properties;
+        if (p != RasEntryProperties{}) {
+            out += std::string(kPropertiesRecord) + "\t" + std::to_string(kPropertiesVersion) +
+                   "\t" + EscapeField(e.name) + "\t" + std::to_string(p.options) + "\t" +
+                   std::to_string(p.countryId) + "\t" + std::to_string(p.countryCode) + "\t" +
+                   EscapeField(p.areaCode) + "\t" + EscapeField(p.phoneNumber) + "\t" +
+                   AddressText(p.ipAddress) + "\t" + AddressText(p.dnsAddress) + "\t" +
+                   AddressText(p.dnsAltAddress) + "\t" + AddressText(p.winsAddress) + "\t" +
+                   AddressText(p.winsAltAddress) + "\t" + std::to_string(p.netProtocols) + "\t" +
+                   std::to_string(p.framingProtocol) + "\n";
+        }
     }
     for (const auto& c : connections) {
         out += "conn\t" + std::to_string(c.handle) + "\t" + EscapeField(c.entry) + "\t" +
@@ -105,7 +146,48 @@ std::optional<SimState> SimState::Parse(std::string_view text, std::string* erro
         } else if (kind == "device" && f.size() == 3) {
             state.devices.push_back({f[1], f[2]});
         } else if (kind == "entry" && f.size() == 4) {
-            state.entries.push_back({f[1], f[2], f[3]});
+            state.entries.push_back({f[1], f[2], f[3], {}});
+        } else if (kind == kPropertiesRecord && f.size() >= 2) {
+            const auto version = ParseInteger(f[1]);
+            if (!version || *version < 1) {
+                return fail("bad entry properties version");
+            }
+            if (*version > kPropertiesVersion) {
+                continue;  // written by a newer program: what it adds is not ours to read
+            }
+            if (f.size() != kPropertiesFields + 1) {
+                return fail("bad entry properties");
+            }
+            auto* entry = state.FindEntry(f[2]);
+            if (!entry) {
+                return fail("entry properties of an unknown entry");
+            }
+            RasEntryProperties p;
+            const auto options = ParseNumber<std::uint32_t>(f[3]);
+            const auto countryId = ParseNumber<std::uint32_t>(f[4]);
+            const auto countryCode = ParseNumber<std::uint32_t>(f[5]);
+            const auto netProtocols = ParseNumber<std::uint32_t>(f[13]);
+            const auto framing = ParseNumber<std::uint32_t>(f[14]);
+            RASIPADDR* addresses[] = {&p.ipAddress, &p.dnsAddress, &p.dnsAltAddress, &p.winsAddress,
+                                      &p.winsAltAddress};
+            for (std::size_t i = 0; i < 5; ++i) {
+                const auto address = ParseAddress(f[8 + i]);
+                if (!address) {
+                    return fail("bad address in entry properties");
+                }
+                *addresses[i] = *address;
+            }
+            if (!options || !countryId || !countryCode || !netProtocols || !framing) {
+                return fail("bad number in entry properties");
+            }
+            p.options = *options;
+            p.countryId = *countryId;
+            p.countryCode = *countryCode;
+            p.areaCode = f[6];
+            p.phoneNumber = f[7];
+            p.netProtocols = *netProtocols;
+            p.framingProtocol = *framing;
+            entry->properties = std::move(p);
         } else if (kind == "conn" && f.size() == 6) {
             const auto handle = ParseNumber<HRASCONN>(f[1]);
             const auto st = ParseNumber<std::int32_t>(f[5]);
@@ -130,6 +212,15 @@ std::optional<SimState> SimState::Parse(std::string_view text, std::string* erro
 
 const SimState::Entry* SimState::FindEntry(std::string_view name) const {
     for (const auto& e : entries) {
+        if (EqualsIgnoreCase(e.name, name)) {
+            return &e;
+        }
+    }
+    return nullptr;
+}
+
+SimState::Entry* SimState::FindEntry(std::string_view name) {
+    for (auto& e : entries) {
         if (EqualsIgnoreCase(e.name, name)) {
             return &e;
         }
@@ -282,6 +373,71 @@ std::uint32_t SimRasProvider::EnumEntries(std::vector<std::string>& out) {
     });
 }
 
+std::uint32_t SimRasProvider::GetEntryProperties(const std::string& entry,
+                                                 RasEntryProperties& out) {
+    return Transact([&](SimState& s, bool&) -> std::uint32_t {
+        const auto* e = s.FindEntry(entry);
+        if (!e) {
+            return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+        }
+        out = e->properties;
+        out.deviceName = e->device;
+        const auto* device = e->device.empty() ? nullptr : s.FindDevice(e->device);
+        out.deviceType = device ? device->type : std::string();
+        return ERROR_SUCCESS;
+    });
+}
+
+std::uint32_t SimRasProvider::SetEntryProperties(const std::string& entry,
+                                                 const RasEntryProperties& properties) {
+    return Transact([&](SimState& s, bool& changed) -> std::uint32_t {
+        std::string device;
+        if (!properties.deviceName.empty()) {
+            const auto* d = s.FindDevice(properties.deviceName);
+            if (!d) {
+                return ERROR_DEVICE_DOES_NOT_EXIST;
+            }
+            device = d->name;
+        }
+        auto* e = s.FindEntry(entry);
+        if (!e) {
+            if (!IsValidRasEntryName(entry)) {
+                return ERROR_INVALID_NAME;
+            }
+            e = &s.entries.emplace_back(SimState::Entry{entry, {}, {}, {}});
+        }
+        e->device = device;
+        e->properties = properties;
+        e->properties.deviceName.clear();
+        e->properties.deviceType.clear();
+        changed = true;
+        return ERROR_SUCCESS;
+    });
+}
+
+std::uint32_t SimRasProvider::DeleteEntry(const std::string& entry) {
+    return Transact([&](SimState& s, bool& changed) -> std::uint32_t {
+        const auto it = std::find_if(s.entries.begin(), s.entries.end(), [&](const auto& e) {
+            return EqualsIgnoreCase(e.name, entry);
+        });
+        if (it == s.entries.end()) {
+            return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+        }
+        s.entries.erase(it);
+        changed = true;
+        return ERROR_SUCCESS;
+    });
+}
+
+std::uint32_t SimRasProvider::ValidateEntryName(const std::string& entry) {
+    if (!IsValidRasEntryName(entry)) {
+        return ERROR_INVALID_NAME;
+    }
+    return Transact([&](SimState& s, bool&) -> std::uint32_t {
+        return s.FindEntry(entry) ? ERROR_ALREADY_EXISTS : ERROR_SUCCESS;
+    });
+}
+
 std::uint32_t SimRasProvider::Dial(const std::string& entry, std::int32_t state, HRASCONN& handle) {
     return Transact([&](SimState& s, bool& changed) -> std::uint32_t {
         const auto* e = s.FindEntry(entry);
@@ -360,7 +516,7 @@ std::uint32_t SimRasProvider::AddEntry(const std::string& name, const std::strin
             }
             deviceName = d->name;
         }
-        s.entries.push_back({name, deviceName, userName});
+        s.entries.push_back({name, deviceName, userName, {}});
         changed = true;
         return ERROR_SUCCESS;
     });

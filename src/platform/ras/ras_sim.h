@@ -17,6 +17,9 @@ struct SimState {
         std::string name;
         std::string device;
         std::string userName;
+        /// What the phone-book functions keep besides the device; the device name and type
+        /// fields here are unused (`device` and the device list hold them).
+        RasEntryProperties properties = {};
     };
     struct Connection {
         HRASCONN handle = 0;
@@ -41,6 +44,7 @@ struct SimState {
     static std::optional<SimState> Parse(std::string_view text, std::string* error = nullptr);
 
     const Entry* FindEntry(std::string_view name) const;
+    Entry* FindEntry(std::string_view name);
     const RasDevice* FindDevice(std::string_view name) const;
     Connection* FindConnectionOf(std::string_view entry);
 };
@@ -48,7 +52,7 @@ struct SimState {
 /// The built-in simulated dial-up service: the state lives in a small text file that every
 /// call reads and every change rewrites atomically under a lock, so the command-line
 /// companion can drive a monitor running in another process.
-class SimRasProvider final : public RasProvider {
+class SimRasProvider final : public RasProvider, public RasPhoneBook {
 public:
     /// Receives the one message about a damaged state file that was kept aside.
     using Reporter = std::function<void(const std::string&)>;
@@ -62,6 +66,13 @@ public:
     std::uint32_t EnumDevices(std::vector<RasDevice>& out) override;
     std::uint32_t EnumEntries(std::vector<std::string>& out) override;
     std::string Name() const override { return "simulator"; }
+    RasPhoneBook* PhoneBook() override { return this; }
+
+    std::uint32_t GetEntryProperties(const std::string& entry, RasEntryProperties& out) override;
+    std::uint32_t SetEntryProperties(const std::string& entry,
+                                     const RasEntryProperties& properties) override;
+    std::uint32_t DeleteEntry(const std::string& entry) override;
+    std::uint32_t ValidateEntryName(const std::string& entry) override;
 
     // Driving the service (orvanta-cli ras).
     std::uint32_t Dial(const std::string& entry, std::int32_t state, HRASCONN& handle);

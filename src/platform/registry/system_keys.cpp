@@ -168,28 +168,6 @@ std::string DesktopUnescape(std::string_view text) {
     return out;
 }
 
-/// The command of the Exec key: the whole value is the program to start, quoted when needed.
-std::string ExecArgument(std::string_view program) {
-    const bool plain = program.find_first_of(" \t\n\"'\\><~|&;$*?#()`") == std::string_view::npos;
-    std::string quoted;
-    if (!plain) {
-        quoted += '"';
-    }
-    for (const char c : program) {
-        if (!plain && (c == '"' || c == '`' || c == '$' || c == '\\')) {
-            quoted += '\\';
-        }
-        quoted += c;
-        if (c == '%') {
-            quoted += '%';  // a field code would be expanded otherwise
-        }
-    }
-    if (!plain) {
-        quoted += '"';
-    }
-    return EscapeField(quoted);
-}
-
 bool IsFitFileName(std::string_view name) {
     if (name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos) {
         return false;
@@ -270,8 +248,8 @@ std::uint32_t SetAutostart(std::string_view name, std::uint32_t type, std::strin
         return ERROR_ACCESS_DENIED;
     }
     const std::string text = "[Desktop Entry]\nType=Application\nName=" + EscapeField(name) +
-                             "\nExec=" + ExecArgument(command) + "\n" + std::string(kRunMarker) +
-                             EscapeField(command) + "\n";
+                             "\nExec=" + DesktopExecArgument(command) + "\n" +
+                             std::string(kRunMarker) + EscapeField(command) + "\n";
     return WriteFileAtomically(file, text) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
@@ -313,6 +291,27 @@ bool IsExecutableFile(const std::string& path) {
 }
 
 }  // namespace
+
+std::string DesktopExecArgument(std::string_view program) {
+    const bool plain = program.find_first_of(" \t\n\"'\\><~|&;$*?#()`") == std::string_view::npos;
+    std::string quoted;
+    if (!plain) {
+        quoted += '"';
+    }
+    for (const char c : program) {
+        if (!plain && (c == '"' || c == '`' || c == '$' || c == '\\')) {
+            quoted += '\\';
+        }
+        quoted += c;
+        if (c == '%') {
+            quoted += '%';  // a field code would be expanded otherwise
+        }
+    }
+    if (!plain) {
+        quoted += '"';
+    }
+    return EscapeField(quoted);
+}
 
 std::string AutostartFolder() {
     return JoinPath(ConfigHome(), "autostart");

@@ -39,6 +39,10 @@ std::optional<std::uint32_t> DeleteSystemValue(RegRoot root, const std::vector<s
 /// ~/.config/autostart (in XDG_CONFIG_HOME), where the autostart list lives.
 std::string AutostartFolder();
 
+/// One argument of a desktop entry's Exec key: quoted when it holds a reserved character, with
+/// `%` doubled (no field code), then escaped as a desktop entry value.
+std::string DesktopExecArgument(std::string_view argument);
+
 /// The full path of an executable `name` found in a folder of PATH, or empty. A name ending in
 /// ".exe" is also looked for without it.
 std::string FindInSearchPath(std::string_view name);

@@ -1,0 +1,94 @@
+#include "monitor/hang_up.h"
+
+#include "platform/text_source.h"
+#include "platform/text_util.h"
+#include "sysint/ras_library.h"
+
+namespace ov {
+
+namespace {
+
+/// True to go on with the hang-up: not asked, or answered Yes.
+bool Confirmed(bool ask, const HangUpAsker* asker, const std::string& entryName) {
+    if (!ask) {
+        return true;
+    }
+    if (!asker) {
+        return false;  // nobody can say Yes
+    }
+    return asker->question.Ask(HangUpQuestionText(asker->texts, entryName), entryName) == IDYES;
+}
+
+std::uint32_t HangUp(RasLibrary& entries, const PhoneBookEntry& entry) {
+    RasApi* api = entries.Api();
+    return api ? api->RasHangUpA(entry.Connection()) : ERROR_INVALID_HANDLE;
+}
+
+}  // namespace
+
+std::string HangUpQuestionText(const TextSource& texts, const std::string& entryName) {
+    // The pack's text is a format with one text argument; only "%s" and "%%" mean anything,
+    // so an entry name or a pack text with other "%" signs cannot upset it.
+    const std::string format = texts.String(kHangUpQuestionString);
+    std::string text;
+    bool nameUsed = false;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            if (format[i + 1] == 's' && !nameUsed) {
+                text += entryName;
+                nameUsed = true;
+                ++i;
+                continue;
+            }
+            if (format[i + 1] == '%') {
+                text += '%';
+                ++i;
+                continue;
+            }
+        }
+        text += format[i];
+    }
+    return text;
+}
+
+bool HangUpAll(RasLibrary* entries, bool ask, const HangUpAsker* asker,
+               const HangUpReport& report) {
+    if (!entries || !entries->RefreshConnections()) {
+        return false;
+    }
+    for (const auto& entry : entries->Entries()) {
+        if (entry->Connection() == 0) {
+            continue;
+        }
+        if (!Confirmed(ask, asker, entry->Name())) {
+            break;
+        }
+        const std::uint32_t result = HangUp(*entries, *entry);
+        if (report) {
+            report(entry->Name(), result);
+        }
+    }
+    return true;
+}
+
+bool HangUpEntry(RasLibrary* entries, const std::string& name, bool ask, const HangUpAsker* asker,
+                 const HangUpReport& report) {
+    if (!entries || !entries->RefreshConnections()) {
+        return false;
+    }
+    for (const auto& entry : entries->Entries()) {
+        if (!EqualsIgnoreCase(entry->Name(), name)) {
+            continue;
+        }
+        if (entry->Connection() != 0 && Confirmed(ask, asker, entry->Name())) {
+            const std::uint32_t result = HangUp(*entries, *entry);
+            if (report) {
+                report(entry->Name(), result);
+            }
+        }
+        break;  // entries after the first match are never looked at
+    }
+    return true;
+}
+
+}  // namespace ov

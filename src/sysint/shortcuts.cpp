@@ -1,0 +1,177 @@
+#include "sysint/shortcuts.h"
+
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <thread>
+
+#include "platform/file_util.h"
+#include "platform/paths.h"
+#include "platform/ras/ras_sim.h"
+#include "platform/registry/system_keys.h"
+#include "platform/text_util.h"
+#include "settings/registry_key.h"
+
+extern char** environ;
+
+namespace ov {
+
+namespace {
+
+constexpr const char* kRunKey = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
+constexpr std::string_view kShortcutSuffix = ".desktop";
+
+/// A name that can be one file name in a folder.
+bool IsFileName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find('/') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+}
+
+bool IsFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool IsProgram(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IXUSR);
+}
+
+/// A file URL for a full path: every byte but the unreserved ones and "/" percent-encoded.
+std::string FileUrl(std::string_view path) {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string url = "file://";
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
+                           (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' ||
+                           c == '~' || c == '/';
+        if (plain) {
+            url += c;
+        } else {
+            url += '%';
+            url += kDigits[byte >> 4];
+            url += kDigits[byte & 0x0F];
+        }
+    }
+    return url;
+}
+
+std::string ExecLine(const std::vector<std::string>& argv) {
+    std::string line;
+    for (const auto& argument : argv) {
+        if (!line.empty()) {
+            line += ' ';
+        }
+        line += DesktopExecArgument(argument);
+    }
+    return line;
+}
+
+/// Writes a desktop entry that desktops will launch: they refuse desktop files on the desktop
+/// that are not executable.
+bool WriteLauncher(const std::string& path, const std::string& text) {
+    return WriteFileAtomically(path, text) && ::chmod(path.c_str(), 0700) == 0;
+}
+
+}  // namespace
+
+std::string ShortcutPath(const std::string& folder, const std::string& name) {
+    return JoinPath(folder, name + std::string(kShortcutSuffix));
+}
+
+bool CreateShortcut(const std::string& name, const std::string& target, const std::string& folder,
+                    const std::vector<std::string>& arguments) {
+    if (!IsFileName(name) || target.empty() || !IsFolder(folder)) {
+        return false;
+    }
+    std::string text = "[Desktop Entry]\n";
+    if (!arguments.empty() || IsProgram(target)) {
+        std::vector<std::string> argv{target};
+        argv.insert(argv.end(), arguments.begin(), arguments.end());
+        text += "Type=Application\nName=" + EscapeField(name) + "\nExec=" + ExecLine(argv) + "\n";
+    } else {
+        // A document: the desktop opens it with its own program.
+        text +=
+            "Type=Link\nName=" + EscapeField(name) + "\nURL=" + EscapeField(FileUrl(target)) + "\n";
+    }
+    return WriteLauncher(ShortcutPath(folder, name), text);
+}
+
+bool SetAutoStart(const std::string& valueName, const std::string& programPath) {
+    RegistryKey key(HKEY_LOCAL_MACHINE, kRunKey);
+    return key.Open(HKEY_LOCAL_MACHINE, kRunKey, KEY_ALL_ACCESS) &&
+           key.WriteString(valueName.c_str(), programPath);
+}
+
+bool RemoveAutoStart(const std::string& valueName) {
+    RegistryKey key(HKEY_LOCAL_MACHINE, kRunKey);
+    return key.Open(HKEY_LOCAL_MACHINE, kRunKey, KEY_ALL_ACCESS) &&
+           key.DeleteValue(valueName.c_str());
+}
+
+std::vector<std::string> EntryDialCommand(const std::string& entry, RasProvider& provider) {
+    if (const auto* sim = dynamic_cast<const SimRasProvider*>(&provider)) {
+        // Pinned to this state file: the command alone would pick its service afresh.
+        return {"env",
+                "ORVANTA_RAS=sim:" + sim->StateFile(),
+                JoinPath(ProgramFolder(), "orvanta-cli"),
+                "ras",
+                "dial",
+                entry};
+    }
+    return {"nmcli", "connection", "up", "id", entry};
+}
+
+bool CreateEntryShortcut(const std::string& entry, const std::vector<std::string>& dialCommand) {
+    if (!IsFileName(entry) || dialCommand.empty()) {
+        return false;
+    }
+    const std::string folder = DesktopFolder();
+    if (!IsFolder(folder)) {
+        return false;
+    }
+    const std::string text = "[Desktop Entry]\nType=Application\nName=" + EscapeField(entry) +
+                             "\nIcon=network-wired\nExec=" + ExecLine(dialCommand) + "\n";
+    return WriteLauncher(ShortcutPath(folder, entry), text);
+}
+
+bool EntryShortcutExists(const std::string& entry) {
+    if (!IsFileName(entry)) {
+        return false;
+    }
+    struct stat st {};
+    return ::lstat(ShortcutPath(DesktopFolder(), entry).c_str(), &st) == 0;
+}
+
+bool OpenDocument(const std::string& file) {
+    std::string opener = FindInSearchPath("xdg-open");
+    if (opener.empty() || file.empty()) {
+        return false;
+    }
+    // A file name beginning with "-" must not pass for an option.
+    std::string document = file.front() == '-' ? "./" + file : file;
+    std::vector<char*> argv{opener.data(), document.data(), nullptr};
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+    pid_t child = 0;
+    const int rc = posix_spawn(&child, opener.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        return false;
+    }
+    try {
+        std::thread([child] {
+            while (::waitpid(child, nullptr, 0) < 0 && errno == EINTR) {
+            }
+        }).detach();
+    } catch (const std::system_error&) {
+        // Without a thread to wait for it the opener stays a zombie until we end: harmless.
+    }
+    return true;
+}
+
+}  // namespace ov

@@ -1,0 +1,333 @@
+// The installation record, the shortcuts and the autostart entry, in a temporary home.
+#include "sysint/install_log.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <ctime>
+#include <filesystem>
+#include <sstream>
+
+#include "platform/file_util.h"
+#include "platform/ras/ras_sim.h"
+#include "platform/registry/system_keys.h"
+#include "settings/registry_key.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+#include "sysint/shortcuts.h"
+
+namespace ov {
+namespace {
+
+namespace fs = std::filesystem;
+
+/// Every desktop entry we write must pass the freedesktop validator.
+void ExpectValidDesktopEntry(const std::string& path) {
+    const std::string validator = FindInSearchPath("desktop-file-validate");
+    ASSERT_FALSE(validator.empty()) << "desktop-file-validate (desktop-file-utils) is missing";
+    const auto result = test::RunProcess({validator, path});
+    EXPECT_EQ(result.exitCode, 0) << path << ":\n" << result.out << result.err;
+    EXPECT_EQ(result.out + result.err, "") << path;
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+class InstallLogTest : public ::testing::Test {
+protected:
+    InstallLogTest() {
+        tzset();
+        EnsureFolder(m_paths.programFolder);
+        EnsureFolder(m_home.File("Desktop"));
+    }
+    ~InstallLogTest() override { tzset(); }
+
+    std::string Log() const { return test::ReadFileOrEmpty(m_home.File("INSTALL.LOG")); }
+    static std::string HklmValue(const std::string& key, const char* name) {
+        std::string value;
+        RegistryKey(HKEY_LOCAL_MACHINE, key).ReadString(name, value);
+        return value;
+    }
+
+    test::TempHome m_home;
+    test::ScopedEnv m_homeVariable{"HOME", m_home.Path()};
+    test::ScopedEnv m_tz{"TZ", "Europe/Bratislava"};
+    InstallPaths m_paths{m_home.File("bin/orvanta"), m_home.File("bin"), m_home.Path()};
+};
+
+TEST_F(InstallLogTest, FirstStartRegistersOnceWithTheExactLogLines) {
+    std::tm local{};
+    local.tm_year = 2024 - 1900;
+    local.tm_mon = 2;
+    local.tm_mday = 5;
+    local.tm_hour = 9;
+    local.tm_min = 7;
+    local.tm_isdst = -1;
+    ManualClock clock(FromLocalTime(local));
+    { InstallLog log("Ombrix", "Orvanta", "2.0", m_paths, clock); }
+
+    const std::string h = m_home.Path();
+    const std::string uninstall =
+        "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvanta";
+    const std::string appPath = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\orvanta";
+    const std::string expected =
+        "***  Installation Started 05/03/2024 09:07  ***\n"
+        "Title: Ombrix Orvanta Installation (Ver 2.0  Win95 / NT)\n"
+        "Source: Orvanta\n"
+        "Made Dir: " +
+        h +
+        "/bin\n"
+        "RegDB Key: SOFTWARE\\Ombrix\\Orvanta\\2.0\n"
+        "RegDB Val: " +
+        h +
+        "/bin/orvanta\n"
+        "RegDB Name: \n"
+        "RegDB Root: 2\n"
+        "RegDB Key: " +
+        uninstall +
+        "\n"
+        "RegDB Val: Orvanta\n"
+        "RegDB Name: DisplayName\n"
+        "RegDB Root: 2\n"
+        "RegDB Key: " +
+        uninstall +
+        "\n"
+        "RegDB Val: " +
+        h + "/QXUninst -f\"" + h +
+        "/INSTALL.LOG\" -n\"Orvanta\"\n"
+        "RegDB Name: UninstallString\n"
+        "RegDB Root: 2\n"
+        "RegDB Key: " +
+        appPath +
+        "\n"
+        "RegDB Val: " +
+        h +
+        "/bin/orvanta\n"
+        "RegDB Name: \n"
+        "RegDB Root: 2\n"
+        "RegDB Key: " +
+        appPath +
+        "\n"
+        "RegDB Val: " +
+        h +
+        "/bin\n"
+        "RegDB Name: Path\n"
+        "RegDB Root: 2\n";
+    EXPECT_EQ(Log(), expected);
+    EXPECT_EQ(HklmValue("SOFTWARE\\Ombrix\\Orvanta\\2.0", ""), h + "/bin/orvanta");
+    EXPECT_EQ(HklmValue(uninstall, "DisplayName"), "Orvanta");
+    EXPECT_EQ(HklmValue(appPath, "Path"), h + "/bin");
+
+    // A second start finds the product key: no line, no shortcut.
+    clock.Advance(3600);
+    {
+        InstallLog again("Ombrix", "Orvanta", "2.0", m_paths, clock);
+        EXPECT_FALSE(again.IsOpen());
+        RecordInstalledFiles(again, m_home.File("bin/Langs"), "Orvanta");
+        again.WriteRegistryValue(HKEY_LOCAL_MACHINE, "SOFTWARE\\Elsewhere", "x", "y");
+    }
+    EXPECT_EQ(Log(), expected);
+    EXPECT_FALSE(RegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Elsewhere").Exists());
+    EXPECT_FALSE(fs::exists(m_home.File("data/applications/Orvanta")));
+}
+
+TEST_F(InstallLogTest, RecordsAndRootsOfTheOtherRecords) {
+    InstallPaths bare = m_paths;
+    bare.programPath = "orvanta";  // no folder in it: no application path
+    InstallLog log("", "Orvanta", "2.0", bare, ManualClock(0));
+    ASSERT_TRUE(log.IsOpen());
+    EXPECT_EQ(log.ProductKey(), "SOFTWARE\\Orvanta\\2.0");
+    log.LogFolder("LogData");
+    log.LogFile("/opt/x/readme.txt");
+    log.LogRegistryValue(HKEY_CURRENT_USER, "K", "N", "V");
+    log.LogRegistryValue(HKEY_USERS, "K", "", "");
+    log.LogRegistryValue(HKEY_CLASSES_ROOT, "K", "N", "V");
+
+    const auto lines = Lines(Log());
+    ASSERT_GE(lines.size(), 13u);
+    const std::vector<std::string> tail(lines.end() - 13, lines.end());
+    EXPECT_EQ(tail,
+              (std::vector<std::string>{
+                  "Made Dir: " + m_home.Path() + "/bin/LogData", "File Copy: /opt/x/readme.txt",
+                  "RegDB Key: K", "RegDB Val: V", "RegDB Name: N", "RegDB Root: 1", "RegDB Key: K",
+                  "RegDB Val: ", "RegDB Name: ", "RegDB Root: 3", "RegDB Key: K", "RegDB Val: V",
+                  "RegDB Name: N"}));
+    EXPECT_EQ(Log().find("App Paths"), std::string::npos);
+}
+
+TEST_F(InstallLogTest, UninstallerEndsUpInTheDataRootOnly) {
+    const struct {
+        bool inProgramFolder;
+        bool inDataRoot;
+    } cases[] = {{false, false}, {true, false}, {true, true}};
+    for (const auto& c : cases) {
+        test::TempHome home;
+        InstallPaths paths{home.File("bin/orvanta"), home.File("bin"), home.Path()};
+        EnsureFolder(paths.programFolder);
+        const std::string source = home.File("bin/QXUninst");
+        const std::string target = home.File("QXUninst");
+        if (c.inProgramFolder) {
+            test::WriteFileOrDie(source, "new");
+        }
+        if (c.inDataRoot) {
+            test::WriteFileOrDie(target, "old");
+        }
+        InstallLog log("Ombrix", "Orvanta", "2.0", paths, ManualClock(0));
+        EXPECT_TRUE(log.IsOpen());  // registered either way
+        EXPECT_FALSE(fs::exists(source));
+        EXPECT_EQ(test::ReadFileOrEmpty(target),
+                  c.inDataRoot ? "old" : (c.inProgramFolder ? "new" : ""));
+    }
+
+    // A portable copy keeps its data beside the program: its one uninstaller stays.
+    test::TempHome portable;
+    test::WriteFileOrDie(portable.File("QXUninst"), "only");
+    InstallLog log("Ombrix", "Orvanta", "2.0",
+                   {portable.File("orvanta"), portable.Path(), portable.Path()}, ManualClock(0));
+    EXPECT_EQ(test::ReadFileOrEmpty(portable.File("QXUninst")), "only");
+}
+
+TEST_F(InstallLogTest, AnUnwritableLogLeavesTheProgramUnregistered) {
+    ASSERT_TRUE(EnsureFolder(m_home.File("INSTALL.LOG")));  // a folder where the log belongs
+    {
+        InstallLog log("Ombrix", "Orvanta", "2.0", m_paths, ManualClock(0));
+        EXPECT_FALSE(log.IsOpen());
+    }
+    EXPECT_FALSE(RegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Ombrix\\Orvanta\\2.0").Exists());
+    fs::remove(m_home.File("INSTALL.LOG"));
+    InstallLog log("Ombrix", "Orvanta", "2.0", m_paths, ManualClock(0));
+    EXPECT_TRUE(log.IsOpen());  // tried again at the next start
+}
+
+TEST_F(InstallLogTest, ShortcutsAreValidAndTheLogNamesEachOne) {
+    const std::string langs = m_home.File("bin/Langs");
+    EnsureFolder(langs + "/English");
+    EnsureFolder(langs + "/Slovak");
+    test::WriteFileOrDie(langs + "/English/License.txt", "licence");
+    test::WriteFileOrDie(langs + "/English/Extra notes.txt", "more");
+    test::WriteFileOrDie(m_paths.programPath, "#!/bin/true\n");
+    ::chmod(m_paths.programPath.c_str(), 0700);
+    {
+        InstallLog log("Ombrix", "Orvanta", "2.0", m_paths, ManualClock(0));
+        RecordInstalledFiles(log, langs, "Orvanta");
+    }
+    const std::string group = m_home.File("data/applications/Orvanta");
+    const std::string desktop = m_home.File("Desktop");
+    std::vector<std::string> links;
+    for (const auto& line : Lines(Log())) {
+        if (line.rfind("Shell Link: ", 0) == 0) {
+            links.push_back(line.substr(12));
+        }
+    }
+    EXPECT_EQ(links, (std::vector<std::string>{
+                         group + "/Orvanta.desktop", group + "/Licensee Agreement.desktop",
+                         group + "/Readme.desktop", desktop + "/Orvanta.desktop",
+                         group + "/Uninstall Orvanta.desktop"}));
+    const std::string log = Log();
+    EXPECT_NE(log.find("Made Dir: " + group + "\n"), std::string::npos);
+    EXPECT_NE(log.find("File Copy: " + langs + "/English/Extra notes.txt\n"), std::string::npos);
+    EXPECT_NE(log.find("RegDB Key: SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\n"
+                       "RegDB Val: \nRegDB Name: Orvanta\nRegDB Root: 2\n"),
+              std::string::npos);
+    for (const auto& link : links) {
+        ASSERT_TRUE(fs::exists(link)) << link;
+        ExpectValidDesktopEntry(link);
+    }
+    // The program starts; a document opens; the uninstaller gets its two arguments.
+    EXPECT_NE(test::ReadFileOrEmpty(desktop + "/Orvanta.desktop").find("Type=Application\n"),
+              std::string::npos);
+    EXPECT_NE(test::ReadFileOrEmpty(group + "/Licensee Agreement.desktop")
+                  .find("Type=Link\nName=Licensee Agreement\nURL=file://" + langs +
+                        "/English/License.txt\n"),
+              std::string::npos);
+    EXPECT_NE(test::ReadFileOrEmpty(group + "/Uninstall Orvanta.desktop")
+                  .find("Exec=" + m_home.Path() + "/QXUninst -f" + m_home.Path() +
+                        "/INSTALL.LOG -nOrvanta\n"),
+              std::string::npos);
+
+    // Taking away what the log names leaves nothing of ours in the menu.
+    for (const auto& link : links) {
+        fs::remove(link);
+    }
+    EXPECT_TRUE(fs::is_empty(group));
+}
+
+TEST_F(InstallLogTest, CreateShortcutIsTrueOnlyWhenWritten) {
+    const std::string folder = m_home.File("menu");
+    EnsureFolder(folder);
+    const struct {
+        std::string name;
+        std::string folder;
+        bool written;
+    } cases[] = {
+        {"Plain", folder, true},
+        {"With \"quotes\" and $sign", folder, true},
+        {"a/b", folder, false},
+        {"..", folder, false},
+        {"Missing folder", m_home.File("nowhere"), false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(CreateShortcut(c.name, "/bin/true", c.folder, {"100%", "two words"}), c.written)
+            << c.name;
+        if (c.written) {
+            ExpectValidDesktopEntry(ShortcutPath(c.folder, c.name));
+        }
+    }
+    EXPECT_NE(test::ReadFileOrEmpty(ShortcutPath(folder, "Plain"))
+                  .find("Exec=/bin/true 100%% \"two words\"\n"),
+              std::string::npos);
+}
+
+TEST_F(InstallLogTest, AutoStartGoesThroughTheRunList) {
+    const std::string file = m_home.File("config/autostart/Orvanta.desktop");
+    ASSERT_TRUE(SetAutoStart("Orvanta", "/opt/orvanta dir/orvanta"));
+    ASSERT_TRUE(fs::exists(file));
+    ExpectValidDesktopEntry(file);
+    std::string value;
+    RegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run")
+        .ReadString("Orvanta", value);
+    EXPECT_EQ(value, "/opt/orvanta dir/orvanta");
+    ASSERT_TRUE(RemoveAutoStart("Orvanta"));
+    EXPECT_FALSE(fs::exists(file));
+    EXPECT_FALSE(RemoveAutoStart("Orvanta"));
+}
+
+TEST_F(InstallLogTest, EntryShortcutBringsTheEntryUp) {
+    SimRasProvider sim(m_home.File("ras-sim.state"), {});
+    const struct {
+        std::string entry;
+        std::vector<std::string> command;
+        std::string execPart;
+    } cases[] = {
+        {"My ISP",
+         {"nmcli", "connection", "up", "id", "My ISP"},
+         "Exec=nmcli connection up id \"My ISP\"\n"},
+        {"Demo ISP", EntryDialCommand("Demo ISP", sim),
+         "ORVANTA_RAS=sim:" + m_home.File("ras-sim.state") + " "},
+        {"Odd \"$name\" 50%",
+         {"nmcli", "connection", "up", "id", "Odd \"$name\" 50%"},
+         "id \"Odd \\\\\"\\\\$name\\\\\" 50%%\"\n"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_FALSE(EntryShortcutExists(c.entry));
+        ASSERT_TRUE(CreateEntryShortcut(c.entry, c.command)) << c.entry;
+        EXPECT_TRUE(EntryShortcutExists(c.entry));
+        const std::string file = m_home.File("Desktop/" + c.entry + ".desktop");
+        ExpectValidDesktopEntry(file);
+        EXPECT_NE(test::ReadFileOrEmpty(file).find(c.execPart), std::string::npos)
+            << test::ReadFileOrEmpty(file);
+    }
+    EXPECT_EQ(EntryDialCommand("Demo ISP", sim).back(), "Demo ISP");
+    EXPECT_EQ(EntryDialCommand("Demo ISP", sim)[3], "ras");
+    EXPECT_FALSE(CreateEntryShortcut("a/b", {"nmcli"}));
+    EXPECT_FALSE(EntryShortcutExists("a/b"));
+}
+
+}  // namespace
+}  // namespace ov
