@@ -1,11 +1,19 @@
 #include <pthread.h>
 
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <thread>
 
+#include "app/monitor_session.h"
+#include "calllog/call_log_writer.h"
 #include "cli/cli.h"
+#include "cli/startup_settings.h"
+#include "launcher/process_list.h"
+#include "launcher/registry_app_paths.h"
 #include "monitor/connection_monitor.h"
+#include "platform/file_util.h"
 #include "platform/message_loop.h"
 #include "platform/ras/ras_factory.h"
 #include "platform/text_util.h"
@@ -17,42 +25,31 @@ namespace {
 constexpr std::string_view kUsage =
     "usage: orvanta-cli monitor\n"
     "Watches the dial-up connections until SIGINT or SIGTERM and prints one line per event:\n"
-    "TIME<TAB>EVENT<TAB>DETAIL.\n";
+    "TIME<TAB>EVENT<TAB>DETAIL. Logs every call and the start and stop of monitoring in the\n"
+    "call log, starts and ends the programs set to run on connect, and saves the settings at\n"
+    "the end.\n";
 
 int Run(Context& ctx, Args args);
 
 const Command kCommand{"monitor", "watch the connections headless, printing events", kUsage, Run};
 
-/// The window that receives the monitor's notifications and prints them as event lines.
-class EventPrinter final : public MessageWindow {
+/// Prints the monitor's notifications, and the call log's write failures, as event lines.
+class EventPrinter final : public MonitorObserver, public CallLogMessages {
 public:
-    EventPrinter(MessageLoop& loop, Context& ctx, const Clock& clock)
-        : MessageWindow(loop), m_ctx(ctx), m_clock(clock) {}
+    EventPrinter(Context& ctx, const Clock& clock) : m_ctx(ctx), m_clock(clock) {}
 
-    std::intptr_t HandleMessage(std::uint32_t message, std::uintptr_t /*wParam*/,
-                                std::intptr_t lParam) override {
-        const auto* record = reinterpret_cast<const ConnectionRecord*>(lParam);
-        switch (message) {
-            case WM_MONITOR_STARTED:
-                Event("monitor-started", "");
-                break;
-            case WM_MONITOR_STOPPED:
-                Event("monitor-stopped", "");
-                break;
-            case WM_CONN_DIALING:
-                Event("dialing", record->entryName);
-                break;
-            case WM_CONN_CONNECTED:
-                Event("connected", record->entryName);
-                break;
-            case WM_CONN_ENDED:
-                Event("ended", record->entryName);
-                break;
-            default:
-                break;
-        }
-        return 0;
+    void OnMonitorStarted() override { Event("monitor-started", ""); }
+    void OnDialing(const ConnectionRecord& connection) override {
+        Event("dialing", connection.entryName);
     }
+    void OnConnected(const ConnectionRecord& connection) override {
+        Event("connected", connection.entryName);
+    }
+    void OnEnded(const ConnectionRecord* connection) override {
+        Event("ended", connection ? connection->entryName : std::string());
+    }
+    void OnMonitorStopped() override { Event("monitor-stopped", ""); }
+    void ShowWriteFailure(const std::string& text) override { Event("error", text); }
 
     void Event(std::string_view event, std::string_view detail) {
         WriteLine(m_ctx, {FormatLocalTime(m_clock.Now()), event, detail});
@@ -62,6 +59,47 @@ private:
     Context& m_ctx;
     const Clock& m_clock;
 };
+
+/// The texts when no language pack can be loaded: the settings' defaults and the write
+/// failure message, in English, so that the monitor runs on a copy without its packs.
+class BuiltInTexts final : public TextSource {
+public:
+    std::string String(unsigned resourceId) const override {
+        if (resourceId == kWriteFailedString) {
+            return "The call record cannot be written to the file\n%s\n"
+                   "The call still shows in the call list.";
+        }
+        return SettingsTexts().String(resourceId);
+    }
+};
+
+/// The pack's texts as the program chooses them at start-up; when there is no pack, the
+/// built-in English texts, with one line on standard error saying why.
+std::unique_ptr<TextSource> MonitorTexts(Context& ctx) {
+    char* message = nullptr;
+    std::size_t size = 0;
+    std::FILE* capture = open_memstream(&message, &size);
+    std::optional<FixedTextSource> pack;
+    if (capture != nullptr) {
+        Context quiet{ctx.out, capture, ctx.in};
+        pack = LoadPackTexts(quiet, std::nullopt);
+        std::fclose(capture);
+    }
+    std::unique_ptr<TextSource> texts;
+    if (pack) {
+        texts = std::make_unique<FixedTextSource>(std::move(*pack));
+    } else {
+        std::string why = message != nullptr ? std::string(message, size) : std::string();
+        while (!why.empty() && why.back() == '\n') {
+            why.pop_back();
+        }
+        std::fprintf(ctx.err, "%s; the built-in English texts are used\n",
+                     why.empty() ? "orvanta-cli: no language pack" : why.c_str());
+        texts = std::make_unique<BuiltInTexts>();
+    }
+    std::free(message);
+    return texts;
+}
 
 /// The poll period: 2000 ms, or ORVANTA_POLL_MS for end-to-end tests that cannot wait.
 std::chrono::milliseconds PollPeriod() {
@@ -87,7 +125,18 @@ int Run(Context& ctx, Args args) {
 
     const SystemClock clock;
     MessageLoop loop;
-    EventPrinter printer(loop, ctx, clock);
+    EventPrinter printer(ctx, clock);
+
+    // As start-up: the pack's texts, the settings, the log folder (a folder that cannot be
+    // made shows at the first write, as a failed write).
+    const std::unique_ptr<TextSource> texts = MonitorTexts(ctx);
+    const std::unique_ptr<Settings> settings = LoadStartupSettings(*texts);
+    CallLogWriter writer(*settings, *texts, clock, printer);
+    EnsureFolder(writer.Folder());
+    const RegistryAppPaths appPaths;
+    ProcessList processes;
+    MonitorSession session(loop, *settings, writer, appPaths, processes);
+    session.AddObserver(&printer);
 
     std::string error;
     auto provider = MakeRasProvider(
@@ -106,14 +155,14 @@ int Run(Context& ctx, Args args) {
         loop.PostQuit(0);
     });
 
-    if (!monitor.Start(&printer)) {
+    if (!monitor.Start(&session)) {
         printer.Event("error", "the poll thread cannot be started");
         pthread_kill(signalWaiter.native_handle(), SIGTERM);
         signalWaiter.join();
         return kExitFailure;
     }
     loop.Run();
-    monitor.Stop();
+    session.Exit(monitor);
     signalWaiter.join();
     return kExitOk;
 }
