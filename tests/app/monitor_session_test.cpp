@@ -132,9 +132,8 @@ TEST_F(MonitorSessionTest, ACallFromStartToExitLogsStartsAndEndsAsTheProgramDoes
     m_clock.Advance(100);
     m_session.Exit(monitor);
 
-    EXPECT_EQ(m_journal.notes,
-              (std::vector<std::string>{"started @0", "connected Work ISP @1",
-                                        "ended Work ISP @1", "stopped @2"}));
+    EXPECT_EQ(m_journal.notes, (std::vector<std::string>{"started @0", "connected Work ISP @1",
+                                                         "ended Work ISP @1", "stopped @2"}));
     const auto records = Records();
     ASSERT_EQ(records.size(), 3u);
     EXPECT_EQ(records[0].kind, KindMonitorStart);

@@ -153,9 +153,9 @@ TEST_F(CallLogWriterTest, MarkersCarryTheMomentAndTheLoginNameOnly) {
         expected.userName = "alice";
         EXPECT_EQ(records[i], expected);
     }
-    EXPECT_EQ(std::count(m_settings.ListUsers.items.begin(), m_settings.ListUsers.items.end(),
-                         "alice"),
-              1);
+    EXPECT_EQ(
+        std::count(m_settings.ListUsers.items.begin(), m_settings.ListUsers.items.end(), "alice"),
+        1);
     EXPECT_EQ(m_settings.ListEntries.items.size(), entries);  // markers name no entry
     EXPECT_EQ(m_settings.EventTotTime, 0);
 }

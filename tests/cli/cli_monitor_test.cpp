@@ -88,8 +88,8 @@ std::string ThisMonthsLog() {
     std::tm local{};
     const std::time_t now = std::time(nullptr);
     localtime_r(&now, &local);
-    auto r = Cli({"log", "path", std::to_string(local.tm_year + 1900),
-                  std::to_string(local.tm_mon + 1)});
+    auto r = Cli(
+        {"log", "path", std::to_string(local.tm_year + 1900), std::to_string(local.tm_mon + 1)});
     EXPECT_EQ(r.exitCode, 0) << r.err;
     if (!r.out.empty()) {
         r.out.pop_back();
@@ -191,8 +191,8 @@ TEST_F(CliMonitorLogTest, ACallIsLoggedPricedAndItsProgramEndedWithIt) {
     EXPECT_EQ(r.out, std::to_string(seconds) + "\n") << r.err;
     r = Cli({"reg", "get", main, "EventTotPrice"});
     const std::string bits = call[5];  // the float's bytes are stored little-endian
-    EXPECT_EQ(r.out, bits.substr(6, 2) + bits.substr(4, 2) + bits.substr(2, 2) +
-                         bits.substr(0, 2) + "\n");
+    EXPECT_EQ(r.out,
+              bits.substr(6, 2) + bits.substr(4, 2) + bits.substr(2, 2) + bits.substr(0, 2) + "\n");
 }
 
 TEST_F(CliMonitorLogTest, AWriteFailureIsAnErrorEventAndMonitoringGoesOn) {
