@@ -6,7 +6,9 @@
 
 #include <map>
 
+#include "launcher/registry_app_paths.h"
 #include "launcher_test_util.h"
+#include "settings/registry_key.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
@@ -64,6 +66,39 @@ TEST(PathSearchAppPaths, FindsExecutablesInAbsoluteFoldersOnly) {
     EXPECT_EQ(appPaths.Lookup(""), "");
     EXPECT_EQ(appPaths.Lookup(".."), "");
     EXPECT_EQ(appPaths.Lookup(second.Path().substr(1) + "/notes"), "");
+}
+
+TEST(RegistryAppPaths, TheHiveKeyWinsOverThePathSearch) {
+    test::TempHome home;
+    TempDir bin;
+    for (const char* name : {"mail", "news"}) {
+        test::WriteFileOrDie(bin.File(name), "#!/bin/true\n");
+        ::chmod(bin.File(name).c_str(), 0755);
+    }
+    test::ScopedEnv path("PATH", bin.Path());
+    {
+        RegistryKey key(HKEY_LOCAL_MACHINE, std::string(kAppPathsKey) + "\\mail");
+        ASSERT_TRUE(key.Open(HKEY_LOCAL_MACHINE, key.Path(), KEY_WRITE));
+        ASSERT_TRUE(key.WriteString("", "/opt/mail/bin/mail"));
+    }
+    const RegistryAppPaths appPaths;
+    struct Case {
+        std::string name;
+        std::string found;
+    };
+    const Case cases[] = {
+        {"mail", "/opt/mail/bin/mail"},  // registered: the key's value, whatever PATH holds
+        {"news", bin.File("news")},      // not registered: found in PATH
+        {"NEWS", ""},                    // file names keep their case
+        {"weather", ""},
+        {"", ""},
+        {"App Paths\\mail", ""},  // a name is never a path into other keys
+        {"../mail", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(appPaths.Lookup(c.name), c.found) << c.name;
+    }
+    EXPECT_EQ(ResolveProgramPath("news", appPaths), bin.File("news"));
 }
 
 /// Programs on connect against real processes: copies of the probe that wait for a signal.
