@@ -139,7 +139,7 @@ TEST_F(CliMonitorLogTest, ACallIsLoggedPricedAndItsProgramEndedWithIt) {
     }
 
     test::BackgroundProcess monitor({OV_CLI_PATH, "monitor"});
-    EXPECT_EQ(NextEvent(monitor), Event("monitor-started", ""));
+    EXPECT_EQ(NextEvent(monitor), Event("monitor-started", "simulator"));
     Ras({"dial", "Demo ISP", "authenticate"});
     EXPECT_EQ(NextEvent(monitor), Event("dialing", "Demo ISP"));
     Ras({"state", "Demo ISP", "connected"});
@@ -198,7 +198,7 @@ TEST_F(CliMonitorLogTest, ACallIsLoggedPricedAndItsProgramEndedWithIt) {
 TEST_F(CliMonitorLogTest, AWriteFailureIsAnErrorEventAndMonitoringGoesOn) {
     test::WriteFileOrDie(m_home.File("LogData"), "not a folder");
     test::BackgroundProcess monitor({OV_CLI_PATH, "monitor"});
-    EXPECT_EQ(NextEvent(monitor), Event("monitor-started", ""));
+    EXPECT_EQ(NextEvent(monitor), Event("monitor-started", "simulator"));
     const std::string path = ThisMonthsLog();
     const Event failure("error", "The call record cannot be written to the file\\n" + path +
                                      "\\nThe call still shows in the call list.");
