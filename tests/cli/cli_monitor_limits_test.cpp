@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <filesystem>
 
 #include "platform/text_util.h"
 #include "support/run_process.h"
@@ -29,6 +30,15 @@ std::string Cli(std::vector<std::string> args) {
 void Set(const char* key, const std::string& name, const std::string& type,
          const std::string& data) {
     Cli({"reg", "set", key, name, type, data});
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    for (std::size_t eol; (eol = text.find('\n', start)) != std::string::npos; start = eol + 1) {
+        lines.push_back(text.substr(start, eol - start));
+    }
+    return lines;
 }
 
 Event NextEvent(test::BackgroundProcess& monitor, std::chrono::seconds within) {
@@ -81,6 +91,17 @@ TEST_F(CliMonitorLimitsTest, PriceLimitHangsUpAfterTheCountdown) {
     monitor.Signal(SIGINT);
     EXPECT_EQ(NextEvent(monitor, 10s), Event("monitor-stopped", ""));
     EXPECT_EQ(monitor.Wait(), 0);
+
+    // The call log holds the call with the price of its two begun units.
+    std::string logFile;
+    for (const auto& entry : std::filesystem::directory_iterator(m_home.File("LogData"))) {
+        logFile = entry.path().string();
+    }
+    const auto records = SplitLines(Cli({"log", "dump", logFile}));
+    ASSERT_EQ(records.size(), 3u);
+    const auto call = SplitFields(records[1]);
+    EXPECT_EQ(call[0], "0");
+    EXPECT_EQ(call[4], "2");
 }
 
 TEST_F(CliMonitorLimitsTest, UserSignalCancelsTheCountdown) {
