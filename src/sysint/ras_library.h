@@ -66,7 +66,7 @@ public:
     virtual bool LoadForWin9x();
     /// Looks the functions up and fills the device and entry lists; true when the status is 0.
     virtual bool LoadForNT();
-    /// LoadForNT on this system (and on Windows NT), LoadForWin9x on Windows 95/98.
+    /// LoadForNT here and on Windows NT; LoadForWin9x on Windows 95/98.
     virtual bool Load();
     /// Refill their lists; false when the service reports no device or no entry.
     virtual bool EnumDevices();
