@@ -3,6 +3,7 @@
 #include <ctime>
 #include <utility>
 
+#include "platform/text_util.h"
 #include "platform/user.h"
 #include "tariff/day_band.h"
 
@@ -11,29 +12,6 @@ namespace ov {
 std::string MarkerUserName() {
     std::string name = LoginName();
     return name.empty() ? std::string(kFallbackMarkerUser) : name;
-}
-
-std::string FormatWithText(const std::string& format, const std::string& argument) {
-    std::string text;
-    text.reserve(format.size() + argument.size());
-    bool used = false;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size()) {
-            if (format[i + 1] == '%') {
-                text.push_back('%');
-                ++i;
-                continue;
-            }
-            if (format[i + 1] == 's' && !used) {
-                text += argument;
-                used = true;
-                ++i;
-                continue;
-            }
-        }
-        text.push_back(format[i]);
-    }
-    return text;
 }
 
 CallLogWriter::CallLogWriter(Settings& settings, const TextSource& texts, const Clock& clock,

@@ -32,11 +32,6 @@ public:
 /// The login name for the monitoring markers: the effective user's, else "Administrator".
 std::string MarkerUserName();
 
-/// `format` with its first "%s" replaced by `argument` and "%%" by "%". Any other '%' is kept
-/// as it is: a pack text is never handed to printf, so a stray conversion cannot read past
-/// the one argument.
-std::string FormatWithText(const std::string& format, const std::string& argument);
-
 /// Writes the call log on the window thread: one record per finished connection and per start
 /// and stop of monitoring, into the file of the month in which it is written. Prices the
 /// calls, keeps the running totals and the name lists of the settings, and tells an open call

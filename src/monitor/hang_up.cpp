@@ -27,28 +27,9 @@ std::uint32_t HangUp(RasLibrary& entries, const PhoneBookEntry& entry) {
 }  // namespace
 
 std::string HangUpQuestionText(const TextSource& texts, const std::string& entryName) {
-    // The pack's text is a format with one text argument; only "%s" and "%%" mean anything,
-    // so an entry name or a pack text with other "%" signs cannot upset it.
-    const std::string format = texts.String(kHangUpQuestionString);
-    std::string text;
-    bool nameUsed = false;
-    for (std::size_t i = 0; i < format.size(); ++i) {
-        if (format[i] == '%' && i + 1 < format.size()) {
-            if (format[i + 1] == 's' && !nameUsed) {
-                text += entryName;
-                nameUsed = true;
-                ++i;
-                continue;
-            }
-            if (format[i + 1] == '%') {
-                text += '%';
-                ++i;
-                continue;
-            }
-        }
-        text += format[i];
-    }
-    return text;
+    // The pack's text is a format with one text argument: an entry name or a pack text with
+    // other "%" signs cannot upset it.
+    return FormatWithText(texts.String(kHangUpQuestionString), entryName);
 }
 
 bool HangUpAll(RasLibrary* entries, bool ask, const HangUpAsker* asker,

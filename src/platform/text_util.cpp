@@ -85,6 +85,29 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string FormatWithText(std::string_view format, std::string_view argument) {
+    std::string text;
+    text.reserve(format.size() + argument.size());
+    bool used = false;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            if (format[i + 1] == '%') {
+                text.push_back('%');
+                ++i;
+                continue;
+            }
+            if (format[i + 1] == 's' && !used) {
+                text += argument;
+                used = true;
+                ++i;
+                continue;
+            }
+        }
+        text.push_back(format[i]);
+    }
+    return text;
+}
+
 std::optional<long long> ParseInteger(std::string_view text) {
     long long value = 0;
     if (text.empty()) {

@@ -19,6 +19,11 @@ std::vector<std::string_view> SplitFields(std::string_view line);
 /// ASCII case-insensitive equality, as the registry and the phone book compare names.
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
+/// `format` with its first "%s" replaced by `argument` and "%%" by "%". Any other '%' is kept
+/// as it is: a language pack's text is never handed to printf, so a stray conversion in it
+/// cannot read past the one argument.
+std::string FormatWithText(std::string_view format, std::string_view argument);
+
 /// A whole decimal number that fits `long long`; nothing for anything else.
 std::optional<long long> ParseInteger(std::string_view text);
 

@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "../tariff/local_time.h"
+#include "platform/text_util.h"
 #include "support/temp_dir.h"
 
 namespace ov {
