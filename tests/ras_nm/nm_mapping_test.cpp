@@ -143,6 +143,29 @@ TEST(NmMappingTest, AddressesInNetworkByteOrder) {
     }
 }
 
+TEST(NmMappingTest, PhoneBookErrorsByTheAnswer) {
+    const struct {
+        const char* name;
+        std::uint32_t expected;
+    } kCases[] = {
+        {"org.freedesktop.NetworkManager.Settings.PermissionDenied", ERROR_ACCESS_DENIED},
+        {"org.freedesktop.NetworkManager.Settings.ReadOnlyConnection", ERROR_ACCESS_DENIED},
+        {"org.freedesktop.NetworkManager.PermissionDenied", ERROR_ACCESS_DENIED},
+        {"org.freedesktop.NetworkManager.Settings.Connection.MissingProperty",
+         ERROR_INVALID_PARAMETER},
+        {"org.freedesktop.NetworkManager.Settings.Connection.InvalidSetting",
+         ERROR_INVALID_PARAMETER},
+        {"org.freedesktop.NetworkManager.Settings.InvalidConnection", ERROR_INVALID_PARAMETER},
+        {"org.freedesktop.DBus.Error.InvalidArgs", ERROR_INVALID_PARAMETER},
+        {"org.freedesktop.NetworkManager.Settings.PermissionDeniedX", ERROR_CANNOT_OPEN_PHONEBOOK},
+        {"org.freedesktop.DBus.Error.NoReply", ERROR_CANNOT_OPEN_PHONEBOOK},
+        {"", ERROR_CANNOT_OPEN_PHONEBOOK},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(PhoneBookErrorOf(c.name), c.expected) << c.name;
+    }
+}
+
 TEST(NmMappingTest, ProfileTypeOfANewEntryByDevice) {
     const struct {
         std::uint32_t device;

@@ -318,6 +318,29 @@ void ApplyEntryProperties(const RasEntryProperties& properties, ProfileFields& p
     }
 }
 
+std::uint32_t PhoneBookErrorOf(std::string_view errorName) {
+    constexpr std::string_view kSettings = "org.freedesktop.NetworkManager.Settings.";
+    constexpr std::string_view kConnection = "org.freedesktop.NetworkManager.Settings.Connection.";
+    const auto is = [errorName](std::string_view prefix, std::string_view name) {
+        return errorName.size() == prefix.size() + name.size() &&
+               errorName.substr(0, prefix.size()) == prefix &&
+               errorName.substr(prefix.size()) == name;
+    };
+    if (is(kSettings, "PermissionDenied") || is(kSettings, "ReadOnlyConnection") ||
+        is(kConnection, "PermissionDenied") ||
+        errorName == "org.freedesktop.NetworkManager.PermissionDenied") {
+        return ERROR_ACCESS_DENIED;
+    }
+    // Every error about the settings themselves: a missing or bad setting or property.
+    if (errorName.substr(0, kConnection.size()) == kConnection ||
+        is(kSettings, "InvalidConnection") || is(kSettings, "InvalidArguments") ||
+        is(kSettings, "NotSupported") || is(kSettings, "UuidExists") ||
+        errorName == "org.freedesktop.DBus.Error.InvalidArgs") {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return ERROR_CANNOT_OPEN_PHONEBOOK;
+}
+
 HRASCONN HandleTable::Acquire(const std::string& path, const std::string& uuid) {
     for (auto it = m_targets.begin(); it != m_targets.end(); ++it) {
         if (it->second.path == path) {

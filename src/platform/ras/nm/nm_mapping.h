@@ -123,6 +123,10 @@ RasEntryProperties EntryPropertiesOf(const ProfileFields& profile);
 /// Writes entry properties into a profile's settings, keeping what they do not cover.
 void ApplyEntryProperties(const RasEntryProperties& properties, ProfileFields& profile);
 
+/// The RAS error for a failed change of a profile, by the D-Bus error NetworkManager answered:
+/// settings it refuses, no permission, or else the phone book could not be reached.
+std::uint32_t PhoneBookErrorOf(std::string_view errorName);
+
 /// Maps active-connection object paths to small non-zero handles. A path that NetworkManager
 /// hands out again for another activation (another UUID) gets a new handle, so a stale handle
 /// never reaches a different connection.
