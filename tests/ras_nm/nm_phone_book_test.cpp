@@ -90,8 +90,9 @@ TEST_F(NmPhoneBookTest, CreatedUpdatedAndDeleted) {
 
     // On the bus as NetworkManager takes it: a modem profile that waits to be dialed, the
     // addresses as `u` in network byte order (10.1.2.3 is 0x0302010a on this machine).
-    EXPECT_EQ(SettingsOf(m_nm, "Mobile", {"connection.autoconnect", "connection.interface-name",
-                                          "connection.type", "ipv4.", "user.", "ppp.no-vj"}),
+    EXPECT_EQ(SettingsOf(m_nm, "Mobile",
+                         {"connection.autoconnect", "connection.interface-name", "connection.type",
+                          "ipv4.", "user.", "ppp.no-vj"}),
               (std::vector<std::string>{
                   "connection.autoconnect=b:False",
                   "connection.interface-name=s:ttyUSB0",
@@ -153,9 +154,9 @@ TEST_F(NmPhoneBookTest, NamesAndDevicesRefused) {
 
     // A DSL line: a PPPoE profile on the Ethernet device, the number kept as user data.
     ASSERT_EQ(Set("DSL", PageEntry(0x2311, "1234", "eth0")), ERROR_SUCCESS);
-    EXPECT_EQ(SettingsOf(m_nm, "DSL", {"connection.type", "connection.interface-name"}),
-              (std::vector<std::string>{"connection.interface-name=s:eth0",
-                                        "connection.type=s:pppoe"}));
+    EXPECT_EQ(
+        SettingsOf(m_nm, "DSL", {"connection.type", "connection.interface-name"}),
+        (std::vector<std::string>{"connection.interface-name=s:eth0", "connection.type=s:pppoe"}));
     RASENTRY read;
     ASSERT_EQ(Get("DSL", read), ERROR_SUCCESS);
     EXPECT_STREQ(read.szLocalPhoneNumber, "1234");
@@ -172,8 +173,8 @@ TEST_F(NmPhoneBookTest, ProfilesMadeElsewhereKeepTheirOwnSettings) {
     EXPECT_STREQ(read.szLocalPhoneNumber, "#777");
     EXPECT_STREQ(read.szDeviceName, "");
     // NetworkManager's defaults: the default route and both compressions.
-    EXPECT_EQ(read.dwfOptions, RASEO_RemoteDefaultGateway | RASEO_IpHeaderCompression |
-                                   RASEO_SwCompression);
+    EXPECT_EQ(read.dwfOptions,
+              RASEO_RemoteDefaultGateway | RASEO_IpHeaderCompression | RASEO_SwCompression);
 
     CopyRasText(read.szLocalPhoneNumber, "#778");
     ASSERT_EQ(Set("Evdo", read), ERROR_SUCCESS);

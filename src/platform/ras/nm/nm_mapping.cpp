@@ -175,8 +175,8 @@ namespace {
 
 /// The option bits a profile of that type holds in settings of NetworkManager's own.
 std::uint32_t OptionsInSettings(const std::string& profileType) {
-    std::uint32_t bits = RASEO_SpecificIpAddr | RASEO_SpecificNameServers |
-                         RASEO_RemoteDefaultGateway;
+    std::uint32_t bits =
+        RASEO_SpecificIpAddr | RASEO_SpecificNameServers | RASEO_RemoteDefaultGateway;
     if (UsesPpp(profileType)) {
         bits |= RASEO_IpHeaderCompression | RASEO_SwCompression;
     }
@@ -201,8 +201,7 @@ void SetUserText(std::map<std::string, std::string>& data, const char* key, std:
     }
 }
 
-void SetUserNumber(std::map<std::string, std::string>& data, const char* key,
-                   std::uint32_t value) {
+void SetUserNumber(std::map<std::string, std::string>& data, const char* key, std::uint32_t value) {
     SetUserText(data, key, value == 0 ? std::string() : std::to_string(value));
 }
 

@@ -83,9 +83,9 @@ struct Ipv4Address {
 
 /// The settings of a connection profile that a phone-book entry reads and writes.
 struct ProfileFields {
-    std::string id = {};    // connection.id
-    std::string uuid = {};  // connection.uuid
-    std::string type = {};  // connection.type
+    std::string id = {};                            // connection.id
+    std::string uuid = {};                          // connection.uuid
+    std::string type = {};                          // connection.type
     std::optional<std::string> interfaceName = {};  // connection.interface-name; none: any device
     std::optional<std::string> cdmaNumber = {};     // cdma.number
     std::optional<std::string> gsmNumber = {};      // gsm.number, which only older profiles keep
@@ -93,11 +93,11 @@ struct ProfileFields {
     std::string ipv4Method = {};                       // ipv4.method; empty when not set
     std::vector<Ipv4Address> ipv4Addresses = {};       // ipv4.addresses / address-data
     std::vector<std::uint32_t> ipv4Dns = {};           // ipv4.dns, as NetworkManager's `u`
-    bool ignoreAutoDns = false;                   // ipv4.ignore-auto-dns
-    bool neverDefault = false;                    // ipv4.never-default
-    bool noVjComp = false;                        // ppp.no-vj-comp
-    bool noBsdComp = false;                       // ppp.nobsdcomp
-    bool noDeflate = false;                       // ppp.nodeflate
+    bool ignoreAutoDns = false;                        // ipv4.ignore-auto-dns
+    bool neverDefault = false;                         // ipv4.never-default
+    bool noVjComp = false;                             // ppp.no-vj-comp
+    bool noBsdComp = false;                            // ppp.nobsdcomp
+    bool noDeflate = false;                            // ppp.nodeflate
 
     bool operator==(const ProfileFields&) const = default;
 };

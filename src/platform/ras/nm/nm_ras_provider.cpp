@@ -652,8 +652,7 @@ Outcome FindDevice(auto& bus, const std::string& name, std::optional<DialDevice>
 
 }  // namespace
 
-std::uint32_t NmRasProvider::GetEntryProperties(const std::string& entry,
-                                                RasEntryProperties& out) {
+std::uint32_t NmRasProvider::GetEntryProperties(const std::string& entry, RasEntryProperties& out) {
     std::lock_guard lock(m_mutex);
     std::optional<Profile> profile;
     if (FindProfile(*m_bus, entry, profile) != Outcome::Ok) {
