@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+
 namespace ov::nm {
 namespace {
 
@@ -107,6 +109,284 @@ TEST(NmMappingTest, HandlesStayPutAndAreNeverReused) {
     EXPECT_EQ(table.Find(c)->uuid, "uuid-c");
     EXPECT_EQ(table.Size(), 1u);
     EXPECT_NE(table.Acquire("/ac/1", "uuid-b"), b);  // a forgotten handle is not handed out again
+}
+
+TEST(NmMappingTest, AddressesInNetworkByteOrder) {
+    const RASIPADDR address{192, 168, 1, 20};
+    const std::uint32_t value = NmAddressOf(address);
+    // NetworkManager's `u` holds the bytes in address order in memory.
+    EXPECT_EQ(value, std::endian::native == std::endian::little ? 0x1401a8c0u : 0xc0a80114u);
+    EXPECT_EQ(RasAddressOf(value), address);
+    EXPECT_EQ(DottedAddress(value), "192.168.1.20");
+
+    const struct {
+        const char* text;
+        std::optional<RASIPADDR> expected;
+    } kCases[] = {
+        {"10.0.0.1", RASIPADDR{10, 0, 0, 1}},
+        {"255.255.255.255", RASIPADDR{255, 255, 255, 255}},
+        {"0.0.0.0", RASIPADDR{0, 0, 0, 0}},
+        {"256.0.0.1", std::nullopt},
+        {"10.0.0", std::nullopt},
+        {"10.0.0.1.", std::nullopt},
+        {"10..0.1", std::nullopt},
+        {"10.0.0.0001", std::nullopt},
+        {"fe80::1", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const auto& c : kCases) {
+        const auto parsed = ParseDottedAddress(c.text);
+        ASSERT_EQ(parsed.has_value(), c.expected.has_value()) << c.text;
+        if (parsed) {
+            EXPECT_EQ(RasAddressOf(*parsed), *c.expected) << c.text;
+        }
+    }
+}
+
+TEST(NmMappingTest, PhoneBookErrorsByTheAnswer) {
+    const struct {
+        const char* name;
+        std::uint32_t expected;
+    } kCases[] = {
+        {"org.freedesktop.NetworkManager.Settings.PermissionDenied", ERROR_ACCESS_DENIED},
+        {"org.freedesktop.NetworkManager.Settings.ReadOnlyConnection", ERROR_ACCESS_DENIED},
+        {"org.freedesktop.NetworkManager.PermissionDenied", ERROR_ACCESS_DENIED},
+        {"org.freedesktop.NetworkManager.Settings.Connection.MissingProperty",
+         ERROR_INVALID_PARAMETER},
+        {"org.freedesktop.NetworkManager.Settings.Connection.InvalidSetting",
+         ERROR_INVALID_PARAMETER},
+        {"org.freedesktop.NetworkManager.Settings.InvalidConnection", ERROR_INVALID_PARAMETER},
+        {"org.freedesktop.DBus.Error.InvalidArgs", ERROR_INVALID_PARAMETER},
+        {"org.freedesktop.NetworkManager.Settings.PermissionDeniedX", ERROR_CANNOT_OPEN_PHONEBOOK},
+        {"org.freedesktop.DBus.Error.NoReply", ERROR_CANNOT_OPEN_PHONEBOOK},
+        {"", ERROR_CANNOT_OPEN_PHONEBOOK},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(PhoneBookErrorOf(c.name), c.expected) << c.name;
+    }
+}
+
+TEST(NmMappingTest, ProfileTypeOfANewEntryByDevice) {
+    const struct {
+        std::uint32_t device;
+        std::uint32_t capabilities;
+        const char* expected;
+    } kCases[] = {
+        {kDeviceTypeModem, kModemCapabilityGsm, "gsm"},
+        {kDeviceTypeModem, kModemCapabilityCdma, "cdma"},
+        {kDeviceTypeModem, kModemCapabilityCdma | kModemCapabilityLte, "gsm"},
+        {kDeviceTypeModem, 0, "gsm"},  // capabilities unknown
+        {kDeviceTypeEthernet, 0, "pppoe"},
+        {kDeviceTypeAdsl, 0, "pppoe"},
+        {2, 0, ""},  // Wi-Fi: nothing to dial
+        {29, 0, ""},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(ProfileTypeForDevice(c.device, c.capabilities), c.expected) << c.device;
+    }
+}
+
+/// What the phone-book page writes: country 1, IP over PPP, its two option sets.
+RasEntryProperties PageEntry(bool specific, const std::string& device) {
+    RasEntryProperties p;
+    p.options = specific ? 0x2317 : 0x2311;
+    p.countryId = 1;
+    p.areaCode = "02";
+    p.phoneNumber = "*99#";
+    p.deviceType = "modem";
+    p.deviceName = device;
+    p.ipAddress = p.dnsAddress = {10, 64, 64, 64};
+    p.dnsAltAddress = {10, 64, 64, 65};
+    p.netProtocols = kRasNetProtocolIp;
+    p.framingProtocol = kRasFramingPpp;
+    return p;
+}
+
+RasEntryProperties Options(std::uint32_t options) {
+    RasEntryProperties p;
+    p.options = options;
+    return p;
+}
+
+TEST(NmMappingTest, EntryPropertiesIntoProfileSettings) {
+    const std::uint32_t ip = NmAddressOf({10, 64, 64, 64});
+    const std::uint32_t alt = NmAddressOf({10, 64, 64, 65});
+    ProfileFields gsm{.id = "Mobile", .type = "gsm"};
+    ProfileFields cdma{.id = "Evdo", .type = "cdma"};
+    ProfileFields oldGsm{.id = "Old", .type = "gsm", .gsmNumber = "*99***1#"};
+    ProfileFields manual{.id = "Fixed",
+                         .type = "pppoe",
+                         .ipv4Method = "manual",
+                         .ipv4Addresses = {{ip, 24}, {alt, 24}},
+                         .ipv4Dns = {alt}};
+    ProfileFields foreign{.id = "Lan",
+                          .type = "802-3-ethernet",
+                          .userData = {{"com.example.tag", "keep"}},
+                          .ipv4Method = "link-local"};
+
+    const struct {
+        const char* name;
+        ProfileFields before;
+        RasEntryProperties entry;
+        ProfileFields expected;
+    } kCases[] = {
+        {"server-assigned gsm: number and area code as user data",
+         gsm,
+         PageEntry(false, "ttyUSB0"),
+         {.id = "Mobile",
+          .type = "gsm",
+          .interfaceName = "ttyUSB0",
+          .userData = {{kUserPhoneNumber, "*99#"},
+                       {kUserAreaCode, "02"},
+                       {kUserCountryId, "1"},
+                       {kUserOptions, "8449"}},  // 0x2101: country codes, lights, logon
+          .ipv4Method = "auto",
+          .noVjComp = true}},  // the page's options have no header compression
+        {"specific addresses on cdma: the number in the cdma setting",
+         cdma,
+         PageEntry(true, ""),
+         {.id = "Evdo",
+          .type = "cdma",
+          .cdmaNumber = "*99#",
+          .userData = {{kUserAreaCode, "02"}, {kUserCountryId, "1"}, {kUserOptions, "8449"}},
+          .ipv4Method = "manual",
+          .ipv4Addresses = {{ip, 32}},
+          .ipv4Dns = {ip, alt},
+          .ignoreAutoDns = true,
+          .noVjComp = true}},
+        {"a gsm profile that has a number keeps it there",
+         oldGsm,
+         PageEntry(false, ""),
+         {.id = "Old",
+          .type = "gsm",
+          .gsmNumber = "*99#",
+          .userData = {{kUserAreaCode, "02"}, {kUserCountryId, "1"}, {kUserOptions, "8449"}},
+          .ipv4Method = "auto",
+          .noVjComp = true}},
+        {"the same first address keeps its prefix, and the others stay",
+         manual,
+         PageEntry(true, "eth0"),
+         {.id = "Fixed",
+          .type = "pppoe",
+          .interfaceName = "eth0",
+          .userData = {{kUserPhoneNumber, "*99#"},
+                       {kUserAreaCode, "02"},
+                       {kUserCountryId, "1"},
+                       {kUserOptions, "8449"}},
+          .ipv4Method = "manual",
+          .ipv4Addresses = {{ip, 24}, {alt, 24}},
+          .ipv4Dns = {ip, alt},
+          .ignoreAutoDns = true,
+          .noVjComp = true}},
+        {"no flags: no default route, no compression, no name servers",
+         manual,
+         Options(RASEO_SpecificNameServers),
+         {.id = "Fixed",
+          .type = "pppoe",
+          .ipv4Method = "auto",
+          .neverDefault = true,
+          .noVjComp = true,
+          .noBsdComp = true,
+          .noDeflate = true}},
+        {"not PPP: compression has no setting and stays with the entry; other data is kept",
+         foreign,
+         Options(RASEO_SwCompression | RASEO_RemoteDefaultGateway),
+         {.id = "Lan",
+          .type = "802-3-ethernet",
+          .userData = {{"com.example.tag", "keep"}, {kUserOptions, "512"}},
+          .ipv4Method = "link-local"}},
+    };
+    for (const auto& c : kCases) {
+        ProfileFields profile = c.before;
+        ApplyEntryProperties(c.entry, profile);
+        EXPECT_EQ(profile.interfaceName, c.expected.interfaceName) << c.name;
+        EXPECT_EQ(profile.cdmaNumber, c.expected.cdmaNumber) << c.name;
+        EXPECT_EQ(profile.gsmNumber, c.expected.gsmNumber) << c.name;
+        EXPECT_EQ(profile.userData, c.expected.userData) << c.name;
+        EXPECT_EQ(profile.ipv4Method, c.expected.ipv4Method) << c.name;
+        EXPECT_EQ(profile.ipv4Addresses, c.expected.ipv4Addresses) << c.name;
+        EXPECT_EQ(profile.ipv4Dns, c.expected.ipv4Dns) << c.name;
+        EXPECT_EQ(profile.ignoreAutoDns, c.expected.ignoreAutoDns) << c.name;
+        EXPECT_EQ(profile.neverDefault, c.expected.neverDefault) << c.name;
+        EXPECT_EQ(profile.noVjComp, c.expected.noVjComp) << c.name;
+        EXPECT_EQ(profile.noBsdComp, c.expected.noBsdComp) << c.name;
+        EXPECT_EQ(profile.noDeflate, c.expected.noDeflate) << c.name;
+        EXPECT_EQ(profile, c.expected) << c.name;
+    }
+}
+
+TEST(NmMappingTest, EntryPropertiesReadBackFromProfileSettings) {
+    // What the page writes reads back unchanged, whichever setting holds the number.
+    for (const char* type : {"gsm", "cdma", "pppoe"}) {
+        for (const bool specific : {false, true}) {
+            ProfileFields profile{.id = "E", .type = type};
+            RasEntryProperties entry = PageEntry(specific, "ttyUSB0");
+            entry.deviceType = DeviceTypeText(type, std::nullopt);
+            if (!specific) {
+                // Addresses not in force have no place in the profile.
+                entry.ipAddress = entry.dnsAddress = entry.dnsAltAddress = {};
+            }
+            ApplyEntryProperties(entry, profile);
+            EXPECT_EQ(EntryPropertiesOf(profile), entry) << type << " " << specific;
+        }
+    }
+
+    // A profile made elsewhere: NetworkManager's defaults read as the usual dial-up options.
+    const struct {
+        const char* name;
+        ProfileFields profile;
+        std::uint32_t options;
+        std::uint32_t framing;
+        std::uint32_t protocols;
+    } kCases[] = {
+        {"gsm with defaults",
+         {.type = "gsm"},
+         RASEO_RemoteDefaultGateway | RASEO_IpHeaderCompression | RASEO_SwCompression,
+         kRasFramingPpp,
+         kRasNetProtocolIp},
+        {"one of the two compressions is still compression",
+         {.type = "pppoe", .noVjComp = true, .noBsdComp = true},
+         RASEO_RemoteDefaultGateway | RASEO_SwCompression,
+         kRasFramingPpp,
+         kRasNetProtocolIp},
+        {"ethernet, never the default route, IPv4 off",
+         {.type = "802-3-ethernet", .ipv4Method = "disabled", .neverDefault = true},
+         0,
+         0,
+         0},
+        {"manual without an address is not a specific address",
+         {.type = "vpn", .ipv4Method = "manual"},
+         RASEO_RemoteDefaultGateway,
+         0,
+         kRasNetProtocolIp},
+        {"our option bits never claim what the settings say",
+         {.type = "gsm",
+          .userData = {{kUserOptions, "4294967295"}},
+          .neverDefault = true,
+          .noVjComp = true,
+          .noBsdComp = true,
+          .noDeflate = true},
+         ~(RASEO_SpecificIpAddr | RASEO_SpecificNameServers | RASEO_RemoteDefaultGateway |
+           RASEO_IpHeaderCompression | RASEO_SwCompression),
+         kRasFramingPpp,
+         kRasNetProtocolIp},
+        {"damaged user data reads as nothing",
+         {.type = "gsm",
+          .userData = {{kUserOptions, "lots"}, {kUserCountryId, "-3"}},
+          .noVjComp = true,
+          .noBsdComp = true,
+          .noDeflate = true},
+         RASEO_RemoteDefaultGateway,
+         kRasFramingPpp,
+         kRasNetProtocolIp},
+    };
+    for (const auto& c : kCases) {
+        const RasEntryProperties p = EntryPropertiesOf(c.profile);
+        EXPECT_EQ(p.options, c.options) << c.name;
+        EXPECT_EQ(p.framingProtocol, c.framing) << c.name;
+        EXPECT_EQ(p.netProtocols, c.protocols) << c.name;
+        EXPECT_EQ(p.countryId, 0u) << c.name;
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #   set-device DEVICE STATE
 #   set-active ACTIVE STATE
 #   remove-active DEVICE ACTIVE
+#   settings ID                               -> prints GROUP.KEY=SIGNATURE:VALUE lines, sorted
 import sys
 
 import dbus
@@ -40,7 +41,7 @@ elif cmd == 'add-profile':
     settings = {'connection': {'id': args[0], 'type': args[1]}}
     for item in args[2:]:
         key, value = item.split('=', 1)
-        parts = key.split('.')
+        parts = key.split('.', 2)
         group = settings.setdefault(parts[0], {})
         if len(parts) == 3:
             group.setdefault(parts[1], dbus.Dictionary({}, signature='ss'))[parts[2]] = value
@@ -64,5 +65,45 @@ elif cmd == 'set-active':
     obj.EmitSignal(ACTIVE, 'StateChanged', 'uu', [state, dbus.UInt32(0)])
 elif cmd == 'remove-active':
     mock.RemoveActiveConnection(args[0], args[1])
+elif cmd == 'settings':
+    def signature(value):
+        if isinstance(value, dbus.Boolean):
+            return 'b'
+        if isinstance(value, dbus.UInt32):
+            return 'u'
+        if isinstance(value, dbus.Dictionary):
+            return 'a{' + (value.signature or '') + '}'
+        if isinstance(value, dbus.Array):
+            inner = value.signature or (signature(value[0]) if value else '')
+            return 'a' + inner
+        if isinstance(value, (dbus.String, str)):
+            return 's'
+        return type(value).__name__
+
+    def plain(value):
+        if isinstance(value, dbus.Dictionary):
+            return {str(k): plain(v) for k, v in sorted(value.items())}
+        if isinstance(value, dbus.Array):
+            return [plain(v) for v in value]
+        if isinstance(value, dbus.Boolean):
+            return bool(value)
+        if isinstance(value, (dbus.UInt32, int)):
+            return int(value)
+        return str(value)
+
+    settings_obj = bus.get_object(NM, NM_PATH + '/Settings')
+    for path in settings_obj.ListConnections(dbus_interface=NM + '.Settings'):
+        conn = bus.get_object(NM, path)
+        settings = conn.GetSettings(dbus_interface=NM + '.Settings.Connection')
+        if settings['connection']['id'] != args[0]:
+            continue
+        lines = []
+        for group, values in settings.items():
+            for key, value in values.items():
+                lines.append(f'{group}.{key}={signature(value)}:{plain(value)}')
+        print('\n'.join(sorted(lines)))
+        break
+    else:
+        sys.exit('no profile ' + args[0])
 else:
     sys.exit('unknown command ' + cmd)

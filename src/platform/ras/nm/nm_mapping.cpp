@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
+#include <cstring>
 #include <string_view>
 #include <utility>
+
+#include "platform/text_util.h"
 
 namespace ov::nm {
 
@@ -101,6 +105,239 @@ std::string UserNameOf(const FlatSettings& settings) {
         }
     }
     return {};
+}
+
+std::uint32_t NmAddressOf(const RASIPADDR& address) {
+    const std::uint8_t bytes[4] = {address.a, address.b, address.c, address.d};
+    std::uint32_t value = 0;
+    std::memcpy(&value, bytes, sizeof value);
+    return value;
+}
+
+RASIPADDR RasAddressOf(std::uint32_t address) {
+    std::uint8_t bytes[4];
+    std::memcpy(bytes, &address, sizeof bytes);
+    return {bytes[0], bytes[1], bytes[2], bytes[3]};
+}
+
+std::optional<std::uint32_t> ParseDottedAddress(std::string_view text) {
+    std::uint8_t bytes[4];
+    const char* p = text.data();
+    const char* end = text.data() + text.size();
+    for (int i = 0; i < 4; ++i) {
+        if (i > 0) {
+            if (p == end || *p != '.') {
+                return std::nullopt;
+            }
+            ++p;
+        }
+        unsigned part = 0;
+        const auto [next, error] = std::from_chars(p, end, part);
+        if (error != std::errc() || next == p || next - p > 3 || part > 255) {
+            return std::nullopt;
+        }
+        bytes[i] = static_cast<std::uint8_t>(part);
+        p = next;
+    }
+    if (p != end) {
+        return std::nullopt;
+    }
+    return NmAddressOf({bytes[0], bytes[1], bytes[2], bytes[3]});
+}
+
+std::string DottedAddress(std::uint32_t address) {
+    const RASIPADDR a = RasAddressOf(address);
+    return std::to_string(a.a) + "." + std::to_string(a.b) + "." + std::to_string(a.c) + "." +
+           std::to_string(a.d);
+}
+
+bool UsesPpp(const std::string& profileType) {
+    return profileType == "gsm" || profileType == "cdma" || profileType == "pppoe" ||
+           profileType == "bluetooth" || profileType == "adsl";
+}
+
+std::string ProfileTypeForDevice(std::uint32_t deviceType, std::uint32_t modemCapabilities) {
+    switch (deviceType) {
+        case kDeviceTypeModem: {
+            // A modem that speaks CDMA only; any GSM or LTE modem dials as GSM.
+            const bool gsm = (modemCapabilities & (kModemCapabilityGsm | kModemCapabilityLte)) != 0;
+            return (modemCapabilities & kModemCapabilityCdma) != 0 && !gsm ? "cdma" : "gsm";
+        }
+        case kDeviceTypeEthernet:
+        case kDeviceTypeAdsl:
+            return "pppoe";
+        default:
+            return {};
+    }
+}
+
+namespace {
+
+/// The option bits a profile of that type holds in settings of NetworkManager's own.
+std::uint32_t OptionsInSettings(const std::string& profileType) {
+    std::uint32_t bits =
+        RASEO_SpecificIpAddr | RASEO_SpecificNameServers | RASEO_RemoteDefaultGateway;
+    if (UsesPpp(profileType)) {
+        bits |= RASEO_IpHeaderCompression | RASEO_SwCompression;
+    }
+    return bits;
+}
+
+std::uint32_t UserNumber(const std::map<std::string, std::string>& data, const char* key) {
+    const auto it = data.find(key);
+    if (it == data.end()) {
+        return 0;
+    }
+    const auto value = ParseInteger(it->second);
+    return value && *value >= 0 && *value <= 0xffffffffLL ? static_cast<std::uint32_t>(*value) : 0;
+}
+
+/// Sets a user-data key, or removes it for an empty text: the data stays free of our empty keys.
+void SetUserText(std::map<std::string, std::string>& data, const char* key, std::string text) {
+    if (text.empty()) {
+        data.erase(key);
+    } else {
+        data[key] = std::move(text);
+    }
+}
+
+void SetUserNumber(std::map<std::string, std::string>& data, const char* key, std::uint32_t value) {
+    SetUserText(data, key, value == 0 ? std::string() : std::to_string(value));
+}
+
+}  // namespace
+
+RasEntryProperties EntryPropertiesOf(const ProfileFields& profile) {
+    RasEntryProperties p;
+    const auto user = [&profile](const char* key) {
+        const auto it = profile.userData.find(key);
+        return it == profile.userData.end() ? std::string() : it->second;
+    };
+    p.options = UserNumber(profile.userData, kUserOptions) & ~OptionsInSettings(profile.type);
+    const bool manual = profile.ipv4Method == "manual" && !profile.ipv4Addresses.empty();
+    if (manual) {
+        p.options |= RASEO_SpecificIpAddr;
+        p.ipAddress = RasAddressOf(profile.ipv4Addresses.front().address);
+    }
+    if (!profile.ipv4Dns.empty()) {
+        p.options |= RASEO_SpecificNameServers;
+        p.dnsAddress = RasAddressOf(profile.ipv4Dns[0]);
+        if (profile.ipv4Dns.size() > 1) {
+            p.dnsAltAddress = RasAddressOf(profile.ipv4Dns[1]);
+        }
+    }
+    if (!profile.neverDefault) {
+        p.options |= RASEO_RemoteDefaultGateway;
+    }
+    if (UsesPpp(profile.type)) {
+        if (!profile.noVjComp) {
+            p.options |= RASEO_IpHeaderCompression;
+        }
+        if (!profile.noBsdComp || !profile.noDeflate) {
+            p.options |= RASEO_SwCompression;
+        }
+        p.framingProtocol = kRasFramingPpp;
+    }
+    p.countryId = UserNumber(profile.userData, kUserCountryId);
+    p.countryCode = UserNumber(profile.userData, kUserCountryCode);
+    p.areaCode = user(kUserAreaCode);
+    if (profile.cdmaNumber) {
+        p.phoneNumber = *profile.cdmaNumber;
+    } else if (profile.gsmNumber) {
+        p.phoneNumber = *profile.gsmNumber;
+    } else {
+        p.phoneNumber = user(kUserPhoneNumber);
+    }
+    p.deviceType = DeviceTypeText(profile.type, std::nullopt);
+    p.deviceName = profile.interfaceName.value_or(std::string());
+    if (profile.ipv4Method != "disabled") {
+        p.netProtocols = kRasNetProtocolIp;
+    }
+    return p;
+}
+
+void ApplyEntryProperties(const RasEntryProperties& properties, ProfileFields& profile) {
+    const std::uint32_t options = properties.options;
+    auto& data = profile.userData;
+
+    // The number goes where the modem dials it from; other profiles keep it as user data.
+    if (profile.cdmaNumber || profile.type == "cdma") {
+        profile.cdmaNumber = properties.phoneNumber;
+        data.erase(kUserPhoneNumber);
+    } else if (profile.gsmNumber) {
+        profile.gsmNumber = properties.phoneNumber;
+        data.erase(kUserPhoneNumber);
+    } else {
+        SetUserText(data, kUserPhoneNumber, properties.phoneNumber);
+    }
+    SetUserText(data, kUserAreaCode, properties.areaCode);
+    SetUserNumber(data, kUserCountryId, properties.countryId);
+    SetUserNumber(data, kUserCountryCode, properties.countryCode);
+    SetUserNumber(data, kUserOptions, options & ~OptionsInSettings(profile.type));
+
+    if (properties.deviceName.empty()) {
+        profile.interfaceName.reset();
+    } else {
+        profile.interfaceName = properties.deviceName;
+    }
+
+    // A manual method needs an address: 0.0.0.0 asks for none, so the server assigns one.
+    const std::uint32_t address = NmAddressOf(properties.ipAddress);
+    if ((options & RASEO_SpecificIpAddr) != 0 && address != 0) {
+        profile.ipv4Method = "manual";
+        // The entry holds the first address only: the same address keeps its prefix, a new
+        // one is a host address, as PPP gives; further addresses stay.
+        if (profile.ipv4Addresses.empty()) {
+            profile.ipv4Addresses.push_back({address, 32});
+        } else if (profile.ipv4Addresses.front().address != address) {
+            profile.ipv4Addresses.front() = {address, 32};
+        }
+    } else {
+        if (profile.ipv4Method.empty() || profile.ipv4Method == "manual") {
+            profile.ipv4Method = "auto";
+        }
+        profile.ipv4Addresses.clear();
+    }
+
+    profile.ipv4Dns.clear();
+    if ((options & RASEO_SpecificNameServers) != 0) {
+        for (const RASIPADDR& server : {properties.dnsAddress, properties.dnsAltAddress}) {
+            if (const std::uint32_t value = NmAddressOf(server); value != 0) {
+                profile.ipv4Dns.push_back(value);
+            }
+        }
+    }
+    profile.ignoreAutoDns = !profile.ipv4Dns.empty();
+    profile.neverDefault = (options & RASEO_RemoteDefaultGateway) == 0;
+
+    if (UsesPpp(profile.type)) {
+        profile.noVjComp = (options & RASEO_IpHeaderCompression) == 0;
+        profile.noBsdComp = (options & RASEO_SwCompression) == 0;
+        profile.noDeflate = profile.noBsdComp;
+    }
+}
+
+std::uint32_t PhoneBookErrorOf(std::string_view errorName) {
+    constexpr std::string_view kSettings = "org.freedesktop.NetworkManager.Settings.";
+    constexpr std::string_view kConnection = "org.freedesktop.NetworkManager.Settings.Connection.";
+    const auto is = [errorName](std::string_view prefix, std::string_view name) {
+        return errorName.size() == prefix.size() + name.size() &&
+               errorName.substr(0, prefix.size()) == prefix &&
+               errorName.substr(prefix.size()) == name;
+    };
+    if (is(kSettings, "PermissionDenied") || is(kSettings, "ReadOnlyConnection") ||
+        is(kConnection, "PermissionDenied") ||
+        errorName == "org.freedesktop.NetworkManager.PermissionDenied") {
+        return ERROR_ACCESS_DENIED;
+    }
+    // Every error about the settings themselves: a missing or bad setting or property.
+    if (errorName.substr(0, kConnection.size()) == kConnection ||
+        is(kSettings, "InvalidConnection") || is(kSettings, "InvalidArguments") ||
+        is(kSettings, "NotSupported") || is(kSettings, "UuidExists") ||
+        errorName == "org.freedesktop.DBus.Error.InvalidArgs") {
+        return ERROR_INVALID_PARAMETER;
+    }
+    return ERROR_CANNOT_OPEN_PHONEBOOK;
 }
 
 HRASCONN HandleTable::Acquire(const std::string& path, const std::string& uuid) {

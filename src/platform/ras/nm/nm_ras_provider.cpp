@@ -7,12 +7,15 @@
 #include <QDBusObjectPath>
 #include <QDBusVariant>
 #include <QStringList>
+#include <QUuid>
 #include <QVariant>
 #include <atomic>
 #include <cstdlib>
+#include <mutex>
 #include <optional>
 
 #include "platform/ras/ras_factory.h"
+#include "platform/text_util.h"
 
 namespace ov {
 
@@ -26,6 +29,7 @@ const QString kSettingsIface = QStringLiteral("org.freedesktop.NetworkManager.Se
 const QString kProfileIface = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
 const QString kActiveIface = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
 const QString kDeviceIface = QStringLiteral("org.freedesktop.NetworkManager.Device");
+const QString kModemIface = QStringLiteral("org.freedesktop.NetworkManager.Device.Modem");
 const QString kPropertiesIface = QStringLiteral("org.freedesktop.DBus.Properties");
 
 constexpr int kTimeoutMs = 2000;
@@ -130,6 +134,159 @@ nm::FlatSettings FlattenSettings(const QVariant& raw) {
     return flat;
 }
 
+/// A profile's settings as GetSettings gives them and Update takes them: `a{sa{sv}}`.
+using RawSettings = QMap<QString, QVariantMap>;
+using AddressList = QList<QList<uint>>;  // aau
+using TextMap = QMap<QString, QString>;  // a{ss}
+
+void RegisterSettingsTypes() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        qDBusRegisterMetaType<RawSettings>();
+        qDBusRegisterMetaType<AddressList>();
+        qDBusRegisterMetaType<QList<QVariantMap>>();
+        qDBusRegisterMetaType<TextMap>();
+    });
+}
+
+/// A value of a received message as a Qt type: QtDBus leaves containers as a QDBusArgument.
+/// Reading a QDBusArgument uses it up: every value read here is written anew before an update.
+template <typename T>
+T Cast(const QVariant& raw) {
+    const QVariant value = Unwrapped(raw);
+    if (value.metaType() == QMetaType::fromType<QDBusArgument>()) {
+        return qdbus_cast<T>(value.value<QDBusArgument>());
+    }
+    return value.value<T>();
+}
+
+std::optional<std::string> OptionalText(const RawSettings& raw, const char* group,
+                                        const char* key) {
+    const QVariantMap values = raw.value(QLatin1String(group));
+    const auto it = values.find(QLatin1String(key));
+    if (it == values.end()) {
+        return std::nullopt;
+    }
+    return Text(Unwrapped(it.value()));
+}
+
+bool Flag(const RawSettings& raw, const char* group, const char* key) {
+    return Unwrapped(raw.value(QLatin1String(group)).value(QLatin1String(key))).toBool();
+}
+
+/// The settings the phone book uses, out of a profile's settings.
+nm::ProfileFields FieldsOf(const RawSettings& raw) {
+    nm::ProfileFields f;
+    f.id = OptionalText(raw, "connection", "id").value_or(std::string());
+    f.uuid = OptionalText(raw, "connection", "uuid").value_or(std::string());
+    f.type = OptionalText(raw, "connection", "type").value_or(std::string());
+    f.interfaceName = OptionalText(raw, "connection", "interface-name");
+    if (f.interfaceName && f.interfaceName->empty()) {
+        f.interfaceName.reset();
+    }
+    f.cdmaNumber = OptionalText(raw, "cdma", "number");
+    f.gsmNumber = OptionalText(raw, "gsm", "number");
+    const QVariantMap user = raw.value(QStringLiteral("user"));
+    if (user.contains(QStringLiteral("data"))) {
+        const auto data = Cast<TextMap>(user.value(QStringLiteral("data")));
+        for (auto it = data.cbegin(); it != data.cend(); ++it) {
+            f.userData[it.key().toStdString()] = it.value().toStdString();
+        }
+    }
+    const QVariantMap ipv4 = raw.value(QStringLiteral("ipv4"));
+    f.ipv4Method = OptionalText(raw, "ipv4", "method").value_or(std::string());
+    // address-data is what NetworkManager reads when both are there.
+    if (ipv4.contains(QStringLiteral("address-data"))) {
+        for (const QVariantMap& item :
+             Cast<QList<QVariantMap>>(ipv4.value(QStringLiteral("address-data")))) {
+            const auto address =
+                nm::ParseDottedAddress(Text(Unwrapped(item.value(QStringLiteral("address")))));
+            if (address) {
+                f.ipv4Addresses.push_back(
+                    {*address, Unwrapped(item.value(QStringLiteral("prefix"))).toUInt()});
+            }
+        }
+    } else if (ipv4.contains(QStringLiteral("addresses"))) {
+        for (const QList<uint>& item : Cast<AddressList>(ipv4.value(QStringLiteral("addresses")))) {
+            if (item.size() >= 2) {
+                f.ipv4Addresses.push_back({item[0], item[1]});
+            }
+        }
+    }
+    if (ipv4.contains(QStringLiteral("dns"))) {
+        for (const uint server : Cast<QList<uint>>(ipv4.value(QStringLiteral("dns")))) {
+            f.ipv4Dns.push_back(server);
+        }
+    }
+    f.ignoreAutoDns = Flag(raw, "ipv4", "ignore-auto-dns");
+    f.neverDefault = Flag(raw, "ipv4", "never-default");
+    f.noVjComp = Flag(raw, "ppp", "no-vj-comp");
+    f.noBsdComp = Flag(raw, "ppp", "nobsdcomp");
+    f.noDeflate = Flag(raw, "ppp", "nodeflate");
+    return f;
+}
+
+/// Writes the phone book's settings into a profile's settings, leaving every other one as it
+/// was. Every value FieldsOf reads is written, so no used-up argument is sent back.
+void WriteFields(const nm::ProfileFields& f, bool isNew, RawSettings& raw) {
+    const auto text = [](const std::string& value) { return QString::fromStdString(value); };
+    QVariantMap& connection = raw[QStringLiteral("connection")];
+    if (isNew) {
+        connection[QStringLiteral("id")] = text(f.id);
+        connection[QStringLiteral("uuid")] = text(f.uuid);
+        connection[QStringLiteral("type")] = text(f.type);
+        // An entry is dialed when the user chooses to, never on its own.
+        connection[QStringLiteral("autoconnect")] = false;
+        raw[text(f.type)];  // the type's own setting, NetworkManager's defaults in it
+    }
+    if (f.interfaceName) {
+        connection[QStringLiteral("interface-name")] = text(*f.interfaceName);
+    } else {
+        connection.remove(QStringLiteral("interface-name"));
+    }
+    if (f.cdmaNumber) {
+        raw[QStringLiteral("cdma")][QStringLiteral("number")] = text(*f.cdmaNumber);
+    }
+    if (f.gsmNumber) {
+        raw[QStringLiteral("gsm")][QStringLiteral("number")] = text(*f.gsmNumber);
+    }
+    if (!f.userData.empty() || raw.contains(QStringLiteral("user"))) {
+        TextMap data;
+        for (const auto& [key, value] : f.userData) {
+            data.insert(text(key), text(value));
+        }
+        raw[QStringLiteral("user")][QStringLiteral("data")] = QVariant::fromValue(data);
+    }
+
+    QVariantMap& ipv4 = raw[QStringLiteral("ipv4")];
+    ipv4[QStringLiteral("method")] = text(f.ipv4Method);
+    AddressList addresses;
+    QList<QVariantMap> addressData;
+    for (const nm::Ipv4Address& a : f.ipv4Addresses) {
+        addresses.push_back({a.address, a.prefix, 0u});
+        addressData.push_back({{QStringLiteral("address"), text(nm::DottedAddress(a.address))},
+                               {QStringLiteral("prefix"), a.prefix}});
+    }
+    // Both forms, so that neither an older nor a newer NetworkManager reads a stale one.
+    ipv4[QStringLiteral("addresses")] = QVariant::fromValue(addresses);
+    ipv4[QStringLiteral("address-data")] = QVariant::fromValue(addressData);
+    if (f.ipv4Addresses.empty()) {
+        ipv4.remove(QStringLiteral("gateway"));  // refused without an address
+    }
+    QList<uint> dns(f.ipv4Dns.begin(), f.ipv4Dns.end());
+    ipv4[QStringLiteral("dns")] = QVariant::fromValue(dns);
+    ipv4.remove(QStringLiteral("dns-data"));  // newer servers prefer it to `dns`
+    ipv4[QStringLiteral("ignore-auto-dns")] = f.ignoreAutoDns;
+    ipv4[QStringLiteral("never-default")] = f.neverDefault;
+
+    if (nm::UsesPpp(f.type)) {
+        QVariantMap& ppp = raw[QStringLiteral("ppp")];
+        ppp[QStringLiteral("no-vj-comp")] = f.noVjComp;
+        ppp[QStringLiteral("nobsdcomp")] = f.noBsdComp;
+        ppp[QStringLiteral("nodeflate")] = f.noDeflate;
+    }
+}
+
 }  // namespace
 
 /// The private system-bus connection, made again after the bus has gone away.
@@ -208,7 +365,9 @@ private:
     QString m_name;  // empty while not connected
 };
 
-NmRasProvider::NmRasProvider() : m_bus(std::make_unique<Bus>()) {}
+NmRasProvider::NmRasProvider() : m_bus(std::make_unique<Bus>()) {
+    RegisterSettingsTypes();
+}
 
 NmRasProvider::~NmRasProvider() = default;
 
@@ -415,6 +574,187 @@ std::uint32_t NmRasProvider::EnumEntries(std::vector<std::string>& out) {
         }
     }
     out = std::move(names);
+    return ERROR_SUCCESS;
+}
+
+namespace {
+
+/// One profile: its object and its settings.
+struct Profile {
+    QString path;
+    RawSettings settings;
+};
+
+/// The first profile whose `Id` is `name`, without regard to case; none when there is none.
+Outcome FindProfile(auto& bus, const std::string& name, std::optional<Profile>& out) {
+    QVariantList reply;
+    if (bus.Call(kSettingsPath, kSettingsIface, QStringLiteral("ListConnections"), {}, &reply) !=
+        Outcome::Ok) {
+        return Outcome::Failed;
+    }
+    for (const QString& path : PathsOf(reply.value(0))) {
+        QVariantList settings;
+        const Outcome o =
+            bus.Call(path, kProfileIface, QStringLiteral("GetSettings"), {}, &settings);
+        if (o == Outcome::Failed) {
+            return o;
+        }
+        if (o == Outcome::Vanished) {
+            continue;
+        }
+        RawSettings raw = Cast<RawSettings>(settings.value(0));
+        const auto id = OptionalText(raw, "connection", "id");
+        if (id && EqualsIgnoreCase(*id, name)) {
+            out = Profile{path, std::move(raw)};
+            return Outcome::Ok;
+        }
+    }
+    out.reset();
+    return Outcome::Ok;
+}
+
+/// A device to dial on, by its interface name.
+struct DialDevice {
+    std::uint32_t type = 0;
+    std::uint32_t modemCapabilities = 0;
+};
+
+Outcome FindDevice(auto& bus, const std::string& name, std::optional<DialDevice>& out) {
+    out.reset();
+    QVariantList reply;
+    if (bus.Call(kManagerPath, kManagerIface, QStringLiteral("GetDevices"), {}, &reply) !=
+        Outcome::Ok) {
+        return Outcome::Failed;
+    }
+    for (const QString& path : PathsOf(reply.value(0))) {
+        QVariantMap device;
+        const Outcome o = bus.Properties(path, kDeviceIface, device);
+        if (o == Outcome::Failed) {
+            return o;
+        }
+        if (o == Outcome::Vanished || Text(device.value(QStringLiteral("Interface"))) != name) {
+            continue;
+        }
+        DialDevice found;
+        found.type = Unwrapped(device.value(QStringLiteral("DeviceType"))).toUInt();
+        if (found.type == nm::kDeviceTypeModem) {
+            QVariant capabilities;
+            if (bus.Property(path, kModemIface, QStringLiteral("CurrentCapabilities"),
+                             capabilities) == Outcome::Ok) {
+                found.modemCapabilities = capabilities.toUInt();
+            }
+        }
+        out = found;
+        return Outcome::Ok;
+    }
+    return Outcome::Ok;
+}
+
+}  // namespace
+
+std::uint32_t NmRasProvider::GetEntryProperties(const std::string& entry, RasEntryProperties& out) {
+    std::lock_guard lock(m_mutex);
+    std::optional<Profile> profile;
+    if (FindProfile(*m_bus, entry, profile) != Outcome::Ok) {
+        return ERROR_CANNOT_OPEN_PHONEBOOK;
+    }
+    if (!profile) {
+        return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+    }
+    out = nm::EntryPropertiesOf(FieldsOf(profile->settings));
+    return ERROR_SUCCESS;
+}
+
+std::uint32_t NmRasProvider::SetEntryProperties(const std::string& entry,
+                                                const RasEntryProperties& properties) {
+    std::lock_guard lock(m_mutex);
+    std::optional<DialDevice> device;
+    if (!properties.deviceName.empty()) {
+        if (FindDevice(*m_bus, properties.deviceName, device) != Outcome::Ok) {
+            return ERROR_CANNOT_OPEN_PHONEBOOK;
+        }
+        if (!device) {
+            return ERROR_DEVICE_DOES_NOT_EXIST;
+        }
+    }
+    std::optional<Profile> profile;
+    if (FindProfile(*m_bus, entry, profile) != Outcome::Ok) {
+        return ERROR_CANNOT_OPEN_PHONEBOOK;
+    }
+    QString errorName;
+    Outcome outcome;
+    if (profile) {
+        // NetworkManager replaces the whole profile: send back everything read, changed.
+        nm::ProfileFields fields = FieldsOf(profile->settings);
+        nm::ApplyEntryProperties(properties, fields);
+        WriteFields(fields, false, profile->settings);
+        outcome = m_bus->Call(profile->path, kProfileIface, QStringLiteral("Update"),
+                              {QVariant::fromValue(profile->settings)}, nullptr, &errorName);
+        if (outcome == Outcome::Vanished) {
+            return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;  // deleted meanwhile
+        }
+    } else {
+        if (!IsValidRasEntryName(entry)) {
+            return ERROR_INVALID_NAME;
+        }
+        nm::ProfileFields fields;
+        fields.id = entry;
+        fields.uuid = QUuid::createUuid().toString(QUuid::WithoutBraces).toStdString();
+        // Without a device, a mobile-broadband profile: NetworkManager picks the modem.
+        fields.type = device ? nm::ProfileTypeForDevice(device->type, device->modemCapabilities)
+                             : std::string("gsm");
+        if (fields.type.empty()) {
+            return ERROR_DEVICE_DOES_NOT_EXIST;  // nothing is dialed on that device
+        }
+        nm::ApplyEntryProperties(properties, fields);
+        RawSettings settings;
+        WriteFields(fields, true, settings);
+        outcome = m_bus->Call(kSettingsPath, kSettingsIface, QStringLiteral("AddConnection"),
+                              {QVariant::fromValue(settings)}, nullptr, &errorName);
+    }
+    if (outcome == Outcome::Ok) {
+        return ERROR_SUCCESS;
+    }
+    return nm::PhoneBookErrorOf(errorName.toStdString());
+}
+
+std::uint32_t NmRasProvider::DeleteEntry(const std::string& entry) {
+    std::lock_guard lock(m_mutex);
+    std::optional<Profile> profile;
+    if (FindProfile(*m_bus, entry, profile) != Outcome::Ok) {
+        return ERROR_CANNOT_OPEN_PHONEBOOK;
+    }
+    if (!profile) {
+        return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+    }
+    QString errorName;
+    switch (m_bus->Call(profile->path, kProfileIface, QStringLiteral("Delete"), {}, nullptr,
+                        &errorName)) {
+        case Outcome::Ok:
+            return ERROR_SUCCESS;
+        case Outcome::Vanished:
+            return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+        case Outcome::Failed:
+            break;
+    }
+    return nm::PhoneBookErrorOf(errorName.toStdString());
+}
+
+std::uint32_t NmRasProvider::ValidateEntryName(const std::string& entry) {
+    if (!IsValidRasEntryName(entry)) {
+        return ERROR_INVALID_NAME;
+    }
+    std::lock_guard lock(m_mutex);
+    std::vector<nm::FlatSettings> profiles;
+    if (ReadProfiles(*m_bus, profiles) != Outcome::Ok) {
+        return ERROR_CANNOT_OPEN_PHONEBOOK;
+    }
+    for (const auto& profile : profiles) {
+        if (const auto id = profile.find("connection.id");
+            id != profile.end() && EqualsIgnoreCase(id->second, entry)) {
+            return ERROR_ALREADY_EXISTS;
+        }
+    }
     return ERROR_SUCCESS;
 }
 
