@@ -412,12 +412,13 @@ Outcome ReadActive(auto& bus, const QString& path, ActiveInfo& out) {
     return Outcome::Ok;
 }
 
-/// Every connection profile's settings; profiles removed while reading are left out.
-Outcome ReadProfiles(auto& bus, std::vector<nm::FlatSettings>& out) {
+/// Calls `visit(path, settings)` for each connection profile, in the order NetworkManager
+/// lists them, until it returns true; profiles removed while reading are left out.
+template <typename Visit>
+Outcome ForEachProfile(auto& bus, Visit visit) {
     QVariantList reply;
-    if (const Outcome o =
-            bus.Call(kSettingsPath, kSettingsIface, QStringLiteral("ListConnections"), {}, &reply);
-        o != Outcome::Ok) {
+    if (bus.Call(kSettingsPath, kSettingsIface, QStringLiteral("ListConnections"), {}, &reply) !=
+        Outcome::Ok) {
         return Outcome::Failed;
     }
     for (const QString& path : PathsOf(reply.value(0))) {
@@ -427,11 +428,19 @@ Outcome ReadProfiles(auto& bus, std::vector<nm::FlatSettings>& out) {
         if (o == Outcome::Failed) {
             return o;
         }
-        if (o == Outcome::Ok) {
-            out.push_back(FlattenSettings(settings.value(0)));
+        if (o == Outcome::Ok && visit(path, settings.value(0))) {
+            break;
         }
     }
     return Outcome::Ok;
+}
+
+/// Every connection profile's settings; profiles removed while reading are left out.
+Outcome ReadProfiles(auto& bus, std::vector<nm::FlatSettings>& out) {
+    return ForEachProfile(bus, [&out](const QString&, const QVariant& settings) {
+        out.push_back(FlattenSettings(settings));
+        return false;
+    });
 }
 
 }  // namespace
@@ -587,30 +596,16 @@ struct Profile {
 
 /// The first profile whose `Id` is `name`, without regard to case; none when there is none.
 Outcome FindProfile(auto& bus, const std::string& name, std::optional<Profile>& out) {
-    QVariantList reply;
-    if (bus.Call(kSettingsPath, kSettingsIface, QStringLiteral("ListConnections"), {}, &reply) !=
-        Outcome::Ok) {
-        return Outcome::Failed;
-    }
-    for (const QString& path : PathsOf(reply.value(0))) {
-        QVariantList settings;
-        const Outcome o =
-            bus.Call(path, kProfileIface, QStringLiteral("GetSettings"), {}, &settings);
-        if (o == Outcome::Failed) {
-            return o;
-        }
-        if (o == Outcome::Vanished) {
-            continue;
-        }
-        RawSettings raw = Cast<RawSettings>(settings.value(0));
+    out.reset();
+    return ForEachProfile(bus, [&](const QString& path, const QVariant& settings) {
+        RawSettings raw = Cast<RawSettings>(settings);
         const auto id = OptionalText(raw, "connection", "id");
         if (id && EqualsIgnoreCase(*id, name)) {
             out = Profile{path, std::move(raw)};
-            return Outcome::Ok;
+            return true;
         }
-    }
-    out.reset();
-    return Outcome::Ok;
+        return false;
+    });
 }
 
 /// A device to dial on, by its interface name.
