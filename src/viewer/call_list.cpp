@@ -142,8 +142,9 @@ void CallList::Reload() {
                 CallRecord line;
                 line.kind = KindMonthSum;
                 line.startTime = month.first;
-                line.connectedSeconds = month.connectedSeconds;
-                line.dialingSeconds = month.dialingSeconds;
+                // A month line keeps the record's 32-bit fields.
+                line.connectedSeconds = static_cast<std::int32_t>(month.connectedSeconds);
+                line.dialingSeconds = static_cast<std::int32_t>(month.dialingSeconds);
                 line.price = month.price;
                 m_store.Append(line);
             }
