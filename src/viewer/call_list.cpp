@@ -61,6 +61,14 @@ bool ReadFileInto(const std::string& path, std::string& buffer) {
     return ok;
 }
 
+/// Characters of UTF-8 text, as an editor lines them up: every byte that does not continue a
+/// character.
+std::size_t CharacterCount(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
 }  // namespace
 
 CallList::CallList(Settings& settings, const TextSource& texts, std::string folder,
@@ -264,9 +272,11 @@ std::string CallList::ExportText() const {
             out += text;
             const auto width =
                 static_cast<std::size_t>(kColumnTable[static_cast<std::size_t>(id)].exportWidth);
-            // Padded on the right to the field's width; a longer text is written whole.
-            if (text.size() < width) {
-                out.append(width - text.size(), ' ');
+            // Padded on the right to the field's width in characters, so that the columns line
+            // up in any language; a longer text is written whole.
+            const std::size_t characters = CharacterCount(text);
+            if (characters < width) {
+                out.append(width - characters, ' ');
             }
         }
         out += '\n';

@@ -399,6 +399,54 @@ TEST_F(CallListTest, ExportLayout) {
               25u + 25 + 15 + 15 + 12 + 10 + 10 + 50 + 10 + 1);
 }
 
+// Columns are padded by characters: a Slovak export whose texts fit their columns has every
+// line equally long in characters, although its accented letters and the euro sign take more
+// than one byte each.
+TEST_F(CallListTest, SlovakExportLinesUpByCharacters) {
+    const FixedTextSource slovak({
+        {3305, "Marec"},
+        {3356, "Druh"},
+        {3364, "Začiatok"},
+        {3376, "Čas spojenia"},
+        {3377, "Čas vytáčania"},
+        {3361, "Cena"},
+        {3367, "Používateľ"},
+        {3368, "Pripojenie"},
+        {3369, "Názov zariadenia"},
+        {3370, "Typ zar."},
+        {3365, "Spojené"},
+        {3371, "Nespojené"},
+    });
+    m_settings.Columns = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+    m_settings.CurrentTariff.CurrShort = "€";
+    m_settings.CurrentTariff.CurrAfterNum = 1;
+    Log(2024, 3,
+        {Call(KindConnected, Local(2024, 3, 4, 8), 3600, 20, 1.5f, "Mária", "Šťastný",
+              "Modem Žilina", "modém"),
+         Call(KindUnconnected, Local(2024, 3, 5, 9), 0, 45, 0.0f, "Ľubo", "Čierna", "Ďateľ",
+              "ISDN")});
+    CallList list(m_settings, slovak, m_folder, m_clock);
+    list.Reload();
+    const std::string text = list.ExportText();
+    ASSERT_NE(text.find("Spojené"), std::string::npos);
+    std::size_t lines = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text.find('\n', at);
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (line.empty()) {
+            continue;  // the line after the header
+        }
+        ++lines;
+        std::size_t characters = 0;
+        for (const char c : line) {
+            characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+        }
+        EXPECT_EQ(characters, 25u + 25 + 15 + 15 + 12 + 10 + 10 + 50 + 10) << line;
+    }
+    EXPECT_EQ(lines, 3u);
+}
+
 TEST_F(CallListTest, ExportToFileWritesTheTextAndReportsAFailure) {
     List().Reload();
     const std::string path = m_home.File("calls.log");
