@@ -211,6 +211,11 @@ void CallList::AddNewRecord(const CallRecord& record, bool showTotals) {
         return;
     }
     if (m_filter.monthSums) {
+        // A month line sums calls; a monitoring mark adds nothing to one, and a month that has
+        // only marks gets none, as a reload shows it.
+        if (record.kind > KindMonthSum) {
+            return;
+        }
         const std::size_t line = MonthLineFor(record.startTime);
         m_store.AddToSums(line, record.connectedSeconds, record.dialingSeconds, record.price);
         if (m_hooks.rowUpdated) {

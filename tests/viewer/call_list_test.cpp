@@ -327,6 +327,33 @@ TEST_F(CallListTest, MonthSumsGiveACallOfANewMonthItsOwnLine) {
     EXPECT_EQ(List().ExportText(), before);
 }
 
+// With the marks shown, a mark logged in month-sums mode makes no line of its own, as a
+// reload makes none; a new month gets its line only for a call.
+TEST_F(CallListTest, MonthSumsMakeNoLineForAMark) {
+    m_settings.ShowStartMon = 1;
+    m_settings.ShowStopMon = 1;
+    SelectMonth(kMonthSums);
+    List().Reload();
+    int appended = 0;
+    CallListHooks hooks;
+    hooks.rowAppended = [&](std::size_t) { ++appended; };
+    List().SetHooks(hooks);
+    List().AddNewRecord(Call(KindMonitorStart, Local(2024, 4, 30, 22), 0, 0, 0.0f), true);
+    EXPECT_EQ(List().Count(), 0u);
+    List().AddNewRecord(Call(KindConnected, Local(2024, 4, 30, 23), 10, 1, 1.0f), true);
+    List().AddNewRecord(Call(KindMonitorStop, Local(2024, 5, 1, 0, 5), 0, 0, 0.0f), true);
+    EXPECT_EQ(Column(ColStart), std::vector<std::string>{"2024 April"});
+    EXPECT_EQ(appended, 1);
+
+    Log(2024, 4,
+        {Call(KindMonitorStart, Local(2024, 4, 30, 22), 0, 0, 0.0f),
+         Call(KindConnected, Local(2024, 4, 30, 23), 10, 1, 1.0f)});
+    Log(2024, 5, {Call(KindMonitorStop, Local(2024, 5, 1, 0, 5), 0, 0, 0.0f)});
+    const std::string before = List().ExportText();
+    List().Reload();
+    EXPECT_EQ(List().ExportText(), before);
+}
+
 TEST_F(CallListTest, SortingTogglesAndKeepsTheLoadOrderOfTheRecords) {
     m_settings.ShowStartMon = 1;
     Log(2024, 5,
