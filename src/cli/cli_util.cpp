@@ -66,17 +66,26 @@ std::optional<Time32> ParseTime(std::string_view text) {
         }
         return static_cast<Time32>(*seconds);
     }
+    // Exactly YYYY-MM-DD HH:MM:SS: no signs or blanks inside the numbers.
+    constexpr std::string_view kPattern = "dddd-dd-dd dd:dd:dd";
+    if (text.size() != kPattern.size()) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const bool digit = text[i] >= '0' && text[i] <= '9';
+        if (kPattern[i] == 'd' ? !digit : text[i] != kPattern[i]) {
+            return std::nullopt;
+        }
+    }
     int year = 0;
     int month = 0;
     int day = 0;
     int hour = 0;
     int minute = 0;
     int second = 0;
-    char tail = 0;
     const std::string copy(text);
-    if (std::sscanf(copy.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%c", &year, &month, &day, &hour, &minute,
-                    &second, &tail) != 6 ||
-        copy.size() != 19) {
+    if (std::sscanf(copy.c_str(), "%4d-%2d-%2d %2d:%2d:%2d", &year, &month, &day, &hour, &minute,
+                    &second) != 6) {
         return std::nullopt;
     }
     if (month < 1 || month > 12 || day < 1 || day > 31 || hour > 23 || minute > 59 || second > 60) {
@@ -92,6 +101,12 @@ std::optional<Time32> ParseTime(std::string_view text) {
     tm.tm_isdst = -1;
     const Time32 t = FromLocalTime(tm);
     if (t == -1) {
+        return std::nullopt;
+    }
+    // A day the month does not have (30 February) would be carried into the next month.
+    std::tm back{};
+    if (!ToLocalTime(t, back) || back.tm_year != tm.tm_year || back.tm_mon != tm.tm_mon ||
+        back.tm_mday != tm.tm_mday) {
         return std::nullopt;
     }
     return t;

@@ -108,6 +108,13 @@ bool LimitTracker::CheckPrice(float limit) {
 }
 
 void LimitTracker::Rearm() {
+    if (m_meter->unitSeconds() == 0) {
+        // No charging unit runs (nothing in the tariff charges this call), so the unit start
+        // never moves: counting from it would fire again at once. Count from this tick.
+        m_timeOffset = m_meter->callStart() - m_meter->lastTick();
+        m_priceOffset = -m_meter->totalPrice();
+        return;
+    }
     // From here on the tracked values are those of the current unit and the units after it.
     m_timeOffset = m_meter->callStart() - m_meter->unitStart();
     m_priceOffset = m_meter->unitPrice() - m_meter->totalPrice();

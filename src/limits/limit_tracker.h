@@ -43,8 +43,8 @@ extern bool limitChecksSuspended;
 
 /// A view on the running meter of the live display with a starting point of its own: the
 /// current call counts from its start, the total from the stored totals. After the rule it
-/// serves fires, it counts again from the start of the charging unit in which it fired, so the
-/// rule fires once per further full limit amount.
+/// serves fires, it counts again from the start of the charging unit in which it fired (from
+/// that tick when no unit runs), so the rule fires once per further full limit amount.
 class LimitTracker {
 public:
     /// `settings` gives the master switch EventUseNotification; it must outlive the tracker.

@@ -313,7 +313,9 @@ void Settings::ExchangeEvents(bool save) {
             machine.ExchangeNumber("EventTime", EventTime, save);
         }
     }
-    if (!save) {
+    // Without a screen there is no edge to keep the display on: a stored position stays as
+    // it is, so that a program without windows does not move the windows' display.
+    if (!save && m_screen != nullptr) {
         const ScreenSize screen = Screen();
         if (EventWndX > screen.width - 20) {
             EventWndX = screen.width - 150;

@@ -134,7 +134,8 @@ class Settings : public SettingsValues {
 public:
     /// Makes the defaults. `texts` gives the "all" items of the lists and the default page
     /// header and must outlive the settings; `phoneBook` (may be null) fills the default
-    /// device and entry lists; `screen` (null: 1024 x 768) places the live display.
+    /// device and entry lists; `screen` places the live display (null: no screen, a missing
+    /// position defaults as on a 1024 x 768 one).
     explicit Settings(const TextSource& texts, const PhoneBookLists* phoneBook = nullptr,
                       const ScreenMetrics* screen = nullptr);
     Settings(const Settings&) = delete;
@@ -157,7 +158,7 @@ public:
     void ExchangeViewAndPrint(bool save);
     void ExchangeTariff(bool save);
     /// After loading, a live display position off the right or bottom edge of the screen is
-    /// moved back onto it.
+    /// moved back onto it; without a screen it is kept as stored.
     void ExchangeEvents(bool save);
     void ExchangePositions(bool save);
 

@@ -1,7 +1,6 @@
 #include "tariff/day_band.h"
 
 #include <algorithm>
-#include <ctime>
 #include <limits>
 
 namespace ov {
@@ -36,29 +35,47 @@ void AppendSet(const Tariff& tariff, int set, DayBandList& list) {
     }
 }
 
-/// LoadDayBands for a time whose local fields are already at hand.
-void LoadDayBandsAt(const Tariff& tariff, Time32 t, const std::tm& local, DayBandList& list,
-                    Time32& nextMidnight) {
+void AppendDaySets(const Tariff& tariff, int weekday, DayBandList& list) {
     list.clear();
-    nextMidnight = t - (local.tm_sec + 60 * (local.tm_min + 60 * local.tm_hour)) + kSecondsPerDay;
-    const int set = (local.tm_wday == 0 || local.tm_wday == 6) ? Weekend : Workdays;
+    const int set = (weekday == 0 || weekday == 6) ? Weekend : Workdays;
     AppendSet(tariff, set, list);
     if (list.empty()) {
         AppendSet(tariff, EveryDay, list);
     }
 }
 
+/// Whether the step to the next day would carry the call's start time of day past what a
+/// 32-bit time can say: pricing stops there.
+bool NextDayIsBeyondTime(const LocalDay& day, std::int64_t startInDay) {
+    return day.end + startInDay > std::numeric_limits<Time32>::max();
+}
+
 }  // namespace
 
 void LoadDayBands(const Tariff& tariff, Time32 t, DayBandList& list, Time32& nextMidnight) {
-    std::tm local{};
-    if (!ToLocalTime(t, local)) {
+    LocalDay day;
+    if (!LocalDayOf(t, day)) {
         // No calendar day to choose bands by: nothing is charged for it.
         list.clear();
         nextMidnight = t + kSecondsPerDay;
         return;
     }
-    LoadDayBandsAt(tariff, t, local, list, nextMidnight);
+    AppendDaySets(tariff, day.weekday, list);
+    nextMidnight =
+        static_cast<Time32>(std::min<std::int64_t>(day.end, std::numeric_limits<Time32>::max()));
+}
+
+bool LoadDayPlan(const Tariff& tariff, std::int64_t t, DayPlan& plan) {
+    if (!LocalDayOf(t, plan.day)) {
+        plan.bands.clear();
+        return false;
+    }
+    AppendDaySets(tariff, plan.day.weekday, plan.bands);
+    for (std::size_t i = 0; i < plan.bands.size(); ++i) {
+        plan.lastSecond[i] =
+            LastSecondAtOrBefore(plan.day, std::int32_t{plan.bands[i].endMinute} * 60 + 59);
+    }
+    return true;
 }
 
 std::int32_t UnitsFor(std::int32_t seconds, std::int32_t unitSeconds) {
@@ -74,37 +91,35 @@ std::int32_t UnitsFor(std::int32_t seconds, std::int32_t unitSeconds) {
 
 float PriceOfCall(const Tariff& tariff, Time32 start, std::int32_t duration) {
     float price = 0.0f;
-    std::tm local{};
-    if (!ToLocalTime(start, local)) {
+    DayPlan plan;
+    plan.bands.reserve(2 * kRowsPerSet);
+    if (!LoadDayPlan(tariff, start, plan)) {
         return price;
     }
-    // g: seconds after the loaded day's local midnight; it runs on past the day's end and is
-    // brought back by a day at each new day. r: seconds still to charge.
-    std::int32_t g = local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
-    std::int32_t r = duration;
-    Time32 day = start;
-    Time32 nextMidnight = 0;
-    DayBandList bands;
-    bands.reserve(2 * kRowsPerSet);
-    LoadDayBandsAt(tariff, day, local, bands, nextMidnight);
+    const std::int64_t startInDay = start - plan.day.start;
+    // g: the time charged up to; whole units can carry it past a band's last second by up to a
+    // unit less a second, and the next bands are tested against it. r: seconds still to charge.
+    std::int64_t g = start;
+    std::int64_t r = duration;
     for (;;) {
-        if (bands.empty()) {
+        if (plan.bands.empty()) {
             return price;
         }
         bool progressed = false;
-        for (const DayBand& band : bands) {
-            const std::int32_t e = std::int32_t{band.endMinute} * 60 + 59;
+        for (std::size_t i = 0; i < plan.bands.size(); ++i) {
+            const DayBand& band = plan.bands[i];
+            const std::int64_t e = plan.lastSecond[i];
             if (g > e) {
                 continue;
             }
-            const std::int32_t s = std::min(r, e - g);
+            const auto s = static_cast<std::int32_t>(std::min(r, e - g));
             const std::int32_t n = UnitsFor(s, band.unitSeconds);
             price = price + static_cast<float>(n) * band.unitPrice;
-            r -= n * band.unitSeconds;
+            r -= std::int64_t{n} * band.unitSeconds;
             if (r <= 0) {
                 return price;
             }
-            g += n * band.unitSeconds;
+            g += std::int64_t{n} * band.unitSeconds;
             progressed = true;
         }
         if (!progressed) {
@@ -112,13 +127,52 @@ float PriceOfCall(const Tariff& tariff, Time32 start, std::int32_t duration) {
             // charge, however long the call.
             return price;
         }
-        if (day > std::numeric_limits<Time32>::max() - kSecondsPerDay) {
-            return price;  // the next day is past what a 32-bit time can say
+        if (NextDayIsBeyondTime(plan.day, startInDay) || !LoadDayPlan(tariff, plan.day.end, plan)) {
+            return price;
         }
-        g -= kSecondsPerDay;
-        day += kSecondsPerDay;
-        LoadDayBands(tariff, day, bands, nextMidnight);
     }
+}
+
+void ChargingUnits::Begin(const Tariff& tariff, Time32 start) {
+    m_tariff = &tariff;
+    m_position = start;
+    m_index = 0;
+    m_progressed = false;
+    m_inRun = false;
+    m_done = !LoadDayPlan(tariff, start, m_plan) || m_plan.bands.empty();
+    m_startInDay = start - m_plan.day.start;
+}
+
+bool ChargingUnits::Next(Unit& unit) {
+    // The loop of PriceOfCall taken one unit at a time: a band charges the units that begin
+    // before its last second, then the next band takes over; a day whose bands no longer
+    // reach the position ends the charging.
+    while (!m_done) {
+        for (; m_index < m_plan.bands.size(); ++m_index, m_inRun = false) {
+            const std::int64_t e = m_plan.lastSecond[m_index];
+            if (m_position > e) {
+                continue;
+            }
+            m_progressed = true;
+            if (m_position == e) {
+                continue;  // no unit begins in a band's last second: the next band charges it
+            }
+            const DayBand& band = m_plan.bands[m_index];
+            unit = {band.unitSeconds, band.unitPrice, !m_inRun};
+            m_inRun = true;
+            m_position += band.unitSeconds;
+            return true;
+        }
+        if (!m_progressed || NextDayIsBeyondTime(m_plan.day, m_startInDay) ||
+            !LoadDayPlan(*m_tariff, m_plan.day.end, m_plan) || m_plan.bands.empty()) {
+            m_done = true;
+            break;
+        }
+        m_index = 0;
+        m_progressed = false;
+        m_inRun = false;
+    }
+    return false;
 }
 
 }  // namespace ov

@@ -87,8 +87,10 @@ std::string FormatNumber(const Tariff& tariff, float price) {
     return ApplyPriceFormat(NumberFormat(tariff), price);
 }
 
-std::string FormatDuration(std::int32_t seconds) {
-    return Printf("%02d:%02d:%02d", seconds / 3600, seconds % 3600 / 60, seconds % 60);
+std::string FormatDuration(std::int64_t seconds) {
+    return Printf("%02lld:%02lld:%02lld", static_cast<long long>(seconds / 3600),
+                  static_cast<long long>(seconds % 3600 / 60),
+                  static_cast<long long>(seconds % 60));
 }
 
 std::string FormatDateTime(Time32 t) {

@@ -25,7 +25,7 @@ std::string FormatPrice(const Tariff& tariff, float price);
 std::string FormatNumber(const Tariff& tariff, float price);
 
 /// Seconds as hours, minutes and seconds: "00:59:59"; hours take as many digits as they need.
-std::string FormatDuration(std::int32_t seconds);
+std::string FormatDuration(std::int64_t seconds);
 
 /// A time as local "dd.mm.yyyy  hh:mm:ss"; "00.00.0000  00:00:00" for 0 or a time the local
 /// clock cannot show.

@@ -1,6 +1,7 @@
 #include "tariff/tariff_fields.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <limits>
@@ -57,8 +58,29 @@ std::int32_t DecimalsFromField(std::int32_t decimals) {
     return std::clamp(decimals, 0, 5);
 }
 
+std::optional<float> PriceFieldValue(const std::string& text) {
+    const char* begin = text.c_str();
+    char* end = nullptr;
+    const double value = strtod_l(begin, &end, CLocale());
+    if (end == begin) {
+        return 0.0f;  // no number at all reads as 0, as it always has
+    }
+    // What the C library took must be digits, a point and an exponent: it also takes "nan",
+    // "inf" and hexadecimal numbers, which are no prices.
+    std::string_view taken(begin, static_cast<std::size_t>(end - begin));
+    taken.remove_prefix(std::min(taken.find_first_not_of(" \t\n\v\f\r+-"), taken.size()));
+    if (taken.find_first_not_of("0123456789.eE+-") != std::string_view::npos) {
+        return std::nullopt;
+    }
+    const auto price = static_cast<float>(value);
+    if (!std::isfinite(price)) {
+        return std::nullopt;  // beyond single precision: a NaN or infinite price spoils every sum
+    }
+    return price;
+}
+
 float PriceFromField(const std::string& text) {
-    return static_cast<float>(strtod_l(text.c_str(), nullptr, CLocale()));
+    return PriceFieldValue(text).value_or(0.0f);
 }
 
 }  // namespace ov

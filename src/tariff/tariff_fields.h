@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,8 +30,13 @@ std::int16_t UnitFromField(std::int32_t minutes);
 /// The decimals (`CurrDecName`) from their field, between 0 and 5.
 std::int32_t DecimalsFromField(std::int32_t decimals);
 
-/// A price field read as the C library's atof does (leading number, "." as the decimal point,
-/// 0 when there is none), whatever the process locale.
+/// A price field read as the C library's atof reads a decimal number (the leading number, "."
+/// as the decimal point, 0 when there is none), whatever the process locale. Nothing when that
+/// number is not a finite decimal price in single precision ("nan", "inf", hexadecimal, 1e39):
+/// the options refuse such a field.
+std::optional<float> PriceFieldValue(const std::string& text);
+
+/// The price of a field, 0 for one that PriceFieldValue refuses.
 float PriceFromField(const std::string& text);
 
 }  // namespace ov

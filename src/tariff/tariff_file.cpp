@@ -8,6 +8,7 @@
 #include "platform/file_util.h"
 #include "platform/paths.h"
 #include "tariff/c_locale.h"
+#include "tariff/tariff_fields.h"
 
 namespace ov {
 
@@ -100,7 +101,7 @@ std::optional<Tariff> ReadOneTariff(FieldReader& fields) {
             const auto slot = static_cast<std::size_t>(SlotIndex(set, row));
             t.TimeFrom[slot] = MinuteOfDay(*from);
             t.TimeTo[slot] = MinuteOfDay(*to);
-            t.Price[slot] = static_cast<float>(strtod_l(price->c_str(), nullptr, CLocale()));
+            t.Price[slot] = PriceFromField(*price);
             t.Minuts[slot] = static_cast<std::int16_t>(AtoI(*unit));
         }
     }

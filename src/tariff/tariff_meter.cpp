@@ -1,22 +1,28 @@
 #include "tariff/tariff_meter.h"
 
-#include <ctime>
+#include <algorithm>
+#include <limits>
 
 namespace ov {
 
 void TariffMeter::Start(const Tariff& tariff, Time32 callStart) {
     m_tariff = &tariff;
-    m_bands.clear();
     m_totalPrice = 0.0f;
     m_unitPrice = 0.0f;
     m_elapsedInUnit = 0;
     m_unitSeconds = 0;
+    m_runBase = 0.0f;
+    m_runUnits = 0;
     m_lastTick = m_clock->Now();
     m_unitStart = m_callStart = callStart;
-    // The bands of the current day: the meter follows the clock from here on, whenever the
-    // call itself began.
-    LoadDayBands(tariff, m_lastTick, m_bands, m_nextMidnight);
+    // The units follow the call from its start, day by day, whenever the metering began.
+    m_units.Begin(tariff, callStart);
     Tick();
+}
+
+Time32 TariffMeter::nextMidnight() const {
+    return static_cast<Time32>(
+        std::min<std::int64_t>(m_units.dayEnd(), std::numeric_limits<Time32>::max()));
 }
 
 bool TariffMeter::Tick() {
@@ -32,20 +38,20 @@ bool TariffMeter::Tick() {
     m_unitStart += m_unitSeconds;
     m_elapsedInUnit = now - m_unitStart;
 
-    std::tm local{};
-    const int minute = ToLocalTime(m_unitStart, local) ? local.tm_hour * 60 + local.tm_min : -1;
-    if (now >= m_nextMidnight) {
-        LoadDayBands(*m_tariff, now, m_bands, m_nextMidnight);
+    ChargingUnits::Unit unit;
+    if (!m_units.Next(unit)) {
+        // Nothing more is charged for this call: the unit costs nothing and keeps the last
+        // length.
+        return true;
     }
-    for (const DayBand& band : m_bands) {
-        if (band.startMinute <= minute && minute <= band.endMinute) {
-            m_unitSeconds = band.unitSeconds;
-            m_unitPrice = band.unitPrice;
-            m_totalPrice = m_totalPrice + band.unitPrice;
-            return true;
-        }
+    if (unit.newRun) {
+        m_runBase = m_totalPrice;
+        m_runUnits = 0;
     }
-    // The unit begins in a gap between bands: it costs nothing and keeps the last length.
+    ++m_runUnits;
+    m_unitSeconds = unit.seconds;
+    m_unitPrice = unit.price;
+    m_totalPrice = m_runBase + static_cast<float>(m_runUnits) * unit.price;
     return true;
 }
 

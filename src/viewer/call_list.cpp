@@ -61,6 +61,14 @@ bool ReadFileInto(const std::string& path, std::string& buffer) {
     return ok;
 }
 
+/// Characters of UTF-8 text, as an editor lines them up: every byte that does not continue a
+/// character.
+std::size_t CharacterCount(std::string_view text) {
+    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
+        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    }));
+}
+
 }  // namespace
 
 CallList::CallList(Settings& settings, const TextSource& texts, std::string folder,
@@ -142,8 +150,9 @@ void CallList::Reload() {
                 CallRecord line;
                 line.kind = KindMonthSum;
                 line.startTime = month.first;
-                line.connectedSeconds = month.connectedSeconds;
-                line.dialingSeconds = month.dialingSeconds;
+                // A month line keeps the record's 32-bit fields.
+                line.connectedSeconds = static_cast<std::int32_t>(month.connectedSeconds);
+                line.dialingSeconds = static_cast<std::int32_t>(month.dialingSeconds);
                 line.price = month.price;
                 m_store.Append(line);
             }
@@ -202,6 +211,11 @@ void CallList::AddNewRecord(const CallRecord& record, bool showTotals) {
         return;
     }
     if (m_filter.monthSums) {
+        // A month line sums calls; a monitoring mark adds nothing to one, and a month that has
+        // only marks gets none, as a reload shows it.
+        if (record.kind > KindMonthSum) {
+            return;
+        }
         const std::size_t line = MonthLineFor(record.startTime);
         m_store.AddToSums(line, record.connectedSeconds, record.dialingSeconds, record.price);
         if (m_hooks.rowUpdated) {
@@ -263,9 +277,11 @@ std::string CallList::ExportText() const {
             out += text;
             const auto width =
                 static_cast<std::size_t>(kColumnTable[static_cast<std::size_t>(id)].exportWidth);
-            // Padded on the right to the field's width; a longer text is written whole.
-            if (text.size() < width) {
-                out.append(width - text.size(), ' ');
+            // Padded on the right to the field's width in characters, so that the columns line
+            // up in any language; a longer text is written whole.
+            const std::size_t characters = CharacterCount(text);
+            if (characters < width) {
+                out.append(width - characters, ' ');
             }
         }
         out += '\n';

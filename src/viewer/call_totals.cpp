@@ -21,11 +21,14 @@ void CallTotals::Add(const CallRecordView& record) {
     if (record.kind > KindMonthSum) {
         return;
     }
-    if (first == 0) {
-        first = record.startTime;
+    // A record without a start time would put first or last at 1970.
+    if (record.startTime != 0) {
+        if (first == 0) {
+            first = record.startTime;
+        }
+        last = record.startTime;
+        days = DaysBetween(first, last);
     }
-    last = record.startTime;
-    days = DaysBetween(first, last);
     price += record.price;
     connectedSeconds += record.connectedSeconds;
     dialingSeconds += record.dialingSeconds;
@@ -35,11 +38,13 @@ void CallTotals::Add(const CallRecordView& record) {
 }
 
 void CallTotals::Merge(const CallTotals& month) {
-    if (first == 0) {
-        first = month.first;
+    if (month.first != 0) {
+        if (first == 0) {
+            first = month.first;
+        }
+        last = month.last;
+        days = DaysBetween(first, last);
     }
-    last = month.last;
-    days = DaysBetween(first, last);
     price += month.price;
     connectedSeconds += month.connectedSeconds;
     dialingSeconds += month.dialingSeconds;
@@ -50,7 +55,7 @@ double CallTotals::CallsPerDay() const {
     return days != 0 ? static_cast<double>(count) / days : count;
 }
 
-std::int32_t CallTotals::SecondsPerDay() const {
+std::int64_t CallTotals::SecondsPerDay() const {
     return days != 0 ? TotalSeconds() / days : TotalSeconds();
 }
 

@@ -11,13 +11,14 @@ namespace ov {
 
 /// Sums of call records: the count of connected calls, the days they span, times and price.
 /// First and last follow the order of adding (the order of the call log), not minimum and
-/// maximum.
+/// maximum; a record without a start time (0) takes no part in them. The times are summed in
+/// 64 bits: a few long records already pass what 32 bits can hold.
 struct CallTotals {
     std::int32_t count = 0;
     std::int32_t days = 0;
     float price = 0.0f;
-    std::int32_t connectedSeconds = 0;
-    std::int32_t dialingSeconds = 0;
+    std::int64_t connectedSeconds = 0;
+    std::int64_t dialingSeconds = 0;
     Time32 first = 0;
     Time32 last = 0;
 
@@ -29,10 +30,10 @@ struct CallTotals {
     void Merge(const CallTotals& month);
 
     /// Connected and dialing time together.
-    std::int32_t TotalSeconds() const { return connectedSeconds + dialingSeconds; }
+    std::int64_t TotalSeconds() const { return connectedSeconds + dialingSeconds; }
     /// The per-day values; with days 0 they are the totals themselves.
     double CallsPerDay() const;
-    std::int32_t SecondsPerDay() const;
+    std::int64_t SecondsPerDay() const;
     float PricePerDay() const;
 
     bool operator==(const CallTotals&) const = default;

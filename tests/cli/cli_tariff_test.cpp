@@ -55,6 +55,7 @@ TEST_F(CliTariffTest, PriceUsesTheTariffOfTheSystemLanguage) {
         {"2024-03-13 17:58:30", "200", "5\t40a00000\n"},  // Wednesday: 2 x 2.00 + 1 x 1.00
         {"1710349110", "200", "5\t40a00000\n"},           // the same moment in seconds
         {"2024-03-13 12:00:00", "1", "2\t40000000\n"},
+        {"2024-02-29 12:00:00", "1", "2\t40000000\n"},  // a leap day, a Thursday
         {"2024-03-13 12:00:00", "0", "0\t00000000\n"},
         {"2024-03-16 12:00:00", "600", "0\t00000000\n"},  // Saturday: no active band
     };
@@ -149,6 +150,13 @@ TEST_F(CliTariffTest, UsageErrors) {
         {"price"},
         {"price", "0"},
         {"price", "yesterday", "10"},
+        // Dates that are not on the calendar, and numbers with signs or blanks.
+        {"price", "2024-02-30 10:00:00", "60"},
+        {"price", "2023-02-29 10:00:00", "60"},
+        {"price", "2024-04-31 10:00:00", "60"},
+        {"price", "2024-02-01 -1:00:00", "60"},
+        {"price", "2024-02- 1 10:00:00", "60"},
+        {"price", "2024-02-01 23:59:60", "60"},
         {"price", "0", "-1"},
         {"price", "0", "ten"},
         {"price", "0", "10", "extra"},

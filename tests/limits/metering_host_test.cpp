@@ -117,5 +117,26 @@ TEST_F(MeteringHostTest, NothingWithoutTheDisplaySetting) {
     EXPECT_EQ(m_saves, 0);
 }
 
+// With nothing in the tariff to charge the call no unit runs; after Cancel the next notice
+// still needs a further full limit amount, counted from the tick at which the first fired.
+TEST_F(MeteringHostTest, ACancelledTimeLimitWithoutUnitsWaitsAFullLimitAgain) {
+    m_settings.CurrentTariff = Tariff{};
+    m_settings.EventType = 1;       // current time
+    m_settings.EventValueType = 2;  // seconds
+    m_settings.EventTime = 3;
+    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    host.OnConnected("Demo ISP", kStart);
+    std::vector<int> firedAt;
+    for (int s = 1; s <= 12; ++s) {
+        Second(host);
+        if (m_limits.size() > firedAt.size()) {
+            firedAt.push_back(s);
+            host.CancelNotification();
+        }
+    }
+    EXPECT_EQ(firedAt, (std::vector<int>{4, 8, 12}));
+    EXPECT_TRUE(m_hangUp.calls.empty());
+}
+
 }  // namespace
 }  // namespace ov

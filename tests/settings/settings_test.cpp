@@ -321,6 +321,20 @@ TEST_F(SettingsTest, ALiveDisplayOffTheScreenIsMovedBackWhenLoaded) {
     }
 }
 
+// Without a screen (the headless monitor) a stored position is kept exactly, and saving it
+// back changes nothing; only a missing one takes its default from a 1024 x 768 screen.
+TEST_F(SettingsTest, WithoutAScreenTheLiveDisplayStaysWhereItWasStored) {
+    PutNumber(HKEY_CURRENT_USER, kMainKey, "EventWndX", 1700);
+    PutNumber(HKEY_CURRENT_USER, kMainKey, "EventWndY", 900);
+    const auto settings = Load();
+    EXPECT_EQ(settings->EventWndX, 1700);
+    EXPECT_EQ(settings->EventWndY, 900);
+    settings->ExchangeEvents(true);
+    const auto again = Load();
+    EXPECT_EQ(again->EventWndX, 1700);
+    EXPECT_EQ(again->EventWndY, 900);
+}
+
 TEST_F(SettingsTest, AddingWhatIsListedSavesNothing) {
     Settings settings(Texts());
     settings.Exchange(true);

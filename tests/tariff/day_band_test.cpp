@@ -125,15 +125,77 @@ TEST_F(PriceOfCallTest, Cases) {
 }
 
 // Sunday 31 March 2024: the clocks go from 02:00 to 03:00. A call from 00:00 lasting six
-// real hours ends at 07:00 on the wall clock, so by the clock five hours fall in the night
-// band and one in the day band (7.0). It costs 6.0: pricing walks on from the start's second
-// of day in real seconds and never looks at the clock again within the day, so the lost hour
-// is charged as if it had been there and the night band seems to end an hour later.
+// real hours ends at 07:00 on the wall clock, so five of its hours fall in the night band and
+// one in the day band.
 TEST_F(PriceOfCallTest, DaylightSavingChangeCountsRealSecondsFromTheStart) {
     const Tariff tariff = MakeTariff({{0, {0, 359, 1.0f, 60}}, {1, {360, 1439, 2.0f, 60}}});
     const Time32 start = Local(2024, 3, 31, 0, 0, 0);
     EXPECT_EQ(Local(2024, 3, 31, 7, 0, 0) - start, 6 * 3600);
-    EXPECT_EQ(PriceOfCall(tariff, start, 6 * 3600), 6.0f);
+    EXPECT_EQ(PriceOfCall(tariff, start, 6 * 3600), 7.0f);
+}
+
+// Bands begin and end by the wall clock of each calendar day, on the days the clocks change
+// as on any other.
+TEST_F(PriceOfCallTest, DaylightSavingDaysByTheWallClock) {
+    // Workdays 1.0 a minute, the weekend 0.1.
+    const Tariff weekRates = MakeTariff({{3, {0, 1439, 1.0f, 1}}, {6, {0, 1439, 0.1f, 1}}});
+    // Night 00:00 to 05:59 at 0.1 a minute, day at 1.0.
+    const Tariff nightAndDay = MakeTariff({{0, {0, 359, 0.1f, 1}}, {1, {360, 1439, 1.0f, 1}}});
+    // A band that would begin at 02:30, an hour the spring clock skips.
+    const Tariff from0230 = MakeTariff({{0, {0, 149, 1.0f, 1}}, {1, {150, 1439, 2.0f, 1}}});
+    // 02:00 to 02:59 at 5.0 an hour, the rest of the day at 1.0 an hour.
+    const Tariff twoOClock = MakeTariff({{0, {120, 179, 5.0f, 60}}, {1, {180, 119, 1.0f, 60}}});
+    const Time32 autumnFirstTwo = Local(2024, 10, 27, 1, 0, 0) + 3600;  // 02:00 summer time
+    const PriceCase cases[] = {
+        {"Saturday night, a week before", weekRates, Local(2024, 3, 23, 23, 30, 0), 7200, 12.0f},
+        // Sunday is the weekend although it has only 23 hours.
+        {"Saturday night before the spring change", weekRates, Local(2024, 3, 30, 23, 30, 0), 7200,
+         12.0f},
+        // 01:00 summer time to 06:00 winter time: six hours, all of them night.
+        {"the autumn night", nightAndDay, Local(2024, 10, 27, 1, 0, 0), 6 * 3600, 36.0f},
+        // 01:00 to 07:00 on the clock: four hours of night, one of day.
+        {"the spring night", nightAndDay, Local(2024, 3, 31, 1, 0, 0), 5 * 3600, 84.0f},
+        // 01:50 to 02:00, then 03:00 to 03:10 in the band that begins at the jump.
+        {"a band begins at the jump", from0230, Local(2024, 3, 31, 1, 50, 0), 1200, 30.0f},
+        // The hour from 02:00 comes twice and is charged twice at its band's rate.
+        {"an hour shown twice", twoOClock, autumnFirstTwo, 7200, 10.0f},
+        {"the hour after it", twoOClock, autumnFirstTwo, 3 * 3600, 11.0f},
+    };
+    for (const PriceCase& c : cases) {
+        EXPECT_EQ(PriceOfCall(c.tariff, c.start, c.duration), c.price) << c.what;
+    }
+}
+
+TEST_F(DayBandTest, LocalDaysAroundTheChangesOfTheClock) {
+    const struct {
+        Time32 t;
+        Time32 start, end, change;
+        std::int32_t clockAtChange;
+    } cases[] = {
+        {Local(2024, 3, 30, 12, 0, 0), Local(2024, 3, 30, 0, 0, 0), Local(2024, 3, 31, 0, 0, 0),
+         Local(2024, 3, 31, 0, 0, 0), 0},
+        // 23 hours, the clock jumping from 02:00 to 03:00.
+        {Local(2024, 3, 31, 1, 0, 0), Local(2024, 3, 31, 0, 0, 0), Local(2024, 4, 1, 0, 0, 0),
+         Local(2024, 3, 31, 3, 0, 0), 3 * 3600},
+        {Local(2024, 3, 31, 23, 59, 59), Local(2024, 3, 31, 0, 0, 0), Local(2024, 4, 1, 0, 0, 0),
+         Local(2024, 3, 31, 3, 0, 0), 3 * 3600},
+        // 25 hours, the clock going back from 03:00 to 02:00.
+        {Local(2024, 10, 27, 12, 0, 0), Local(2024, 10, 27, 0, 0, 0), Local(2024, 10, 28, 0, 0, 0),
+         Local(2024, 10, 27, 1, 0, 0) + 2 * 3600, 2 * 3600},
+    };
+    for (const auto& c : cases) {
+        LocalDay day;
+        ASSERT_TRUE(LocalDayOf(c.t, day));
+        EXPECT_EQ(day.start, c.start) << c.t;
+        EXPECT_EQ(day.end, c.end) << c.t;
+        EXPECT_EQ(day.change, c.change) << c.t;
+        EXPECT_EQ(day.clockAtChange, c.clockAtChange) << c.t;
+
+        DayBandList list;
+        Time32 nextMidnight = 0;
+        LoadDayBands(WorkedExample(), c.t, list, nextMidnight);
+        EXPECT_EQ(nextMidnight, c.end) << c.t;
+    }
 }
 
 // Prices add up in single precision, as stored totals always have: beside 2^24 a unit of 1.0

@@ -54,7 +54,15 @@ TEST(TariffFieldsTest, FieldsReadAsNumbers) {
                   {"abc", 0.0f}, {"", 0.0f},         {"1e2", 100.0f},   {"100.2", 100.2f}};
     for (const auto& c : prices) {
         EXPECT_EQ(PriceFromField(c.text), c.value) << c.text;
+        EXPECT_EQ(PriceFieldValue(c.text), c.value) << c.text;
     }
+    // Only finite decimal prices: the rest read as 0 and the options refuse them.
+    for (const char* text :
+         {"nan", "-NAN", "inf", " infinity", "1e39", "-1e39", "1e400", "0x10", "0X1p3", "+0x1.8"}) {
+        EXPECT_EQ(PriceFromField(text), 0.0f) << text;
+        EXPECT_EQ(PriceFieldValue(text), std::nullopt) << text;
+    }
+    EXPECT_EQ(PriceFieldValue("3.4e38"), 3.4e38f);
 }
 
 }  // namespace

@@ -127,6 +127,16 @@ TEST(TariffFileTest, TimeAndNumberFields) {
         EXPECT_FLOAT_EQ(library[0].Price[0], 1.5f);
         EXPECT_EQ(library[0].Minuts[0], 2);
     }
+    // A price that is not a finite decimal number reads as 0, so that no NaN reaches a sum.
+    for (const char* price : {"nan", "inf", "1e39", "0x10"}) {
+        std::vector<Tariff> library;
+        ParseTariffText(std::string("A,1,N,S,0\n00:00,23:59,") + price +
+                            ",1;00:00,00:00,0,1\n00:00,00:00,0,1;00:00,00:00,0,1\n"
+                            "00:00,00:00,0,1;00:00,00:00,0,1\n",
+                        library);
+        ASSERT_EQ(library.size(), 1u) << price;
+        EXPECT_EQ(library[0].Price[0], 0.0f) << price;
+    }
     // Prices are written with two decimals whatever the tariff shows.
     Tariff t;
     t.Price[0] = 1.5f;

@@ -327,6 +327,33 @@ TEST_F(CallListTest, MonthSumsGiveACallOfANewMonthItsOwnLine) {
     EXPECT_EQ(List().ExportText(), before);
 }
 
+// With the marks shown, a mark logged in month-sums mode makes no line of its own, as a
+// reload makes none; a new month gets its line only for a call.
+TEST_F(CallListTest, MonthSumsMakeNoLineForAMark) {
+    m_settings.ShowStartMon = 1;
+    m_settings.ShowStopMon = 1;
+    SelectMonth(kMonthSums);
+    List().Reload();
+    int appended = 0;
+    CallListHooks hooks;
+    hooks.rowAppended = [&](std::size_t) { ++appended; };
+    List().SetHooks(hooks);
+    List().AddNewRecord(Call(KindMonitorStart, Local(2024, 4, 30, 22), 0, 0, 0.0f), true);
+    EXPECT_EQ(List().Count(), 0u);
+    List().AddNewRecord(Call(KindConnected, Local(2024, 4, 30, 23), 10, 1, 1.0f), true);
+    List().AddNewRecord(Call(KindMonitorStop, Local(2024, 5, 1, 0, 5), 0, 0, 0.0f), true);
+    EXPECT_EQ(Column(ColStart), std::vector<std::string>{"2024 April"});
+    EXPECT_EQ(appended, 1);
+
+    Log(2024, 4,
+        {Call(KindMonitorStart, Local(2024, 4, 30, 22), 0, 0, 0.0f),
+         Call(KindConnected, Local(2024, 4, 30, 23), 10, 1, 1.0f)});
+    Log(2024, 5, {Call(KindMonitorStop, Local(2024, 5, 1, 0, 5), 0, 0, 0.0f)});
+    const std::string before = List().ExportText();
+    List().Reload();
+    EXPECT_EQ(List().ExportText(), before);
+}
+
 TEST_F(CallListTest, SortingTogglesAndKeepsTheLoadOrderOfTheRecords) {
     m_settings.ShowStartMon = 1;
     Log(2024, 5,
@@ -397,6 +424,54 @@ TEST_F(CallListTest, ExportLayout) {
     const std::string all = List().ExportText();
     EXPECT_EQ(all.substr(0, all.find('\n')).size(),
               25u + 25 + 15 + 15 + 12 + 10 + 10 + 50 + 10 + 1);
+}
+
+// Columns are padded by characters: a Slovak export whose texts fit their columns has every
+// line equally long in characters, although its accented letters and the euro sign take more
+// than one byte each.
+TEST_F(CallListTest, SlovakExportLinesUpByCharacters) {
+    const FixedTextSource slovak({
+        {3305, "Marec"},
+        {3356, "Druh"},
+        {3364, "Začiatok"},
+        {3376, "Čas spojenia"},
+        {3377, "Čas vytáčania"},
+        {3361, "Cena"},
+        {3367, "Používateľ"},
+        {3368, "Pripojenie"},
+        {3369, "Názov zariadenia"},
+        {3370, "Typ zar."},
+        {3365, "Spojené"},
+        {3371, "Nespojené"},
+    });
+    m_settings.Columns = {1, 1, 1, 1, 1, 1, 1, 1, 1};
+    m_settings.CurrentTariff.CurrShort = "€";
+    m_settings.CurrentTariff.CurrAfterNum = 1;
+    Log(2024, 3,
+        {Call(KindConnected, Local(2024, 3, 4, 8), 3600, 20, 1.5f, "Mária", "Šťastný",
+              "Modem Žilina", "modém"),
+         Call(KindUnconnected, Local(2024, 3, 5, 9), 0, 45, 0.0f, "Ľubo", "Čierna", "Ďateľ",
+              "ISDN")});
+    CallList list(m_settings, slovak, m_folder, m_clock);
+    list.Reload();
+    const std::string text = list.ExportText();
+    ASSERT_NE(text.find("Spojené"), std::string::npos);
+    std::size_t lines = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = text.find('\n', at);
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (line.empty()) {
+            continue;  // the line after the header
+        }
+        ++lines;
+        std::size_t characters = 0;
+        for (const char c : line) {
+            characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80 ? 1 : 0;
+        }
+        EXPECT_EQ(characters, 25u + 25 + 15 + 15 + 12 + 10 + 10 + 50 + 10) << line;
+    }
+    EXPECT_EQ(lines, 3u);
 }
 
 TEST_F(CallListTest, ExportToFileWritesTheTextAndReportsAFailure) {

@@ -86,6 +86,32 @@ TEST_F(CallTotalsTest, MergingMonths) {
     EXPECT_FLOAT_EQ(all.price, 3.5f);
 }
 
+// Sums beyond 32 bits are the true sums, and a record without a start time leaves first,
+// last and days alone.
+TEST_F(CallTotalsTest, LongSumsAndRecordsWithoutAStartTime) {
+    CallTotals t;
+    t.Add(Rec(KindConnected, 1'000'000'000, 2'147'483'000, 0, 1.0f));
+    t.Add(Rec(KindConnected, 1'000'086'400, 2'147'483'000, 0, 1.0f));
+    t.Add(Rec(KindUnconnected, 0, 0, 2'147'483'000, 1.0f));
+    EXPECT_EQ(t.TotalSeconds(), 3 * std::int64_t{2'147'483'000});
+    EXPECT_EQ(t.first, 1'000'000'000);
+    EXPECT_EQ(t.last, 1'000'086'400);
+    EXPECT_EQ(t.days, 1);
+    const auto fields = Fields(t);
+    EXPECT_EQ(fields.at(3070), "1789569:10:00");
+    EXPECT_EQ(fields.at(3075), "1789569:10:00");  // over one day
+    EXPECT_EQ(fields.at(3069), "10.09.2001  01:46:40");
+
+    // A month of such records only, merged: first and last stay those of the other months.
+    CallTotals undated;
+    undated.Add(Rec(KindConnected, 0, 10, 0, 1.0f));
+    EXPECT_EQ(undated.first, 0);
+    t.Merge(undated);
+    EXPECT_EQ(t.last, 1'000'086'400);
+    EXPECT_EQ(t.days, 1);
+    EXPECT_EQ(t.count, 3);
+}
+
 TEST_F(CallTotalsTest, FieldTexts) {
     const struct {
         const char* what;
