@@ -43,9 +43,9 @@ bool PumpUntil(MessageLoop& loop, const std::function<bool()>& done,
         timeout);
 }
 
-/// Whether the process has ended and been reaped, so no zombie is left.
+/// Whether the process has ended and been reaped, so no zombie is left. Reaps nothing itself.
 bool Reaped(pid_t pid) {
-    return ::waitpid(pid, nullptr, WNOHANG) < 0 && errno == ECHILD;
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
 TEST(ProgramLauncher, OddPathsAndTheShowCommandReachTheProgramUnchanged) {
@@ -137,7 +137,8 @@ TEST(ProgramLauncher, GoingEndsTheProgramOnlyWhenAskedAndSendsNothing) {
         loop.ProcessPending();
         EXPECT_TRUE(window.commands.empty()) << closeOnDestroy;
         if (closeOnDestroy) {
-            EXPECT_TRUE(Reaped(pid));
+            // Told to end as the launcher went; reaped the moment it ends.
+            EXPECT_TRUE(test::WaitFor([&] { return Reaped(pid); }));
         } else {
             EXPECT_TRUE(test::IsAlive(pid));
             ::kill(pid, SIGKILL);
@@ -189,9 +190,9 @@ TEST(ProgramLauncher, LaunchersAndWorkersOutliveEachOtherSafely) {
         c.reset();
     }
     loop.ProcessPending();
-    // A program ended with its launcher is gone and reaped by the time the launcher is.
+    // A program ended with its launcher is gone and reaped soon after.
     for (const pid_t pid : closed) {
-        EXPECT_TRUE(Reaped(pid)) << pid;
+        EXPECT_TRUE(test::WaitFor([&] { return Reaped(pid); })) << pid;
     }
     // Only programs that ended on their own while their launcher lived were reported.
     for (const int command : window.commands) {
