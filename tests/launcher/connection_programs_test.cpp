@@ -122,8 +122,10 @@ protected:
             m_toKill.push_back(launcher->ProcessId());
         }
     }
+    /// Ends the programs as a disconnect does and waits for those told to end to be gone.
     void Disconnect(const std::vector<ProgramEntry>& programs) {
         CloseConnectionPrograms(programs, m_appPaths, m_launched);
+        WaitForEndingPrograms();
     }
 
     TempDir m_dir;
