@@ -19,6 +19,8 @@ using LauncherList = std::vector<std::unique_ptr<ProgramLauncher>>;
 struct ProgramStartFailure {
     std::string path;    // the file tried, or the configured text when it names no file
     std::string reason;  // in words for the user, such as "no such file"
+
+    bool operator==(const ProgramStartFailure&) const = default;
 };
 
 /// Told of each program that cannot be started, on the calling thread.
