@@ -1,12 +1,12 @@
 #include "launcher/program_reaper.h"
 
 #include <poll.h>
-#include <signal.h>
 #include <sys/eventfd.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <system_error>
 #include <thread>
 
@@ -45,7 +45,7 @@ bool ReapEnded(int pidfd) {
 ProgramReaper& ProgramReaper::Instance() {
     // Made on first use and never destroyed, so a launcher that goes late in the process's exit
     // still finds it.
-    static ProgramReaper* const reaper = new ProgramReaper;
+    static auto* const reaper = new ProgramReaper;
     return *reaper;
 }
 
