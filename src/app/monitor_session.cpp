@@ -40,7 +40,11 @@ std::intptr_t MonitorSession::HandleMessage(std::uint32_t message, std::uintptr_
             if (connection != nullptr) {
                 Tell([connection](MonitorObserver& o) { o.OnConnected(*connection); });
             }
-            StartConnectionPrograms(m_settings.Programs, m_appPaths, m_processes, m_launched);
+            StartConnectionPrograms(
+                m_settings.Programs, m_appPaths, m_processes, m_launched,
+                [this](const ProgramStartFailure& failure) {
+                    Tell([&failure](MonitorObserver& o) { o.OnProgramNotStarted(failure); });
+                });
             break;
         case WM_CONN_ENDED:
             Tell([connection](MonitorObserver& o) { o.OnEnded(connection); });
@@ -65,6 +69,7 @@ void MonitorSession::Exit(ConnectionMonitor& monitor) {
     m_writer.WritePending();
     m_settings.Exchange(true);
     m_launched.clear();  // launchers made without close-on-destroy: their programs keep running
+    WaitForEndingPrograms();
 }
 
 }  // namespace ov

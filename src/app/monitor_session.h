@@ -28,6 +28,9 @@ public:
     /// A connection ended (null when the monitor gives no record): the metering stops here.
     virtual void OnEnded(const ConnectionRecord* /*connection*/) {}
     virtual void OnMonitorStopped() {}
+    /// A program to start on connect cannot be started. Told while the connection's programs
+    /// are started, after OnConnected; once per program and connect.
+    virtual void OnProgramNotStarted(const ProgramStartFailure& /*failure*/) {}
 };
 
 /// The part of the application window that needs no window: it receives the connection
@@ -52,7 +55,7 @@ public:
     /// The program's exit without its window: stops `monitor` (open connections are ended and
     /// logged, their programs closed, the stop marker written), writes what a failed write
     /// kept, saves every settings group and lets go of the remaining launchers without ending
-    /// their programs.
+    /// their programs; then waits for the programs being ended to be gone (at most their grace).
     void Exit(ConnectionMonitor& monitor);
 
     /// The launchers made at the connects since the last end of a connection.

@@ -61,6 +61,10 @@ public:
     }
     void OnMonitorStopped() override { Event("monitor-stopped", ""); }
     void ShowWriteFailure(const std::string& text) override { Event("error", text); }
+    void OnProgramNotStarted(const ProgramStartFailure& failure) override {
+        std::fprintf(m_ctx.err, "orvanta-cli: cannot start %s: %s\n", failure.path.c_str(),
+                     failure.reason.c_str());
+    }
 
     void Event(std::string_view event, std::string_view detail) {
         WriteLine(m_ctx, {FormatLocalTime(m_clock.Now()), event, detail});

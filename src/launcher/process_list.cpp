@@ -6,7 +6,10 @@
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <optional>
+#include <utility>
 
 #include "platform/file_util.h"
 #include "platform/text_util.h"
@@ -67,13 +70,72 @@ std::optional<std::string> ExeNameOf(const std::string& processFolder) {
     return comm;
 }
 
-bool MatchesOtherProcess(const ProcessEntry& entry, std::string_view path,
-                         const std::optional<std::string>& realPath) {
-    if (entry.processId == CurrentProcessId()) {
+/// The script an interpreter runs: the first of its arguments that is not an option, made
+/// absolute against the process's working folder. Empty when there is none.
+std::string ScriptPathOf(const std::string& processFolder) {
+    const auto commandLine = ReadWholeFile(processFolder + "/cmdline");
+    if (!commandLine) {
+        return {};
+    }
+    std::string_view rest = *commandLine;
+    std::string_view script;
+    bool first = true;  // the interpreter's own name
+    bool optionsEnded = false;
+    while (!rest.empty()) {
+        const auto end = rest.find('\0');
+        const std::string_view argument = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view{} : rest.substr(end + 1);
+        if (std::exchange(first, false)) {
+            continue;
+        }
+        if (!optionsEnded && argument == "--") {
+            optionsEnded = true;
+        } else if (optionsEnded || argument.size() < 2 || argument.front() != '-') {
+            script = argument;
+            break;
+        }
+    }
+    if (script.empty() || script == "-") {
+        return {};  // no script, or one read from standard input
+    }
+    std::filesystem::path path(script);
+    if (path.is_relative()) {
+        const auto folder = ReadLink(processFolder + "/cwd");
+        if (!folder) {
+            return {};  // another user's process: its folder is hidden
+        }
+        path = std::filesystem::path(*folder) / path;
+    }
+    return path.lexically_normal().string();
+}
+
+/// Whether `path` is a script, which runs as an interpreter reading it.
+bool IsScript(const std::string& path) {
+    char start[2] = {};
+    std::ifstream file(path, std::ios::binary);
+    return file.read(start, sizeof start) && start[0] == '#' && start[1] == '!';
+}
+
+/// Whether the script an interpreter runs is the file at `path`, which is `realPath` once its
+/// links are resolved.
+bool ScriptMatches(const std::string& scriptPath, const std::string& path,
+                   const std::string& realPath) {
+    if (scriptPath.empty()) {
         return false;
     }
-    return ExeNameMatches(entry.exeName, path) ||
-           (realPath && ExeNameMatches(entry.exeName, *realPath));
+    if (scriptPath == path || scriptPath == realPath) {
+        return true;
+    }
+    // Started by a link of another name: only a script of the same name is worth resolving.
+    const auto name = std::filesystem::path(scriptPath).filename();
+    if (name != std::filesystem::path(path).filename() &&
+        name != std::filesystem::path(realPath).filename()) {
+        return false;
+    }
+    char* resolved = ::realpath(scriptPath.c_str(), nullptr);
+    const bool same = resolved != nullptr && realPath == resolved;
+    std::free(resolved);
+    return same;
 }
 
 }  // namespace
@@ -87,7 +149,7 @@ bool ExeNameMatches(std::string_view exeName, std::string_view path) {
             exeName.remove_prefix(slash + 1);
         }
     }
-    return EqualsIgnoreCase(exeName, path);
+    return exeName == path;
 }
 
 std::string CutUtf8(std::string_view text, std::size_t limit) {
@@ -119,11 +181,12 @@ bool ProcessList::Refresh() {
         if (!id) {
             continue;
         }
-        auto exeName = ExeNameOf(m_procRoot + "/" + item->d_name);
+        const std::string processFolder = m_procRoot + "/" + item->d_name;
+        auto exeName = ExeNameOf(processFolder);
         if (!exeName) {
             continue;
         }
-        m_entries.push_back({*id, 0, std::move(*exeName), {}});
+        m_entries.push_back({*id, 0, std::move(*exeName), {}, ScriptPathOf(processFolder)});
     }
     ::closedir(folder);
     AssignWindows();
@@ -150,17 +213,25 @@ void ProcessList::AssignWindows() {
 }
 
 const ProcessEntry* ProcessList::Find(std::string_view path) const {
+    const std::string wanted(path);
     std::optional<std::string> realPath;
-    if (!path.empty() && path.front() == '/') {
-        if (char* resolved = ::realpath(std::string(path).c_str(), nullptr)) {
-            if (path != resolved) {
+    bool script = false;
+    if (!wanted.empty() && wanted.front() == '/') {
+        if (char* resolved = ::realpath(wanted.c_str(), nullptr)) {
+            if (wanted != resolved) {
                 realPath = resolved;
             }
             std::free(resolved);
         }
+        script = IsScript(wanted);
     }
     for (const ProcessEntry& entry : m_entries) {
-        if (MatchesOtherProcess(entry, path, realPath)) {
+        if (entry.processId == CurrentProcessId()) {
+            continue;
+        }
+        if (ExeNameMatches(entry.exeName, wanted) ||
+            (realPath && ExeNameMatches(entry.exeName, *realPath)) ||
+            (script && ScriptMatches(entry.scriptPath, wanted, realPath.value_or(wanted)))) {
             return &entry;
         }
     }

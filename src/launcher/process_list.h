@@ -21,11 +21,15 @@ struct ProcessEntry {
     /// cannot be read, as for another user's processes and the kernel's threads.
     std::string exeName;
     std::string title;  // the window's title, at most kMaxWindowTitle bytes; may be empty
+    /// For an interpreter running a script: the script's path, which is the first argument
+    /// that is not an option, made absolute against the process's working folder. Empty when
+    /// the process has no such argument.
+    std::string scriptPath;
 };
 
 /// Whether `path` names the executable `exeName`: an empty path never does; a path that is not
 /// absolute is compared with the part of the exe name after its last '/'; an absolute path
-/// with the whole exe name. Case is ignored.
+/// with the whole exe name. Case matters, as it does in the file system.
 bool ExeNameMatches(std::string_view exeName, std::string_view path);
 
 /// A snapshot of the running processes with their executables and windows. Used on the window
@@ -44,7 +48,8 @@ public:
 
     /// Whether any process other than this one matches `path` (ExeNameMatches). An absolute
     /// path also matches through the symbolic links in it, since the system reports the
-    /// executable's real path.
+    /// executable's real path. A script (a file starting with "#!") runs as its interpreter, so
+    /// it also matches a process whose script path is the script.
     bool IsRunning(std::string_view path) const { return Find(path) != nullptr; }
 
     /// The first process other than this one that matches `path`, or null.

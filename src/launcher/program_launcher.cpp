@@ -1,5 +1,6 @@
 #include "launcher/program_launcher.h"
 
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
@@ -7,12 +8,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <system_error>
 #include <vector>
+
+#include "launcher/program_reaper.h"
 
 // This C library's header declares the pidfd functions without C linkage.
 extern "C" {
@@ -24,30 +28,6 @@ extern char** environ;
 namespace ov {
 
 namespace {
-
-/// Started programs whose launcher went while they ran. Nobody waits for them any more, so
-/// they are reaped here, at the next start of a program, instead of lingering as zombies.
-class AbandonedPrograms {
-public:
-    void Add(pid_t pid) {
-        std::lock_guard lock(m_mutex);
-        m_pids.push_back(pid);
-    }
-    void Reap() {
-        std::lock_guard lock(m_mutex);
-        // A child not yet reaped keeps its id, so waiting by id can never reach another process.
-        std::erase_if(m_pids, [](pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) != 0; });
-    }
-
-private:
-    std::mutex m_mutex;
-    std::vector<pid_t> m_pids;
-};
-
-AbandonedPrograms& Abandoned() {
-    static AbandonedPrograms programs;
-    return programs;
-}
 
 /// True when the program behind `pidfd` ended, false when `stopEvent` was signalled first.
 bool WaitForEndOrStop(int pidfd, int stopEvent) {
@@ -62,15 +42,10 @@ bool WaitForEndOrStop(int pidfd, int stopEvent) {
     }
 }
 
-bool Reap(int pidfd, int flags) {
+/// Reaps the child behind `pidfd`, which has ended.
+void Reap(int pidfd) {
     siginfo_t info{};
-    for (;;) {
-        if (::waitid(P_PIDFD, static_cast<id_t>(pidfd), &info, WEXITED | flags) == 0) {
-            return info.si_pid != 0;
-        }
-        if (errno != EINTR) {
-            return errno == ECHILD;  // reaped already: nothing left to wait for
-        }
+    while (::waitid(P_PIDFD, static_cast<id_t>(pidfd), &info, WEXITED) != 0 && errno == EINTR) {
     }
 }
 
@@ -98,11 +73,13 @@ struct ProgramLauncher::State {
     int stopEvent = -1;  // eventfd, written once when the launcher goes
 
     std::mutex mutex;
+    std::condition_variable startKnown;
     int pidfd = -1;  // the launcher's process handle; the descriptor itself is the worker's
     pid_t pid = 0;
-    bool stopping = false;        // the launcher is going: no notify command any more
-    bool closeRequested = false;  // ... and ends its program: start none
-    bool killSent = false;        // the program was told to end, so its end is certain
+    std::optional<int> startError;  // set once the start was tried: 0 or why it failed
+    bool stopping = false;          // the launcher is going: no notify command any more
+    bool closeRequested = false;    // ... and ends its program: start none
+    bool closing = false;           // the program was told to end
     std::atomic<bool> finished{false};
 
     ~State() {
@@ -111,7 +88,16 @@ struct ProgramLauncher::State {
         }
     }
 
-    pid_t Spawn() {
+    void SetStartError(int error) {
+        {
+            std::lock_guard lock(mutex);
+            startError = error;
+        }
+        startKnown.notify_all();
+    }
+
+    /// Starts the program; 0, or the error number that says why it could not be started.
+    int Spawn(pid_t& child) {
         // The path and the arguments given are the whole argument vector: nothing in them is
         // split or interpreted.
         std::vector<char*> argv{path.data()};
@@ -128,8 +114,12 @@ struct ProgramLauncher::State {
 
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init(&actions);
-        // The program inherits none of our descriptors beyond the standard three.
-        posix_spawn_file_actions_addclosefrom_np(&actions, 3);
+        // The program gets none of our descriptors: what it reads is empty and what it writes
+        // is dropped, so it never writes into our output nor holds our pipes open.
+        posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+        posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+        posix_spawn_file_actions_addclosefrom_np(&actions, STDERR_FILENO + 1);
         posix_spawnattr_t attributes;
         posix_spawnattr_init(&attributes);
         sigset_t none;
@@ -138,14 +128,16 @@ struct ProgramLauncher::State {
         sigfillset(&all);
         posix_spawnattr_setsigmask(&attributes, &none);
         posix_spawnattr_setsigdefault(&attributes, &all);
-        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+        // A session of its own: a Ctrl-C or a hang-up of our terminal does not reach it, and its
+        // process group holds the program with everything it starts, to be ended as one.
+        posix_spawnattr_setflags(
+            &attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF | POSIX_SPAWN_SETSID);
 
-        pid_t child = 0;
-        const int rc =
+        const int error =
             posix_spawn(&child, path.c_str(), &actions, &attributes, argv.data(), envp.data());
         posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
-        return rc == 0 ? child : 0;
+        return error;
     }
 
     void Run() {
@@ -155,36 +147,35 @@ struct ProgramLauncher::State {
             // Held across the start, so that Close either finds the handle or finds that the
             // launcher is going and nothing is started.
             std::lock_guard lock(mutex);
-            if (!closeRequested) {
-                child = Spawn();
-            }
-            if (child > 0) {
+            startError = closeRequested ? ECANCELED : Spawn(child);
+            if (*startError == 0) {
                 pid = child;
                 fd = ::pidfd_open(child, 0);
                 if (fd >= 0) {
                     pidfd = fd;
                 } else {
-                    Abandoned().Add(child);  // cannot be watched; reaped later
+                    ProgramReaper::Instance().AdoptWithoutHandle(child);  // cannot be watched
                 }
             }
         }
+        startKnown.notify_all();
         if (fd >= 0) {
-            bool reap = WaitForEndOrStop(fd, stopEvent);
-            if (!reap) {
-                std::lock_guard lock(mutex);
-                reap = killSent;
+            const bool ended = WaitForEndOrStop(fd, stopEvent);
+            // Reaped or handed over with the mutex held: a Close meanwhile signals only a
+            // process that is certainly ours.
+            std::lock_guard lock(mutex);
+            if (ended) {
+                Reap(fd);
+                ::close(fd);
+            } else {
+                // Nobody waits here any more; it is reaped the moment it ends.
+                ProgramReaper::Instance().Adopt(child, fd);
             }
-            if (!(reap ? Reap(fd, 0) : Reap(fd, WNOHANG))) {
-                Abandoned().Add(child);
-            }
+            pidfd = -1;
         }
         bool notify = false;
         {
             std::lock_guard lock(mutex);
-            pidfd = -1;
-            if (fd >= 0) {
-                ::close(fd);
-            }
             notify = !stopping && notifyWindow != nullptr;
         }
         if (notify) {
@@ -202,24 +193,26 @@ ProgramLauncher::ProgramLauncher(MessageWindow* notifyWindow, std::string comman
                                  int notifyCommand, bool closeOnDestroy, int showCommand,
                                  std::vector<std::string> arguments)
     : m_commandLine(std::move(commandLine)),
+      m_arguments(std::move(arguments)),
       m_showCommand(showCommand),
       m_closeOnDestroy(closeOnDestroy),
       m_notifyWindow(notifyWindow),
       m_state(std::make_shared<State>()) {
-    Abandoned().Reap();
     m_state->path = m_commandLine;
-    m_state->arguments = std::move(arguments);
+    m_state->arguments = m_arguments;
     m_state->environment = EnvironmentWithShowCommand(showCommand);
     m_state->notifyWindow = notifyWindow;
     m_state->notifyCommand = notifyCommand;
     m_state->stopEvent = ::eventfd(0, EFD_CLOEXEC);
     if (m_state->stopEvent < 0) {
-        return;  // a worker that could not be stopped is never started
+        m_state->SetStartError(errno);  // a worker that could not be stopped is never started
+        return;
     }
     try {
         m_worker = std::thread([state = m_state] { state->Run(); });
-    } catch (const std::system_error&) {
+    } catch (const std::system_error& error) {
         // Like a program that cannot be started: the launcher simply has no process.
+        m_state->SetStartError(error.code().value());
     }
 }
 
@@ -249,14 +242,38 @@ bool ProgramLauncher::Close() {
     if (m_state->pidfd < 0) {
         return true;
     }
-    if (::pidfd_send_signal(m_state->pidfd, SIGKILL, nullptr, 0) == 0 || errno == ESRCH) {
-        // Told to end, or ended already: the worker sees it go and clears the handle.
-        m_state->killSent = true;
-        return false;
+    if (m_state->closing) {
+        return false;  // told already; its grace runs
     }
-    // The program cannot be reached: let go of it. The worker still owns the descriptor.
-    m_state->pidfd = -1;
-    return true;
+    if (::pidfd_send_signal(m_state->pidfd, SIGTERM, nullptr, 0) != 0 && errno != ESRCH) {
+        // The program cannot be reached: let go of it. The worker still owns the descriptor.
+        m_state->pidfd = -1;
+        return true;
+    }
+    // The program leads its own process group (it was started in a session of its own): the
+    // group is the program with what it started, such as a wrapper script's child. Until the
+    // worker has reaped the program, no other group can have its id.
+    ::kill(-m_state->pid, SIGTERM);
+    m_state->closing = true;
+    const int leaderFd = ::fcntl(m_state->pidfd, F_DUPFD_CLOEXEC, 0);
+    if (leaderFd >= 0) {
+        ProgramReaper::Instance().EndGroupAfterGrace(m_state->pid, leaderFd);
+    } else {
+        // Nothing could watch the grace: end it by force now.
+        ::kill(-m_state->pid, SIGKILL);
+        ::pidfd_send_signal(m_state->pidfd, SIGKILL, nullptr, 0);
+    }
+    // Told to end, or ended already: the worker sees it go and clears the handle.
+    return false;
+}
+
+std::optional<int> ProgramLauncher::StartError(std::chrono::milliseconds timeout) const {
+    std::unique_lock lock(m_state->mutex);
+    if (!m_state->startKnown.wait_for(lock, timeout,
+                                      [this] { return m_state->startError.has_value(); })) {
+        return std::nullopt;
+    }
+    return m_state->startError;
 }
 
 bool ProgramLauncher::HasProcess() const {
@@ -267,6 +284,10 @@ bool ProgramLauncher::HasProcess() const {
 pid_t ProgramLauncher::ProcessId() const {
     std::lock_guard lock(m_state->mutex);
     return m_state->pid;
+}
+
+void WaitForEndingPrograms() {
+    ProgramReaper::Instance().WaitForEndingGroups();
 }
 
 int ShowCommandForStyle(int style) {

@@ -2,8 +2,10 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,11 +29,13 @@ inline constexpr const char* kShowCommandVariable = "ORVANTA_SHOW_COMMAND";
 
 /// One program started by the program, with the worker thread that waits for its end.
 ///
-/// The worker starts the program (its path, then any arguments given, never through a shell), waits
-/// until it ends or the launcher goes, then clears the process handle and, when the program
-/// ended and a notify window is set, sends it WM_COMMAND with the notify command. The launcher
-/// and its worker share their state, so the worker never reaches a destroyed launcher and the
-/// process handle (a pidfd) is closed exactly once, by the worker, after its last use.
+/// The worker starts the program (its path, then any arguments given, never through a shell) in
+/// a session of its own with /dev/null for its standard input, output and error, waits until
+/// it ends or the launcher goes, then clears the process handle and, when the program ended and
+/// a notify window is set, sends it WM_COMMAND with the notify command. A program still running
+/// when its launcher goes is handed to the ProgramReaper, which reaps it when it ends. The
+/// launcher and its worker share their state, so the worker never reaches a destroyed launcher
+/// and the process handle (a pidfd) is closed exactly once, after its last use.
 class ProgramLauncher {
 public:
     /// Starts the worker. `notifyWindow`, when set, must outlive the launcher. `arguments`
@@ -44,27 +48,39 @@ public:
     ProgramLauncher(const ProgramLauncher&) = delete;
     ProgramLauncher& operator=(const ProgramLauncher&) = delete;
 
-    /// Ends the program by force (SIGKILL). True when there was nothing to end; false when the
-    /// program was told to end: the worker then sees it go and clears the handle.
+    /// Ends the program with everything it started (its process group): SIGTERM now, SIGKILL
+    /// when anything of it is still there after kCloseGrace. Does not wait. True when there was
+    /// nothing to end; false when the program was told to end: the worker then sees it go and
+    /// clears the handle.
     bool Close();
 
+    /// The path of the program started (its arguments are separate).
     const std::string& CommandLine() const { return m_commandLine; }
+    const std::vector<std::string>& Arguments() const { return m_arguments; }
     int ShowCommand() const { return m_showCommand; }
     /// Whether the program is running: set from its start until the worker sees it end.
     bool HasProcess() const;
     /// The program's process id; 0 until it has been started, kept after it has ended.
     pid_t ProcessId() const;
+    /// How the start went, once it has been tried: 0 when the program started, else the error
+    /// number that says why not. Nothing when the start has not been tried within `timeout`.
+    std::optional<int> StartError(std::chrono::milliseconds timeout) const;
 
 private:
     struct State;
 
     std::string m_commandLine;
+    std::vector<std::string> m_arguments;
     int m_showCommand;
     bool m_closeOnDestroy;
     MessageWindow* m_notifyWindow;
     std::shared_ptr<State> m_state;
     std::thread m_worker;
 };
+
+/// Waits until every program told to end by ProgramLauncher::Close is gone, by itself or by
+/// force after its grace; for the program's exit, so that nothing it was to end outlives it.
+void WaitForEndingPrograms();
 
 /// The show command for a program's window style: 1 minimised, 2 maximised, else normal.
 int ShowCommandForStyle(int style);

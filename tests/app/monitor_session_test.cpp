@@ -46,6 +46,9 @@ public:
         Note("ended " + (c ? c->entryName : std::string("(none)")));
     }
     void OnMonitorStopped() override { Note("stopped"); }
+    void OnProgramNotStarted(const ProgramStartFailure& f) override {
+        Note("not started " + f.path + ": " + f.reason);
+    }
     std::vector<std::string> notes;
 
 private:
@@ -180,6 +183,19 @@ TEST_F(MonitorSessionTest, EachConnectionStartsItsProgramsAndAnEndWithoutRecordL
     EXPECT_EQ(m_journal.notes.back(), "ended (none) @0");
     EXPECT_TRUE(m_session.LaunchedPrograms().empty());
     EXPECT_TRUE(test::WaitFor([&] { return !test::IsAlive(pid); }));
+}
+
+TEST_F(MonitorSessionTest, AProgramThatCannotStartIsToldAfterEachConnect) {
+    const std::string missing = m_probes.File("missing");
+    m_settings.Programs = {{missing, 0, 0}};
+    ConnectionRecord connection;
+    connection.entryName = "Work ISP";
+    for (int connect = 0; connect < 2; ++connect) {
+        m_session.HandleMessage(WM_CONN_CONNECTED, 0, reinterpret_cast<std::intptr_t>(&connection));
+    }
+    const std::string connected = "connected Work ISP @0";
+    const std::string failed = "not started " + missing + ": no such file @0";
+    EXPECT_EQ(m_journal.notes, (std::vector<std::string>{connected, failed, connected, failed}));
 }
 
 }  // namespace

@@ -3,8 +3,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
-
-#include <map>
+#include <unistd.h>
 
 #include "launcher/registry_app_paths.h"
 #include "launcher_test_util.h"
@@ -15,19 +14,8 @@
 namespace ov {
 namespace {
 
+using test::FixedAppPaths;
 using test::TempDir;
-
-class FixedAppPaths final : public AppPaths {
-public:
-    explicit FixedAppPaths(std::map<std::string, std::string> paths) : m_paths(std::move(paths)) {}
-    std::string Lookup(const std::string& name) const override {
-        const auto it = m_paths.find(name);
-        return it == m_paths.end() ? std::string() : it->second;
-    }
-
-private:
-    std::map<std::string, std::string> m_paths;
-};
 
 TEST(ResolveProgramPath, KeepsFullPathsAndLooksUpBareNames) {
     const FixedAppPaths appPaths({{"mail", "/opt/mail/bin/mail"}, {"", "/should/not/happen"}});
@@ -108,6 +96,7 @@ protected:
     ~ConnectionPrograms() override {
         m_launched.clear();
         for (const pid_t pid : m_toKill) {
+            ::kill(-pid, SIGKILL);  // a started program leads its own group
             ::kill(pid, SIGKILL);
         }
     }
@@ -122,8 +111,10 @@ protected:
             m_toKill.push_back(launcher->ProcessId());
         }
     }
+    /// Ends the programs as a disconnect does and waits for those told to end to be gone.
     void Disconnect(const std::vector<ProgramEntry>& programs) {
         CloseConnectionPrograms(programs, m_appPaths, m_launched);
+        WaitForEndingPrograms();
     }
 
     TempDir m_dir;
@@ -216,6 +207,118 @@ TEST_F(ConnectionPrograms, ASecondConnectionAppendsItsOwnLaunchers) {
     Disconnect(programs);
     EXPECT_FALSE(test::IsAlive(first));
     EXPECT_FALSE(test::IsAlive(again));
+}
+
+TEST_F(ConnectionPrograms, ScriptsAreStartedOnceOverThreeConnects) {
+    test::ScopedEnv path("PATH", "/usr/bin:/bin");  // the system's python3 for env to find
+    std::vector<ProgramEntry> programs{
+        {test::WriteProgram(m_dir.File("tool.sh"), "#!/bin/sh\nwhile :; do sleep 1; done\n"), 1,
+         0}};
+    if (::access("/usr/bin/python3", X_OK) == 0) {
+        programs.push_back({test::WriteProgram(m_dir.File("tool.py"),
+                                               "#!/usr/bin/env python3\nimport signal\n"
+                                               "signal.pause()\n"),
+                            1, 0});
+    }
+    for (int connect = 0; connect < 3; ++connect) {
+        Connect(programs);
+        EXPECT_EQ(m_launched.size(), connect == 0 ? programs.size() : 0u) << connect;
+        if (connect == 0) {
+            // Running as the interpreter that reads it (env has handed over to python3).
+            for (const ProgramEntry& program : programs) {
+                EXPECT_TRUE(test::WaitFor([&] {
+                    m_processes.Refresh();
+                    return m_processes.IsRunning(program.path);
+                })) << program.path;
+            }
+        }
+        Disconnect(programs);
+    }
+}
+
+TEST_F(ConnectionPrograms, PathsDifferingOnlyInCaseAreTwoPrograms) {
+    const ProgramEntry upper{Probe("CaseTest"), 1, 1};
+    const ProgramEntry lower{Probe("casetest"), 1, 1};
+    Connect({upper});
+    ASSERT_EQ(m_launched.size(), 1u);
+    Connect({upper, lower});
+    ASSERT_EQ(m_launched.size(), 2u);
+    EXPECT_EQ(m_launched[1]->CommandLine(), lower.path);
+}
+
+TEST_F(ConnectionPrograms, AProgramsTextIsACommandLineUnlessItNamesAFile) {
+    const std::string probe = Probe("probe");
+    const std::string blank = Probe("with blank");  // there is no "with"
+    m_appPaths = FixedAppPaths({{"tool", probe}});
+    struct Case {
+        std::string text;
+        std::vector<std::string> arguments;  // as the program gets them
+    };
+    const Case cases[] = {
+        {probe + " --flag \"two words\"", {probe, "--flag", "two words"}},
+        {blank, {blank}},
+        {"'" + blank + "' -x", {blank, "-x"}},
+        {"tool --private-window", {probe, "--private-window"}},
+        {probe + " '$(touch pwned)' ; x", {probe, "$(touch pwned)", ";", "x"}},
+    };
+    std::vector<ProgramEntry> programs;
+    for (const Case& c : cases) {
+        programs.push_back({c.text, 0, 1});
+    }
+    Connect(programs);
+    ASSERT_EQ(m_launched.size(), std::size(cases));
+    std::vector<pid_t> pids;
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        pids.push_back(m_launched[i]->ProcessId());
+        auto expected = cases[i].arguments;
+        expected.emplace_back("show=1");
+        EXPECT_EQ(test::ProbeReport(m_dir.Path(), pids.back()), expected) << cases[i].text;
+    }
+    EXPECT_NE(::access(m_dir.File("pwned").c_str(), F_OK), 0);
+    // Each is found again by its program and arguments, and ended.
+    Disconnect(programs);
+    for (std::size_t i = 0; i < std::size(cases); ++i) {
+        EXPECT_FALSE(test::IsAlive(pids[i])) << cases[i].text;
+    }
+}
+
+TEST_F(ConnectionPrograms, AProgramThatCannotStartIsReportedAtEachConnect) {
+    const std::string folder = m_dir.File("folder");
+    ::mkdir(folder.c_str(), 0755);
+    const std::string plain = m_dir.File("plain");
+    test::WriteFileOrDie(plain, "data");
+    const std::string noInterpreter =
+        test::WriteProgram(m_dir.File("no interpreter"), "#!/nonexistent/sh -e\n");
+    const std::string noHashBang = test::WriteProgram(m_dir.File("no hash-bang"), "true\n");
+    const std::string starts = Probe("starts");
+    const std::vector<ProgramEntry> programs{
+        {m_dir.File("missing"), 0, 0},
+        {folder, 0, 0},
+        {plain, 0, 0},
+        {starts, 0, 0},
+        {noInterpreter, 0, 0},
+        {noHashBang, 0, 0},
+        {"unregistered --x", 0, 0},
+    };
+    const std::vector<ProgramStartFailure> expected{
+        {m_dir.File("missing"), "no such file"},
+        {folder, "a folder"},
+        {plain, "not executable"},
+        {noInterpreter, "its interpreter /nonexistent/sh cannot be found"},
+        {noHashBang, "not a program the system can run (a script needs a #! line)"},
+        {"unregistered --x", "not found in the search path"},
+    };
+    for (int connect = 0; connect < 2; ++connect) {
+        std::vector<ProgramStartFailure> reported;
+        StartConnectionPrograms(programs, m_appPaths, m_processes, m_launched,
+                                [&](const ProgramStartFailure& f) { reported.push_back(f); });
+        EXPECT_EQ(reported, expected) << connect;
+        if (connect == 0) {
+            ASSERT_EQ(m_launched.size(), programs.size());
+            m_toKill.push_back(m_launched[3]->ProcessId());
+        }
+        Disconnect(programs);
+    }
 }
 
 }  // namespace

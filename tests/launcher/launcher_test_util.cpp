@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <filesystem>
 #include <fstream>
 #include <thread>
 
@@ -15,6 +16,21 @@ std::string CopyProbe(const std::string& folder, const std::string& name) {
     out.close();
     ::chmod(path.c_str(), 0755);
     return path;
+}
+
+std::string WriteProgram(const std::string& path, const std::string& text) {
+    WriteFileOrDie(path, text);
+    ::chmod(path.c_str(), 0755);
+    return path;
+}
+
+pid_t ReportedProbe(const std::string& folder) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() == ".out") {
+            return static_cast<pid_t>(std::stol(entry.path().stem().string()));
+        }
+    }
+    return 0;
 }
 
 bool IsAlive(pid_t pid) {

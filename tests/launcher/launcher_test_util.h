@@ -4,10 +4,12 @@
 
 #include <chrono>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "launcher/app_paths.h"
 #include "support/temp_dir.h"
 
 namespace ov::test {
@@ -26,6 +28,25 @@ bool WaitFor(const std::function<bool()>& done,
 /// What the probe with this process id reported: its arguments, then "show=<hint>". Nothing
 /// when no report came within the time-out.
 std::optional<std::vector<std::string>> ProbeReport(const std::string& folder, pid_t pid);
+
+/// Registered applications as a test gives them.
+class FixedAppPaths final : public AppPaths {
+public:
+    explicit FixedAppPaths(std::map<std::string, std::string> paths) : m_paths(std::move(paths)) {}
+    std::string Lookup(const std::string& name) const override {
+        const auto it = m_paths.find(name);
+        return it == m_paths.end() ? std::string() : it->second;
+    }
+
+private:
+    std::map<std::string, std::string> m_paths;
+};
+
+/// Writes an executable (mode 0755) file, such as a script, and returns its path.
+std::string WriteProgram(const std::string& path, const std::string& text);
+
+/// The process id of the one probe that has reported to `folder`; 0 while none has.
+pid_t ReportedProbe(const std::string& folder);
 
 /// Points the probes at a report folder; with `stay` they wait for a signal instead of ending.
 class ProbeSetup {

@@ -22,13 +22,16 @@ TEST(ExeNameMatches, FollowsTheMatchingRules) {
         bool matches;
     };
     const Case cases[] = {
-        // A bare name is compared with the file name part only, without regard to case.
-        {"/usr/bin/Editor", "editor", true},
-        {"/usr/bin/editor", "EDITOR", true},
+        // A bare name is compared with the file name part only; case matters.
+        {"/usr/bin/editor", "editor", true},
+        {"/usr/bin/Editor", "editor", false},
+        {"/usr/bin/editor", "EDITOR", false},
         {"/usr/bin/editor-gtk", "editor", false},
         {"/usr/bin/editor", "bin/editor", false},
-        // A full path is compared with the whole exe name.
-        {"/usr/bin/editor", "/USR/BIN/Editor", true},
+        // A full path is compared with the whole exe name, case and all.
+        {"/usr/bin/editor", "/usr/bin/editor", true},
+        {"/usr/bin/editor", "/USR/BIN/Editor", false},
+        {"/opt/x/CaseTest", "/opt/x/casetest", false},
         {"/opt/editor", "/usr/bin/editor", false},
         {"/usr/bin/editor", "/usr/bin", false},
         // A process listed by its command name only: a full path never finds it.
@@ -63,6 +66,19 @@ protected:
     }
     void AddComm(int pid, const std::string& name) {
         test::WriteFileOrDie(MakeFolder(pid) + "/comm", name + "\n");
+    }
+    /// A process with this argument vector, run from `folder` (hidden when empty).
+    void AddCommandLine(int pid, const std::vector<std::string>& arguments,
+                        const std::string& folder = {}) {
+        std::string text;
+        for (const std::string& argument : arguments) {
+            text += argument;
+            text.push_back('\0');
+        }
+        test::WriteFileOrDie(MakeFolder(pid) + "/cmdline", text);
+        if (!folder.empty()) {
+            ASSERT_EQ(::symlink(folder.c_str(), (MakeFolder(pid) + "/cwd").c_str()), 0);
+        }
     }
     std::string MakeFolder(int pid) {
         const std::string folder = m_root.File(std::to_string(pid));
@@ -102,7 +118,8 @@ TEST_F(FakeProc, ListsPathsOrCommandNamesAndFindsOthersOnly) {
         int pid;  // 0: none
     };
     const Case cases[] = {
-        {"editor", 100},       {"/usr/bin/EDITOR", 100},    {"sshd", 101},
+        {"Editor", 100},       {"/usr/bin/Editor", 100},    {"sshd", 101},
+        {"editor", 0},         {"/usr/bin/EDITOR", 0},  // another program on Linux
         {"/usr/sbin/sshd", 0}, {"/opt/app/tool", 102},      {"", 0},
         {"orvanta", 0},        {"/opt/orvanta/orvanta", 0},  // this process never counts
     };
@@ -113,6 +130,50 @@ TEST_F(FakeProc, ListsPathsOrCommandNamesAndFindsOthersOnly) {
     }
     const auto copy = FindRunningCopy(list, "/opt/orvanta/orvanta");
     EXPECT_FALSE(copy.has_value());
+}
+
+TEST_F(FakeProc, FindsAScriptByTheArgumentItsInterpreterRuns) {
+    TempDir files;
+    for (const char* name : {"tool.sh", "tool.py", "other.sh", "linked.sh", "hidden.sh"}) {
+        test::WriteFileOrDie(files.File(name), "#!/bin/sh\n");
+    }
+    test::WriteFileOrDie(files.File("program"),
+                         "\x7f"
+                         "ELF");
+    ::mkdir(files.File("bin").c_str(), 0755);
+    ASSERT_EQ(::symlink("../linked.sh", files.File("bin/linked.sh").c_str()), 0);
+
+    AddExe(200, "/usr/bin/dash");
+    AddCommandLine(200, {"/bin/sh", files.File("tool.sh")});
+    AddExe(201, "/usr/bin/python3.11");
+    AddCommandLine(201, {"python3", "-u", "tool.py", "--verbose"}, files.Path());
+    AddExe(202, "/usr/bin/dash");
+    AddCommandLine(202, {"sh", "-e", "--", "bin/../other.sh"}, files.Path());
+    AddExe(203, "/usr/bin/gdb");
+    AddCommandLine(203, {"gdb", files.File("program")});
+    AddExe(204, "/usr/bin/dash");
+    AddCommandLine(204, {"/bin/sh", files.File("bin/linked.sh")});
+    AddExe(205, "/usr/bin/dash");
+    AddCommandLine(205, {"sh", "hidden.sh"});  // another user's: its folder cannot be read
+
+    ProcessList list(m_root.Path(), MakeNullWindowList());
+    ASSERT_TRUE(list.Refresh());
+    EXPECT_EQ(EntryOf(list, 201)->scriptPath, files.File("tool.py"));
+    struct Case {
+        std::string path;
+        int pid;  // 0: none
+    };
+    const Case cases[] = {
+        {files.File("tool.sh"), 200},   {files.File("tool.py"), 201},  // relative, after an option
+        {files.File("other.sh"), 202},   // after "--", its folder resolved
+        {files.File("linked.sh"), 204},  // started through a link
+        {files.File("program"), 0},      // not a script: an argument is not the program
+        {files.File("hidden.sh"), 0},   {files.File("TOOL.sh"), 0},
+    };
+    for (const Case& c : cases) {
+        const ProcessEntry* found = list.Find(c.path);
+        EXPECT_EQ(found ? found->processId : 0, c.pid) << c.path;
+    }
 }
 
 TEST_F(FakeProc, GivesEachProcessItsLastWindowAndATitle) {
@@ -153,11 +214,13 @@ TEST(ProcessList, FindsARunningProgramByPathNameAndLink) {
 
     ProcessList list;
     ASSERT_TRUE(list.Refresh());
-    for (const std::string& path : {probe, std::string("probe copy"), link}) {
+    for (const std::string& path : {probe, std::string("Probe Copy"), link}) {
         const ProcessEntry* found = list.Find(path);
         ASSERT_NE(found, nullptr) << path;
         EXPECT_EQ(found->processId, running.Pid()) << path;
     }
+    EXPECT_FALSE(list.IsRunning("probe copy"));
+    EXPECT_FALSE(list.IsRunning(dir.File("probe copy")));
     const auto copy = FindRunningCopy(list, probe);
     ASSERT_TRUE(copy.has_value());
     EXPECT_EQ(copy->processId, running.Pid());

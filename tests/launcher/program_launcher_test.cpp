@@ -6,10 +6,13 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <filesystem>
 #include <random>
 #include <thread>
 
+#include "launcher/program_reaper.h"
 #include "launcher_test_util.h"
+#include "support/run_process.h"
 #include "support/temp_dir.h"
 
 namespace ov {
@@ -43,9 +46,9 @@ bool PumpUntil(MessageLoop& loop, const std::function<bool()>& done,
         timeout);
 }
 
-/// Whether the process has ended and been reaped, so no zombie is left.
+/// Whether the process has ended and been reaped, so no zombie is left. Reaps nothing itself.
 bool Reaped(pid_t pid) {
-    return ::waitpid(pid, nullptr, WNOHANG) < 0 && errno == ECHILD;
+    return ::kill(pid, 0) != 0 && errno == ESRCH;
 }
 
 TEST(ProgramLauncher, OddPathsAndTheShowCommandReachTheProgramUnchanged) {
@@ -78,6 +81,97 @@ TEST(ProgramLauncher, OddPathsAndTheShowCommandReachTheProgramUnchanged) {
     EXPECT_NE(::access("pwned", F_OK), 0);
 }
 
+TEST(ProgramLauncher, AProgramGetsNullStandardStreamsAndASessionOfItsOwn) {
+    TempDir dir;
+    const std::string probe = test::CopyProbe(dir.Path(), "probe");
+    test::ProbeSetup setup(dir.Path(), true);
+    ProgramLauncher launcher(nullptr, probe, 0, false, kShowNormal);
+    ASSERT_TRUE(test::WaitFor([&] { return launcher.ProcessId() != 0; }));
+    const pid_t pid = launcher.ProcessId();
+    ASSERT_TRUE(test::ProbeReport(dir.Path(), pid).has_value());  // done writing its report
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd/";
+    for (const char* fd : {"0", "1", "2"}) {
+        EXPECT_EQ(std::filesystem::read_symlink(fds + fd).string(), "/dev/null") << fd;
+    }
+    EXPECT_NE(::access((fds + "3").c_str(), F_OK), 0);
+    EXPECT_EQ(::getsid(pid), pid);
+    EXPECT_EQ(::getpgid(pid), pid);
+    EXPECT_FALSE(launcher.Close());
+}
+
+TEST(ProgramLauncher, ACtrlCInTheMonitorsTerminalLeavesItsProgramsRunning) {
+    TempDir dir;
+    const std::string probe = test::CopyProbe(dir.Path(), "stays after Ctrl-C");
+    test::ProbeSetup setup(dir.Path(), true);
+    test::BackgroundProcess monitor({OV_LAUNCH_IN_GROUP, probe});
+    bool ok = false;
+    const std::string line = monitor.ReadLine(10s, &ok);
+    ASSERT_TRUE(ok);
+    const auto program = static_cast<pid_t>(std::stol(line));
+    ASSERT_GT(program, 0);
+    ASSERT_TRUE(test::ProbeReport(dir.Path(), program).has_value());
+    // The terminal's SIGINT goes to the foreground group, which the stand-in leads.
+    ASSERT_EQ(::getpgid(monitor.Pid()), monitor.Pid());
+    ASSERT_NE(::getpgid(monitor.Pid()), ::getpgrp());
+    ASSERT_EQ(::kill(-monitor.Pid(), SIGINT), 0);
+    EXPECT_EQ(monitor.Wait(), 0);
+    EXPECT_TRUE(test::IsAlive(program));
+    EXPECT_NE(::getpgid(program), monitor.Pid());
+    ::kill(program, SIGKILL);
+}
+
+TEST(ProgramLauncher, CloseEndsTheProgramsGroupAndForcesWhatOutstaysTheGrace) {
+    TempDir dir;
+    const std::string probe = test::CopyProbe(dir.Path(), "probe");
+    struct Case {
+        const char* name;
+        const char* script;  // runs the probe and waits for it, as a wrapper script does
+        bool forced;
+    };
+    const Case cases[] = {
+        {"wrapper", "#!/bin/sh\n\"$OV_CHILD\"\n", false},
+        {"ignores SIGTERM", "#!/bin/sh\ntrap '' TERM\n\"$OV_CHILD\"\n", true},
+    };
+    for (const Case& c : cases) {
+        TempDir reports;
+        const std::string script = test::WriteProgram(dir.File(c.name), c.script);
+        test::ProbeSetup setup(reports.Path(), true);
+        test::ScopedEnv child("OV_CHILD", probe);
+        ProgramLauncher launcher(nullptr, script, 0, false, kShowNormal);
+        pid_t probePid = 0;
+        ASSERT_TRUE(test::WaitFor([&] { return (probePid = test::ReportedProbe(reports.Path())); }))
+            << c.name;
+        const pid_t pid = launcher.ProcessId();
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_FALSE(launcher.Close()) << c.name;
+        EXPECT_TRUE(test::WaitFor([&] { return Reaped(pid) && !test::IsAlive(probePid); }, 10s))
+            << c.name;
+        const auto took = std::chrono::steady_clock::now() - start;
+        if (c.forced) {
+            EXPECT_GE(took, kCloseGrace - 100ms) << c.name;
+        } else {
+            EXPECT_LT(took, kCloseGrace) << c.name;
+        }
+        EXPECT_FALSE(launcher.HasProcess()) << c.name;
+    }
+}
+
+TEST(ProgramLauncher, AProgramLeftRunningIsReapedTheMomentItEnds) {
+    TempDir dir;
+    const std::string probe = test::CopyProbe(dir.Path(), "probe");
+    test::ProbeSetup setup(dir.Path(), true);
+    pid_t pid = 0;
+    {
+        ProgramLauncher launcher(nullptr, probe, 0, false, kShowNormal);
+        ASSERT_TRUE(test::WaitFor([&] { return launcher.ProcessId() != 0; }));
+        pid = launcher.ProcessId();
+    }
+    EXPECT_TRUE(test::IsAlive(pid));
+    ::kill(pid, SIGTERM);
+    // No zombie waits for the next program to be started.
+    EXPECT_TRUE(test::WaitFor([&] { return Reaped(pid); }));
+}
+
 TEST(ProgramLauncher, TellsTheWindowWhenTheProgramEndsOrCannotStart) {
     TempDir dir;
     const std::string probe = test::CopyProbe(dir.Path(), "probe");
@@ -85,9 +179,12 @@ TEST(ProgramLauncher, TellsTheWindowWhenTheProgramEndsOrCannotStart) {
     struct Case {
         std::string path;
         bool starts;
+        int error;
     };
-    const Case cases[] = {
-        {probe, true}, {dir.File("missing"), false}, {"", false}, {dir.Path(), false}};
+    const Case cases[] = {{probe, true, 0},
+                          {dir.File("missing"), false, ENOENT},
+                          {"", false, ENOENT},
+                          {dir.Path(), false, EACCES}};
     for (const Case& c : cases) {
         MessageLoop loop;
         CommandWindow window(loop);
@@ -96,6 +193,7 @@ TEST(ProgramLauncher, TellsTheWindowWhenTheProgramEndsOrCannotStart) {
         EXPECT_EQ(window.commands, std::vector<int>{4242}) << c.path;
         EXPECT_FALSE(launcher.HasProcess()) << c.path;
         EXPECT_EQ(launcher.ProcessId() != 0, c.starts) << c.path;
+        EXPECT_EQ(launcher.StartError(0ms), c.error) << c.path;
         if (c.starts) {
             EXPECT_TRUE(Reaped(launcher.ProcessId()));
         }
@@ -137,7 +235,8 @@ TEST(ProgramLauncher, GoingEndsTheProgramOnlyWhenAskedAndSendsNothing) {
         loop.ProcessPending();
         EXPECT_TRUE(window.commands.empty()) << closeOnDestroy;
         if (closeOnDestroy) {
-            EXPECT_TRUE(Reaped(pid));
+            // Told to end as the launcher went; reaped the moment it ends.
+            EXPECT_TRUE(test::WaitFor([&] { return Reaped(pid); }));
         } else {
             EXPECT_TRUE(test::IsAlive(pid));
             ::kill(pid, SIGKILL);
@@ -189,9 +288,9 @@ TEST(ProgramLauncher, LaunchersAndWorkersOutliveEachOtherSafely) {
         c.reset();
     }
     loop.ProcessPending();
-    // A program ended with its launcher is gone and reaped by the time the launcher is.
+    // A program ended with its launcher is gone and reaped soon after.
     for (const pid_t pid : closed) {
-        EXPECT_TRUE(Reaped(pid)) << pid;
+        EXPECT_TRUE(test::WaitFor([&] { return Reaped(pid); })) << pid;
     }
     // Only programs that ended on their own while their launcher lived were reported.
     for (const int command : window.commands) {
