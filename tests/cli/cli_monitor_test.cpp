@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "../launcher/launcher_test_util.h"
+#include "support/probe.h"
 
 #include "platform/text_util.h"
 #include "support/run_process.h"

@@ -7,8 +7,8 @@
 #include <map>
 
 #include "launcher/registry_app_paths.h"
-#include "launcher_test_util.h"
 #include "settings/registry_key.h"
+#include "support/probe.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 

@@ -9,7 +9,7 @@
 #include <random>
 #include <thread>
 
-#include "launcher_test_util.h"
+#include "support/probe.h"
 #include "support/temp_dir.h"
 
 namespace ov {
