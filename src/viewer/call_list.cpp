@@ -135,6 +135,7 @@ bool CallList::ReadMonth(int monthIndex, int year, CallTotals& totals, bool keep
 }
 
 void CallList::Reload() {
+    AboutToReset();
     m_store.Clear();
     m_totals.Clear();
     if (m_filter.allMonths || m_filter.monthSums) {
@@ -166,9 +167,7 @@ void CallList::Reload() {
     m_rows.resize(m_store.Size());
     m_rows.shrink_to_fit();
     std::iota(m_rows.begin(), m_rows.end(), 0u);
-    if (m_hooks.rowsRefilled) {
-        m_hooks.rowsRefilled();
-    }
+    Reset();
 }
 
 void CallList::ChooseFilter(FilterListId list, int index) {
@@ -198,10 +197,17 @@ std::size_t CallList::MonthLineFor(Time32 start) {
     CallRecord line;
     line.kind = KindMonthSum;
     line.startTime = start;
-    const std::size_t index = m_store.Append(line);
+    return AppendRow(line);
+}
+
+std::size_t CallList::AppendRow(const CallRecord& record) {
+    if (m_hooks.rowsAboutToAppend) {
+        m_hooks.rowsAboutToAppend(m_rows.size(), 1);
+    }
+    const std::size_t index = m_store.Append(record);
     m_rows.push_back(static_cast<std::uint32_t>(index));
-    if (m_hooks.rowAppended) {
-        m_hooks.rowAppended(index);
+    if (m_hooks.rowsAppended) {
+        m_hooks.rowsAppended();
     }
     return index;
 }
@@ -218,19 +224,29 @@ void CallList::AddNewRecord(const CallRecord& record, bool showTotals) {
         }
         const std::size_t line = MonthLineFor(record.startTime);
         m_store.AddToSums(line, record.connectedSeconds, record.dialingSeconds, record.price);
-        if (m_hooks.rowUpdated) {
-            m_hooks.rowUpdated(line);
+        if (m_hooks.rowChanged) {
+            // The line's row stands where the last sort put it.
+            const auto row = std::find(m_rows.begin(), m_rows.end(), line);
+            m_hooks.rowChanged(static_cast<std::size_t>(row - m_rows.begin()));
         }
     } else {
-        const std::size_t index = m_store.Append(record);
-        m_rows.push_back(static_cast<std::uint32_t>(index));
-        if (m_hooks.rowAppended) {
-            m_hooks.rowAppended(index);
-        }
+        AppendRow(record);
     }
     m_totals.Add(record);
     if (showTotals) {
         ShowTotals();
+    }
+}
+
+void CallList::AboutToReset() const {
+    if (m_hooks.aboutToReset) {
+        m_hooks.aboutToReset();
+    }
+}
+
+void CallList::Reset() const {
+    if (m_hooks.reset) {
+        m_hooks.reset();
     }
 }
 
@@ -254,10 +270,9 @@ void CallList::SortByColumn(int listColumn) {
     } else {
         m_ascending = !m_ascending;
     }
+    AboutToReset();
     SortRows();
-    if (m_hooks.rowsRefilled) {
-        m_hooks.rowsRefilled();
-    }
+    Reset();
 }
 
 void CallList::SortRows() {

@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
-#include "../tariff/local_time.h"
 #include "platform/text_util.h"
+#include "support/bratislava_time.h"
 #include "support/temp_dir.h"
 
 namespace ov {
