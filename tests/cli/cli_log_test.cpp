@@ -89,7 +89,8 @@ TEST(CliLogTest, PathAndErrors) {
     EXPECT_EQ(Cli({"log", "path", "2026", "0"}).exitCode, 2);
     EXPECT_EQ(Cli({"log", "dump", home.File("none.ovl")}).exitCode, 1);
     EXPECT_EQ(Cli({"log", "dump"}).exitCode, 2);
-    EXPECT_EQ(Cli({"log", "append", home.File("no/such/folder.ovl")}, "3\t1\t0\t0\t0\t\tme\t\t\t\n")
+    test::WriteFileOrDie(home.File("file"), "");
+    EXPECT_EQ(Cli({"log", "append", home.File("file/folder.ovl")}, "3\t1\t0\t0\t0\t\tme\t\t\t\n")
                   .exitCode,
               1);
 }
