@@ -341,16 +341,22 @@ TEST_F(StoreTest, OurUnchangedCopyDoesNotUndoAnotherProcessesEdit) {
     ASSERT_EQ(ours->OpenKey(HKEY_LOCAL_MACHINE, "K", KEY_READ, &key), 0u);
     std::vector<RegValue> loaded;
     ASSERT_EQ(ours->ListKey(key, &loaded, nullptr), 0u);  // as settings are loaded at start
+    std::uint32_t missing = 0;
+    Query(*ours, key, "Default", &missing);  // not stored: our copy holds its default
+    EXPECT_EQ(missing, ERROR_FILE_NOT_FOUND);
     ours->CloseKey(key);
 
-    Write(*other, "K", "Edited", "99");  // the user edits a setting meanwhile
+    Write(*other, "K", "Edited", "99");  // the user edits settings meanwhile
+    Write(*other, "K", "Default", "set");
 
     // Our save at the end writes every value back: the unchanged ones are no change.
     Write(*ours, "K", "Edited", "5");
+    Write(*ours, "K", "Default", "default");
     Write(*ours, "K", "Ours", "b");
     auto reader = MakeStore();
     ASSERT_EQ(reader->OpenKey(HKEY_LOCAL_MACHINE, "K", KEY_READ, &key), 0u);
     EXPECT_EQ(Query(*reader, key, "Edited"), std::string("99\0", 3));
+    EXPECT_EQ(Query(*reader, key, "Default"), std::string("set\0", 4));
     EXPECT_EQ(Query(*reader, key, "Ours"), std::string("b\0", 2));
     reader->CloseKey(key);
 

@@ -67,21 +67,28 @@ std::string FileStamp(const std::string& path) {
            std::to_string(st.st_mtim.tv_nsec) + ':' + std::to_string(st.st_ctim.tv_nsec);
 }
 
-/// The key of a value in a hive's memory of values seen: path and name, without case.
-std::string SeenKey(const std::vector<std::string>& path, std::string_view name) {
-    std::string key;
-    for (const auto& part : path) {
-        key += part;
-        key += '\\';
-    }
-    key += '\0';
-    key += name;
-    for (char& c : key) {
+std::string Folded(std::string text) {
+    for (char& c : text) {
         if (c >= 'A' && c <= 'Z') {
             c = static_cast<char>(c - 'A' + 'a');
         }
     }
-    return key;
+    return text;
+}
+
+/// A key path as one text without case, "a\\b\\" for the first `count` names.
+std::string FoldedPath(const std::vector<std::string>& path, std::size_t count) {
+    std::string key;
+    for (std::size_t i = 0; i < count && i < path.size(); ++i) {
+        key += path[i];
+        key += '\\';
+    }
+    return Folded(std::move(key));
+}
+
+/// The key of a value in a hive's memory of values seen: path and name, without case.
+std::string SeenKey(const std::vector<std::string>& path, std::string_view name) {
+    return FoldedPath(path, path.size()) + '\0' + Folded(std::string(name));
 }
 
 bool NeedsTerminator(const RegValue& value) {
@@ -177,6 +184,7 @@ void RegistryStore::Refresh(Hive& hive) {
         }
         hive.unsaved.clear();
         hive.seen.clear();
+        hive.seenMissingKeys.clear();
         hive.path = path;
         hive.lockedOut = false;
         hive.saveFailed = false;
@@ -305,8 +313,8 @@ std::vector<RegValue> RegistryStore::ValuesOf(RegRoot root, const std::vector<st
 }
 
 void RegistryStore::Remember(Hive& hive, const std::vector<std::string>& path,
-                             const RegValue& value) {
-    hive.seen[SeenKey(path, value.name)] = value;
+                             std::string_view name, const std::optional<RegValue>& value) {
+    hive.seen[SeenKey(path, name)] = value;
 }
 
 bool RegistryStore::IsChange(Hive& hive, const std::vector<std::string>& path,
@@ -316,11 +324,24 @@ bool RegistryStore::IsChange(Hive& hive, const std::vector<std::string>& path,
     if (current && current->type == value.type && current->data == value.data) {
         return false;
     }
+    const auto seen = hive.seen.find(SeenKey(path, value.name));
+    if (seen == hive.seen.end()) {
+        // A key found missing had none of its values: as a value seen missing.
+        for (std::size_t n = 1; n <= path.size(); ++n) {
+            if (hive.seenMissingKeys.count(FoldedPath(path, n)) != 0) {
+                return current == nullptr;
+            }
+        }
+        return true;
+    }
+    if (!seen->second) {
+        // It was missing when we looked (our value is a default), and another process has
+        // stored one since: theirs stands.
+        return current == nullptr;
+    }
     // The value as we last saw it, written back, while another process changed it since:
     // that is our unchanged copy, and the other's edit stands.
-    const auto seen = hive.seen.find(SeenKey(path, value.name));
-    return seen == hive.seen.end() || seen->second.type != value.type ||
-           seen->second.data != value.data;
+    return seen->second->type != value.type || seen->second->data != value.data;
 }
 
 HKEY RegistryStore::NewHandle(OpenedKey key) {
@@ -372,10 +393,14 @@ std::uint32_t RegistryStore::OpenKey(HKEY parent, const char* subKey, std::uint3
     if (const auto error = Resolve(parent, subKey, &key); error != ERROR_SUCCESS) {
         return error;
     }
-    if (Hive* hive = HiveOf(key.root)) {
+    Hive* hive = HiveOf(key.root);
+    if (hive) {
         Refresh(*hive);
     }
     if (!KeyExists(key.root, key.path)) {
+        if (hive) {
+            hive->seenMissingKeys.insert(FoldedPath(key.path, key.path.size()));
+        }
         return ERROR_FILE_NOT_FOUND;
     }
     key.access = access;
@@ -402,7 +427,7 @@ std::uint32_t RegistryStore::QueryValue(HKEY handle, const char* name, std::uint
             continue;
         }
         if (Hive* hive = HiveOf(key.root)) {
-            Remember(*hive, key.path, value);
+            Remember(*hive, key.path, wanted, value);
         }
         // Text comes back with its terminating zero even when it was stored without one.
         const bool terminate = NeedsTerminator(value);
@@ -424,6 +449,9 @@ std::uint32_t RegistryStore::QueryValue(HKEY handle, const char* name, std::uint
             *size = needed;
         }
         return ERROR_SUCCESS;
+    }
+    if (Hive* hive = HiveOf(key.root)) {
+        Remember(*hive, key.path, wanted, std::nullopt);
     }
     return ERROR_FILE_NOT_FOUND;
 }
@@ -453,7 +481,7 @@ std::uint32_t RegistryStore::SetValue(HKEY handle, const char* name, std::uint32
     }
     RegValue value{std::string(valueName), type, std::string(bytes)};
     if (IsChange(*hive, key.path, value)) {
-        Remember(*hive, key.path, value);
+        Remember(*hive, key.path, valueName, value);
         Apply(*hive, Change{key.path, Change::Set, std::move(value)});
     }
     return ERROR_SUCCESS;
@@ -480,6 +508,7 @@ std::uint32_t RegistryStore::DeleteValue(HKEY handle, const char* name) {
     if (!stored || !stored->FindValue(valueName)) {
         return ERROR_FILE_NOT_FOUND;
     }
+    Remember(*hive, key.path, valueName, std::nullopt);
     Apply(*hive, Change{key.path, Change::Delete, RegValue{std::string(valueName), REG_NONE, {}}});
     return ERROR_SUCCESS;
 }
@@ -530,7 +559,7 @@ std::uint32_t RegistryStore::ListKey(HKEY handle, std::vector<RegValue>* values,
         *values = ValuesOf(key.root, key.path);
         if (Hive* hive = HiveOf(key.root)) {
             for (const auto& value : *values) {
-                Remember(*hive, key.path, value);
+                Remember(*hive, key.path, value.name, value);
             }
         }
     }

@@ -5,6 +5,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -97,9 +99,10 @@ private:
         bool lockedOut = false;  // unreadable, or damaged and could not be moved aside
         bool damaged = false;    // lines were skipped in reading: keep the file aside first
         std::string damage;      // the first of them
-        // Every value as this process last read or wrote it (by folded path and name), to
-        // tell our unchanged copy from a change of our own.
-        std::map<std::string, RegValue> seen;
+        // Every value as this process last read or wrote it (by folded path and name; nothing
+        // when it was missing), to tell our unchanged copy from a change of our own.
+        std::map<std::string, std::optional<RegValue>> seen;
+        std::set<std::string> seenMissingKeys;  // keys found missing: their values were too
         bool saveFailed = false;  // a failed save was reported; the next success clears it
     };
     struct OpenedKey {
@@ -120,7 +123,8 @@ private:
     bool KeyExists(RegRoot root, const std::vector<std::string>& path);
     std::vector<RegValue> ValuesOf(RegRoot root, const std::vector<std::string>& path);
     HKEY NewHandle(OpenedKey key);
-    void Remember(Hive& hive, const std::vector<std::string>& path, const RegValue& value);
+    void Remember(Hive& hive, const std::vector<std::string>& path, std::string_view name,
+                  const std::optional<RegValue>& value);
     bool IsChange(Hive& hive, const std::vector<std::string>& path, const RegValue& value);
 
     mutable std::mutex m_mutex;
