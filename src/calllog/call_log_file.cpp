@@ -138,8 +138,10 @@ bool CallLogAppender::Append(const std::string& path, const CallRecord& record, 
                 return fail(ErrnoText(path));
             }
             if (notice) {
+                const off_t kept = end - whole;
                 *notice = path + ": unreadable from byte " + std::to_string(whole) + "; the " +
-                          std::to_string(end - whole) + " bytes from there are kept in " + *aside;
+                          std::to_string(kept) + (kept == 1 ? " byte" : " bytes") +
+                          " from there are kept in " + *aside;
             }
             end = whole;
         }

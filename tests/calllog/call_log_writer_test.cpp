@@ -260,6 +260,19 @@ TEST_F(CallLogWriterTest, ARemovedFolderIsMadeAgain) {
     EXPECT_EQ(Month(2024, 3).size(), 1u);
 }
 
+TEST_F(CallLogWriterTest, DamageMovedAsideIsTold) {
+    test::WriteFileOrDie(MonthFilePath(Folder(), 2024, 3),
+                         std::string("\x03\x00\x00\x00 damaged", 12));
+    Writer().AppendCallRecord(KindMonitorStart, nullptr);
+    EXPECT_TRUE(m_messages.shown.empty());
+    ASSERT_EQ(m_messages.notices.size(), 1u);
+    EXPECT_NE(m_messages.notices[0].find("the 12 bytes from there are kept in " +
+                                         MonthFilePath(Folder(), 2024, 3) + ".torn-"),
+              std::string::npos)
+        << m_messages.notices[0];
+    EXPECT_EQ(Month(2024, 3).size(), 1u);
+}
+
 TEST_F(CallLogWriterTest, RecordsStillUnwrittenAtExitAreCounted) {
     BlockFolder();
     Writer().AppendCallRecord(KindMonitorStart, nullptr);

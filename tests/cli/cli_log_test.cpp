@@ -1,6 +1,7 @@
 // orvanta-cli log: dump, append and path, against files of a temporary data root.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -122,6 +123,17 @@ TEST(CliLogTest, DumpStopsQuietlyAtATornRecordAndAppendRepairsIt) {
     ASSERT_EQ(Cli({"log", "append", file}, "4\t2\t0\t0\t0\t\tme\t\t\t\n").exitCode, 0);
     r = Cli({"log", "dump", file});
     EXPECT_EQ(r.out, "3\t1\t0\t0\t0\t00000000\tme\t\t\t\n4\t2\t0\t0\t0\t00000000\tme\t\t\t\n");
+}
+
+TEST(CliLogTest, APlantedLogFolderLinkIsNotFollowed) {
+    test::TempHome home;
+    std::filesystem::create_directories(home.File("elsewhere"));
+    ASSERT_EQ(::symlink(home.File("elsewhere").c_str(), home.File("LogData").c_str()), 0);
+    const auto r =
+        Cli({"log", "append", home.File("LogData/OV2026_3.ovl")}, "3\t1\t0\t0\t0\t\tme\t\t\t\n");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "orvanta-cli: " + home.File("LogData") + ": a symbolic link, not followed\n");
+    EXPECT_TRUE(std::filesystem::is_empty(home.File("elsewhere")));
 }
 
 TEST(CliLogTest, PathAndErrors) {
