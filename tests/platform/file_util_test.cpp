@@ -1,4 +1,5 @@
 #include "platform/file_util.h"
+#include "platform/data_root_lock.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -151,6 +152,25 @@ TEST_F(ChosenRootsTest, NothingBelowAChosenFolderIsFollowed) {
     EXPECT_FALSE(WriteFileAtomically(Root() + "/LogData/x", "x", &error));
     EXPECT_FALSE(std::filesystem::exists(m_dir.File("elsewhere/OV2026_2.ovl")));
     EXPECT_FALSE(std::filesystem::exists(m_dir.File("elsewhere/x")));
+}
+
+TEST(DataRootLockTest, OneHolderAtATimeNamedToTheNext) {
+    test::TempDir dir;
+    std::string error;
+    pid_t holder = -1;
+    {
+        const auto first = DataRootLock::Acquire(dir.Path(), &error, &holder);
+        ASSERT_TRUE(first) << error;
+        EXPECT_EQ(holder, 0);
+        // A second claim, even from this process, finds it taken and says by whom.
+        EXPECT_FALSE(DataRootLock::Acquire(dir.Path(), &error, &holder));
+        EXPECT_EQ(holder, ::getpid());
+        EXPECT_EQ(error.find("the data root " + dir.Path() + " is in use by process " +
+                             std::to_string(::getpid())),
+                  0u)
+            << error;
+    }
+    EXPECT_TRUE(DataRootLock::Acquire(dir.Path(), &error, &holder)) << error;
 }
 
 TEST(FileUtilTest, PathPieces) {
