@@ -38,6 +38,7 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
+/// EnsureFolder by path alone, for folders outside the chosen ones (and to make those).
 bool EnsureFolderByPath(const std::string& path, std::string* error);
 
 std::string SizeText(std::uint64_t bytes) {
