@@ -68,7 +68,12 @@ public:
     }
     void OnMonitorStopped() override { Event("monitor-stopped", ""); }
     void ShowWriteFailure(const std::string& text) override { Error(text); }
-    void ShowNotice(const std::string& text) override { Error(text); }
+    /// Damage moved aside and records lost are said on standard error as well: the user must
+    /// hear of them even when the events go to a file nobody reads.
+    void ShowNotice(const std::string& text) override {
+        Event("error", text);
+        std::fprintf(m_ctx.err, "orvanta-cli: %s\n", text.c_str());
+    }
 
     /// An error event, on standard error too once the events are no longer printed.
     void Error(const std::string& text) {

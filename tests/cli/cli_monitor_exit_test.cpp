@@ -36,8 +36,8 @@ std::string NextEvent(test::BackgroundProcess& monitor) {
     return ok && fields.size() == 3 ? std::string(fields[1]) : std::string();
 }
 
-/// The kinds and entries of this month's call log, one "KIND ENTRY" a record.
-std::vector<std::string> LoggedRecords() {
+/// This month's call log file.
+std::string ThisMonthsLog() {
     std::tm local{};
     const std::time_t now = std::time(nullptr);
     localtime_r(&now, &local);
@@ -47,7 +47,12 @@ std::vector<std::string> LoggedRecords() {
     if (!path.empty()) {
         path.pop_back();
     }
-    const auto dump = Cli({"log", "dump", path});
+    return path;
+}
+
+/// The kinds and entries of this month's call log, one "KIND ENTRY" a record.
+std::vector<std::string> LoggedRecords() {
+    const auto dump = Cli({"log", "dump", ThisMonthsLog()});
     std::vector<std::string> records;
     std::string_view rest = dump.out;
     while (!rest.empty()) {
@@ -86,6 +91,28 @@ TEST_F(CliMonitorExitTest, AClosedOutputStopsThePrintingNotTheLogging) {
     const std::string said = test::ReadFileOrEmpty(errors);
     EXPECT_EQ(said.find("can no longer be printed"), said.rfind("can no longer be printed"));
     EXPECT_NE(said.find("can no longer be printed"), std::string::npos) << said;
+}
+
+TEST_F(CliMonitorExitTest, DamageInTheLogIsMovedAsideAndSaid) {
+    ASSERT_EQ(Cli({"log", "append", ThisMonthsLog()}, "3\t1\t0\t0\t0\t\tme\t\t\t\n").exitCode, 0);
+    const std::string whole = test::ReadFileOrEmpty(ThisMonthsLog());
+    // A record whose first text length is negative, then a whole one after it.
+    std::string damaged = whole;
+    damaged[30] = damaged[31] = damaged[32] = damaged[33] = '\xff';
+    test::WriteFileOrDie(ThisMonthsLog(), whole + damaged + whole);
+
+    const std::string errors = m_home.File("stderr");
+    test::BackgroundProcess monitor({OV_CLI_PATH, "monitor"}, errors);
+    ASSERT_EQ(NextEvent(monitor), "monitor-started");
+    EXPECT_EQ(NextEvent(monitor), "error");  // the start marker's append repaired the file
+    monitor.Signal(SIGINT);
+    EXPECT_EQ(monitor.Wait(), 0);
+    const std::string said = test::ReadFileOrEmpty(errors);
+    const std::string bytes = std::to_string(2 * whole.size()) + " bytes";
+    EXPECT_NE(said.find(bytes + " from there are kept in " + ThisMonthsLog() + ".torn-"),
+              std::string::npos)
+        << said;
+    EXPECT_EQ(LoggedRecords(), (std::vector<std::string>{"3 ", "3 ", "4 "}));
 }
 
 TEST_F(CliMonitorExitTest, AClosedTerminalEndsTheOpenCallAsTermination) {
