@@ -31,13 +31,16 @@ int LocalMonthNumber(Time32 t) {
 
 /// Reads a whole regular file into `buffer`, reusing its room from file to file (a fresh block
 /// per month file costs more than decoding it). False when it cannot be opened or read.
-bool ReadFileInto(const std::string& path, std::string& buffer) {
+bool ReadFileInto(const std::string& path, std::string& buffer, std::string* error) {
     // As the writer: never through a link, never a device or a FIFO, never beyond the limit.
-    const int fd = OpenNoFollow(path, O_RDONLY | O_NONBLOCK, 0, false);
+    const int fd = OpenNoFollow(path, O_RDONLY | O_NONBLOCK, 0, false, error);
     if (fd < 0) {
+        if (errno == ENOENT) {
+            error->clear();  // a month without calls has no file
+        }
         return false;
     }
-    const auto size = StoredFileSize(fd, path, kMaxStoredFileBytes, nullptr);
+    const auto size = StoredFileSize(fd, path, kMaxStoredFileBytes, error);
     bool ok = size.has_value();
     if (ok) {
         buffer.resize(static_cast<std::size_t>(*size));
@@ -108,7 +111,11 @@ void CallList::RebuildColumns(bool keepFirst) {
 }
 
 bool CallList::ReadMonth(int monthIndex, int year, CallTotals& totals, bool keep) {
-    if (!ReadFileInto(MonthFilePath(m_folder, year, monthIndex + 1), m_fileBuffer)) {
+    std::string why;
+    if (!ReadFileInto(MonthFilePath(m_folder, year, monthIndex + 1), m_fileBuffer, &why)) {
+        if (!why.empty()) {
+            m_skippedFiles.push_back(std::move(why));
+        }
         return false;
     }
     // Whole records one after the other; the first that cannot be read whole (the end, or
@@ -128,6 +135,7 @@ bool CallList::ReadMonth(int monthIndex, int year, CallTotals& totals, bool keep
 }
 
 void CallList::Reload() {
+    m_skippedFiles.clear();
     m_store.Clear();
     m_totals.Clear();
     if (m_filter.allMonths || m_filter.monthSums) {

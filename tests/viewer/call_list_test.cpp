@@ -262,6 +262,9 @@ TEST_F(CallListTest, AMonthFileThatIsALinkIsNotRead) {
         0);
     List().Reload();
     EXPECT_EQ(Column(ColStart), (std::vector<std::string>{"03.02.2024  12:00:00"}));
+    // Said once, by name; the months with no file at all are no news.
+    EXPECT_EQ(List().SkippedFiles(), (std::vector<std::string>{MonthFilePath(m_folder, 2024, 3) +
+                                                               ": a symbolic link, not followed"}));
 }
 
 TEST_F(CallListTest, MonthSumsShowOneLinePerMonthWithAcceptedCalls) {
