@@ -238,6 +238,9 @@ int Run(Context& ctx, Args args) {
     filter.Select(FilterListId::DeviceTypes, TextIndex(settings->ListDTypes, options->deviceType));
     list.RebuildColumns(false);
     list.Reload();
+    for (const std::string& skipped : list.SkippedFiles()) {
+        std::fprintf(ctx.err, "orvanta-cli: %s; skipped\n", skipped.c_str());
+    }
 
     if (action == "list") {
         WriteRaw(ctx, list.ExportText());

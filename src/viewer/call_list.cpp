@@ -31,15 +31,19 @@ int LocalMonthNumber(Time32 t) {
 
 /// Reads a whole regular file into `buffer`, reusing its room from file to file (a fresh block
 /// per month file costs more than decoding it). False when it cannot be opened or read.
-bool ReadFileInto(const std::string& path, std::string& buffer) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+bool ReadFileInto(const std::string& path, std::string& buffer, std::string* error) {
+    // As the writer: never through a link, never a device or a FIFO, never beyond the limit.
+    const int fd = OpenNoFollow(path, O_RDONLY | O_NONBLOCK, 0, false, error);
     if (fd < 0) {
+        if (errno == ENOENT) {
+            error->clear();  // a month without calls has no file
+        }
         return false;
     }
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const auto size = StoredFileSize(fd, path, kMaxStoredFileBytes, error);
+    bool ok = size.has_value();
     if (ok) {
-        buffer.resize(static_cast<std::size_t>(st.st_size));
+        buffer.resize(static_cast<std::size_t>(*size));
         std::size_t done = 0;
         while (done < buffer.size()) {
             const ssize_t n = ::read(fd, buffer.data() + done, buffer.size() - done);
@@ -115,7 +119,11 @@ void CallList::RebuildColumns(bool keepFirst) {
 }
 
 bool CallList::ReadMonth(int monthIndex, int year, CallTotals& totals, bool keep) {
-    if (!ReadFileInto(MonthFilePath(m_folder, year, monthIndex + 1), m_fileBuffer)) {
+    std::string why;
+    if (!ReadFileInto(MonthFilePath(m_folder, year, monthIndex + 1), m_fileBuffer, &why)) {
+        if (!why.empty()) {
+            m_skippedFiles.push_back(std::move(why));
+        }
         return false;
     }
     // Whole records one after the other; the first that cannot be read whole (the end, or
@@ -136,6 +144,7 @@ bool CallList::ReadMonth(int monthIndex, int year, CallTotals& totals, bool keep
 
 void CallList::Reload() {
     AboutToReset();
+    m_skippedFiles.clear();
     m_store.Clear();
     m_totals.Clear();
     if (m_filter.allMonths || m_filter.monthSums) {
@@ -312,8 +321,13 @@ std::string CallList::ExportText() const {
 
 bool CallList::ExportToFile(const std::string& path, std::string* error) const {
     const std::string text = ExportText();
-    std::FILE* file = std::fopen(path.c_str(), "w");
+    // Private as every file the program writes: the calls say who phoned where and when.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    std::FILE* file = fd >= 0 ? ::fdopen(fd, "w") : nullptr;
     if (!file) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
         if (error) {
             *error = ErrnoText(path);
         }

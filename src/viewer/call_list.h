@@ -96,6 +96,10 @@ public:
     /// Bytes the loaded records take, texts and row order included.
     std::size_t MemoryBytes() const;
 
+    /// Month files of the last load that are there but were not read (a symbolic link, not a
+    /// regular file, too large), each with the reason, for the user to hear of once.
+    const std::vector<std::string>& SkippedFiles() const { return m_skippedFiles; }
+
 private:
     /// Reads one month (index 0-11) through the filter into `totals`, keeping the accepted
     /// records when `keep`. False when the month's file is missing or unreadable.
@@ -121,7 +125,8 @@ private:
     std::vector<std::int16_t> m_visible;
     std::vector<std::uint32_t> m_rows;
     std::string m_fileBuffer;  // one month file while it is read
-    int m_sortColumn = -1;     // list column last sorted by; -1 none
+    std::vector<std::string> m_skippedFiles;
+    int m_sortColumn = -1;  // list column last sorted by; -1 none
     bool m_ascending = true;
 };
 

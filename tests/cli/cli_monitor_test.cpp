@@ -190,8 +190,9 @@ TEST_F(CliMonitorLogTest, AWriteFailureIsAnErrorEventAndMonitoringGoesOn) {
     test::BackgroundProcess monitor({OV_CLI_PATH, "monitor"});
     EXPECT_EQ(NextEvent(monitor), Event("monitor-started", "simulator"));
     const std::string path = ThisMonthsLog();
-    const Event failure("error", "The call record cannot be written to the file\\n" + path +
-                                     "\\nThe call still shows in the call list.");
+    const Event failure("error", "The call record cannot be written to the file\\n" + path + " (" +
+                                     m_home.File("LogData") +
+                                     ": Not a directory)\\nThe call still shows in the call list.");
     EXPECT_EQ(NextEvent(monitor), failure);
     monitor.Signal(SIGTERM);
     EXPECT_EQ(NextEvent(monitor), Event("monitor-stopped", ""));

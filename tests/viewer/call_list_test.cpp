@@ -3,6 +3,7 @@
 #include "viewer/call_list.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <optional>
 
@@ -230,6 +231,21 @@ TEST_F(CallListTest, AllMonthsLoadsEveryLoggedMonthOldestFirst) {
     EXPECT_EQ(List().Totals().first, Local(1998, 8, 1));
     EXPECT_EQ(List().Totals().last, Local(2024, 5, 2));
     EXPECT_FLOAT_EQ(List().Totals().price, 3.25f);
+}
+
+TEST_F(CallListTest, AMonthFileThatIsALinkIsNotRead) {
+    Log(2024, 2, {Call(KindConnected, Local(2024, 2, 3), 20, 2, 2.0f)});
+    // A month file planted as a link to another file, as the writer would refuse it.
+    test::WriteFileOrDie(m_home.File("elsewhere.ovl"),
+                         EncodeCallRecord(Call(KindConnected, Local(2024, 3, 3), 5, 1, 9.0f)));
+    ASSERT_EQ(
+        ::symlink(m_home.File("elsewhere.ovl").c_str(), MonthFilePath(m_folder, 2024, 3).c_str()),
+        0);
+    List().Reload();
+    EXPECT_EQ(Column(ColStart), (std::vector<std::string>{"03.02.2024  12:00:00"}));
+    // Said once, by name; the months with no file at all are no news.
+    EXPECT_EQ(List().SkippedFiles(), (std::vector<std::string>{MonthFilePath(m_folder, 2024, 3) +
+                                                               ": a symbolic link, not followed"}));
 }
 
 TEST_F(CallListTest, MonthSumsShowOneLinePerMonthWithAcceptedCalls) {
