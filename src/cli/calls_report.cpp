@@ -6,20 +6,40 @@
 
 #include <filesystem>
 
-#include "app/ui/language_packs.h"
+#include "platform/paths.h"
 #include "printing/qt/report_plugin.h"
 #include "printing/report_document.h"
 #endif
 
 namespace ov::cli {
 
+#ifdef OV_CLI_REPORT_PLUGIN
+namespace {
+
+/// The plugin lives beside the language packs' folder: the program folder's `plugins` in a
+/// build tree or a portable copy, else the installed ../share/orvanta/plugins.
+std::filesystem::path ReportPluginPath() {
+    namespace fs = std::filesystem;
+    const fs::path program = ProgramFolder();
+    std::error_code ec;
+    for (const fs::path& folder :
+         {program / "plugins", program / ".." / "share" / "orvanta" / "plugins"}) {
+        if (fs::is_regular_file(folder / kReportPdfPluginFile, ec)) {
+            return (folder / kReportPdfPluginFile).lexically_normal();
+        }
+    }
+    return program / "plugins" / kReportPdfPluginFile;
+}
+
+}  // namespace
+#endif
+
 int WriteCallReport(Context& ctx, const CallList& list, const Settings& settings,
                     const TextSource& texts, const std::string& path) {
 #ifdef OV_CLI_REPORT_PLUGIN
     // The drawing libraries come with the plugin, loaded only now: no other command pays for
     // them.
-    const std::filesystem::path plugin =
-        std::filesystem::path(LangsFolder()).parent_path() / "plugins" / kReportPdfPluginFile;
+    const std::filesystem::path plugin = ReportPluginPath();
     QPluginLoader loader(QString::fromStdString(plugin.string()));
     auto* writer = qobject_cast<ReportPdfPlugin*>(loader.instance());
     if (writer == nullptr) {
