@@ -17,6 +17,13 @@
 
 #include "printing/page_setup_fields.h"
 #include "printing/ui/page_setup_dialog.h"
+#include "printing/ui/printer_settings.h"
+#include "printing/ui/report_print.h"
+#include "support/run_process.h"
+#include "support/temp_dir.h"
+
+#include <QPrinter>
+#include <regex>
 
 namespace ov {
 namespace {
@@ -159,6 +166,47 @@ TEST(PageSetupDialog, ShowsTheRecordAndTakesItBack) {
                   QColor(Qt::blue));
     }
     QLocale::setDefault(QLocale::c());
+}
+
+TEST(ReportPrinting, PageSettingsReachThePrinterAndThePagesPrint) {
+    PageRecord page = SettingsPage();
+    page.copies = 2;
+    page.printQuality = -2;
+    page.duplex = 2;
+    QPrinter printer;
+    ApplyToPrinter(page, printer);
+    EXPECT_TRUE(printer.fullPage());
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    EXPECT_EQ(printer.pageLayout().pageSize().id(), QPageSize::A4);
+    EXPECT_EQ(printer.resolution(), 300);
+    PageRecord back = FreshPageRecord();
+    ReadFromPrinter(printer, back);
+    EXPECT_EQ(back.orientation, 2);
+    EXPECT_EQ(back.paperSize, 9);
+    EXPECT_EQ(back.printQuality, -2);
+
+    // Pages 2 and 3 of a longer report, printed to a file.
+    ReportDocument document;
+    document.style.titleFont = LogFont::Make("Times New Roman", 420, 700, 1);
+    document.style.rowFont = LogFont::Make("Times New Roman", 360, 400, 1);
+    document.style.page = page;
+    document.columns = {0};
+    document.columnTitles = {"Kind"};
+    for (int k = 0; k < 200; ++k) {
+        CallRow row;
+        row.startTime = 1704888000 + k * 60;
+        document.rows.push_back(row);
+    }
+    document.cellText = [](std::size_t, int) { return std::string("Connected"); };
+    const ReportPages pages(document);
+    ASSERT_GE(pages.PageCount(), 3);
+    test::TempDir dir;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(QString::fromStdString(dir.File("printed.pdf")));
+    ASSERT_TRUE(PrintPages(pages, printer, 2, 3));
+    const auto info = test::RunProcess({"/usr/bin/pdfinfo", dir.File("printed.pdf")});
+    EXPECT_TRUE(std::regex_search(info.out, std::regex("Pages: +2\\n"))) << info.out;
+    EXPECT_FALSE(PrintPages(pages, printer, 4 + pages.PageCount(), 9 + pages.PageCount()));
 }
 
 }  // namespace
