@@ -219,18 +219,23 @@ void ReportPages::DrawTable(QPainter& painter, const PrintBlock& block) const {
 void ReportPages::DrawSums(QPainter& painter, const PrintBlock& block) const {
     const ReportStyle& style = m_document.style;
     const int th = m_rowTextHeight;
+    // The block is 7 title heights and 500 high; its headings and six lines take about 7
+    // title heights. The room left goes above the headings (apart from the table above) and
+    // between the headings and the first line, so that the bold headings never touch it.
+    const int top = block.y + 200;
+    const int firstLine = top + m_titleHeight + 50;
     painter.setPen(ColorOf(style.titleColor));
-    DrawText(painter, style.titleFont, block.x + 3500, block.y, m_document.sumsHeadings[0]);
-    DrawText(painter, style.titleFont, block.x + 7000, block.y, m_document.sumsHeadings[1]);
+    DrawText(painter, style.titleFont, block.x + 3500, top, m_document.sumsHeadings[0]);
+    DrawText(painter, style.titleFont, block.x + 7000, top, m_document.sumsHeadings[1]);
     painter.setPen(ColorOf(style.rowColor));
     for (std::size_t k = 0; k < 6; ++k) {
-        DrawText(painter, style.rowFont, block.x, block.y + static_cast<int>(k + 1) * th,
+        DrawText(painter, style.rowFont, block.x, firstLine + static_cast<int>(k) * th,
                  m_document.sumsLabels[k]);
     }
     const SumsValues values = SumsValuesOf(block.totals, m_document.tariff);
     painter.setPen(QColor(0, 0, 255));
     for (std::size_t k = 0; k < 6; ++k) {
-        const int y = block.y + static_cast<int>(k + 1) * th;
+        const int y = firstLine + static_cast<int>(k) * th;
         DrawText(painter, style.rowFont, block.x + 3500, y, values.total[k], 3500);
         DrawText(painter, style.rowFont, block.x + 7000, y, values.perDay[k], 3500);
     }
