@@ -4,8 +4,6 @@
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
-#include <QImage>
-#include <QPainter>
 
 #include <memory>
 
@@ -94,29 +92,6 @@ TEST(ReportPages, TheChartPageFollowsTheReportOnlyWhenAsked) {
     // An empty list has no pages at all, chart or not.
     const ReportDocument empty = Document(0, true);
     EXPECT_EQ(ReportPages(empty).PageCount(), 0);
-}
-
-TEST(ReportPages, DrawsInHundredthsOfAMillimetreFromThePageCorner) {
-    // 254 dots per inch: ten pixels a millimetre. The frame's left edge lies on the 20 mm
-    // margin of the fresh page settings.
-    const ReportDocument document = Document(3, false);
-    const ReportPages pages(document);
-    QImage image(2032, 2810, QImage::Format_Grayscale8);
-    image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        pages.DrawPage(painter, 1, 254);
-    }
-    int firstInk = image.width();
-    for (int y = 0; y < image.height(); ++y) {
-        const uchar* line = image.constScanLine(y);
-        for (int x = 0; x < image.width(); ++x) {
-            if (line[x] < 128) {
-                firstInk = std::min(firstInk, x);
-            }
-        }
-    }
-    EXPECT_NEAR(firstInk, 200, 3);
 }
 
 TEST(ReportPdf, AFileThatCannotBeWrittenIsReported) {
