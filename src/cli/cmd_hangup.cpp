@@ -1,6 +1,7 @@
 #include <memory>
 
 #include "cli/cli.h"
+#include "cli/startup_settings.h"
 #include "monitor/hang_up.h"
 #include "platform/ras/ras_factory.h"
 #include "sysint/ras_library.h"
@@ -61,6 +62,8 @@ int Run(Context& ctx, Args args) {
     if (!provider) {
         return Fail(ctx, error);
     }
+    // Only calls are hung up, by the stored choice of which connections are calls.
+    provider->SetCallRule(LoadStartupSettings(SettingsTexts())->CallRuleSetting());
     RasApi api(*provider);
     RasLibrary library(&api);
     // The entry list as the program has it: the phone book first, then the connections.
@@ -69,9 +72,15 @@ int Run(Context& ctx, Args args) {
     TerminalQuestion question(ctx);
     const FixedTextSource noTexts;  // the terminal asks in its own words
     const HangUpAsker asker{question, noTexts};
-    const auto report = [&ctx](const std::string& name, std::uint32_t result) {
+    bool refused = false;
+    bool reported = false;
+    const auto report = [&](const std::string& name, std::uint32_t result) {
+        reported = true;
         if (result == ERROR_SUCCESS) {
             WriteLine(ctx, {name, "hung-up"});
+        } else {
+            refused = true;
+            Fail(ctx, name + ": the hang-up failed: " + RasErrorText(result));
         }
     };
     const bool listed = entry ? HangUpEntry(&library, *entry, !yes, &asker, report)
@@ -79,7 +88,14 @@ int Run(Context& ctx, Args args) {
     if (!listed) {
         return Fail(ctx, "the connections cannot be listed");
     }
-    return kExitOk;
+    if (entry && !reported) {
+        // Asked and answered no: the user's choice. Not connected at all: a failure.
+        const PhoneBookEntry* found = library.FindEntry(*entry);
+        if (!found || found->Connection() == 0) {
+            return Fail(ctx, *entry + " is not connected");
+        }
+    }
+    return refused ? kExitFailure : kExitOk;
 }
 
 }  // namespace
