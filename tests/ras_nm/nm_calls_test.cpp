@@ -3,6 +3,7 @@
 // refused, a restart of NetworkManager in the middle of a call, and a modem failing early.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <csignal>
 #include <ctime>
 #include <sstream>
@@ -295,6 +296,38 @@ TEST_F(NmMonitorCallsTest, AModemFailingBeforeAuthenticationLeavesAnAttempt) {
     EXPECT_EQ(records[0][2], "0");
     EXPECT_GE(std::stoi(records[0][3]), 1);  // dialed from PREPARE on
     EXPECT_EQ(records[0][8], "ttyUSB0");
+}
+
+TEST(NmCountdownTest, ARefusedHangUpOfTheCountdownIsAnErrorEvent) {
+    test::TempHome home;
+    test::ScopedEnv ras("ORVANTA_RAS", std::string("nm"));
+    test::ScopedEnv poll("ORVANTA_POLL_MS", std::string("50"));
+    test::MockNetworkManager nm;
+    const auto modem = nm.AddDevice("ttyUSB0", kModem, kDisconnected);
+    nm.Activate(nm.AddProfile("Mobile", "gsm"), modem, "0", 2);
+    nm.Drive({"refuse-deactivate", "org.freedesktop.NetworkManager.PermissionDenied"});
+    // A limit of one second of the call, hung up after a countdown of one second.
+    const char* kMachine = "HKLM\\Software\\Quorvex\\Orvanta";
+    for (const auto& [key, name, value] :
+         std::vector<std::array<std::string, 3>>{{kMachine, "EventUseNotification", "1"},
+                                                 {kMachine, "EventType", "1"},
+                                                 {kMachine, "EventValueType", "2"},
+                                                 {kMachine, "EventTime", "1"},
+                                                 {kSettingsKey, "HangUpTimeout", "1"}}) {
+        ASSERT_EQ(Cli({"reg", "set", key, name, "REG_DWORD", value}).exitCode, 0);
+    }
+
+    test::BackgroundProcess monitor({OV_CLI_PATH, "monitor"});
+    EXPECT_EQ(NextEvent(monitor), Event("monitor-started", "NetworkManager"));
+    EXPECT_EQ(NextEvent(monitor), Event("connected", "Mobile"));
+    EXPECT_EQ(NextEvent(monitor)->first, "limit");
+    EXPECT_EQ(NextEvent(monitor), Event("error", "Mobile: the hang-up failed: permission denied"));
+    monitor.Signal(SIGTERM);
+    std::optional<Event> event;
+    do {
+        event = NextEvent(monitor);
+    } while (event && event->first != "monitor-stopped");
+    EXPECT_EQ(monitor.Wait(), 0);
 }
 
 }  // namespace
