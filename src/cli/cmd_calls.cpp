@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "app/startup_settings.h"
 #include "calllog/call_log_file.h"
 #include "cli/cli.h"
-#include "cli/startup_settings.h"
 #include "viewer/call_list.h"
 
 namespace ov::cli {
@@ -221,9 +221,10 @@ int Run(Context& ctx, Args args) {
     if (!options) {
         return status;
     }
-    const auto texts = LoadPackTexts(ctx, options->lang);
+    std::string error;
+    const auto texts = LoadPackTexts(options->lang, &error);
     if (!texts) {
-        return kExitFailure;
+        return Fail(ctx, error);
     }
     const auto settings = LoadStartupSettings(*texts);
     ApplyView(*settings, *options);
