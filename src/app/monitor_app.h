@@ -6,8 +6,8 @@
 #include <set>
 #include <string>
 
+#include "app/call_log_writer.h"
 #include "app/monitor_session.h"
-#include "calllog/call_log_writer.h"
 #include "launcher/process_list.h"
 #include "launcher/registry_app_paths.h"
 #include "limits/metering_host.h"
