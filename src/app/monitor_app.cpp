@@ -43,7 +43,7 @@ public:
         m_set.erase(id);
         m_timer->KillTimer(id);
     }
-    bool IsSet(unsigned id) const { return m_set.count(id) != 0; }
+    bool IsSet(unsigned id) const { return m_set.contains(id); }
 
 private:
     std::unique_ptr<WindowTimer> m_timer;

@@ -240,7 +240,7 @@ int Run(Context& ctx, Args args) {
     list.RebuildColumns(false);
     list.Reload();
     for (const std::string& skipped : list.SkippedFiles()) {
-        std::fprintf(ctx.err, "orvanta-cli: %s; skipped\n", skipped.c_str());
+        (void)std::fprintf(ctx.err, "orvanta-cli: %s; skipped\n", skipped.c_str());
     }
 
     if (action == "list") {

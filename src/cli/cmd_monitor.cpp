@@ -54,14 +54,14 @@ public:
     void OnMonitorStopped() override { Event("monitor-stopped", ""); }
     void ShowWriteFailure(const std::string& text) override { Error(text); }
     void OnProgramNotStarted(const ProgramStartFailure& failure) override {
-        std::fprintf(m_ctx.err, "orvanta-cli: cannot start %s: %s\n", failure.path.c_str(),
-                     failure.reason.c_str());
+        (void)std::fprintf(m_ctx.err, "orvanta-cli: cannot start %s: %s\n", failure.path.c_str(),
+                           failure.reason.c_str());
     }
     /// Damage moved aside and records lost are said on standard error as well: the user must
     /// hear of them even when the events go to a file nobody reads.
     void ShowNotice(const std::string& text) override {
         Event("error", text);
-        std::fprintf(m_ctx.err, "orvanta-cli: %s\n", text.c_str());
+        (void)std::fprintf(m_ctx.err, "orvanta-cli: %s\n", text.c_str());
     }
 
     const TextSource* Texts(std::string* why) override {
@@ -70,8 +70,8 @@ public:
     }
     /// One line on standard error: the monitor runs on a copy without its packs.
     void OnBuiltInTexts(const std::string& why) override {
-        std::fprintf(m_ctx.err, "orvanta-cli: %s; the built-in English texts are used\n",
-                     why.empty() ? "no language pack" : why.c_str());
+        (void)std::fprintf(m_ctx.err, "orvanta-cli: %s; the built-in English texts are used\n",
+                           why.empty() ? "no language pack" : why.c_str());
     }
     std::unique_ptr<WindowTimer> MakeTimer(MessageWindow& window) override {
         return std::make_unique<LoopTimers>(window);
@@ -83,7 +83,7 @@ public:
     /// An error event, on standard error too once the events are no longer printed.
     void Error(const std::string& text) {
         if (!Event("error", text)) {
-            std::fprintf(m_ctx.err, "orvanta-cli: %s\n", text.c_str());
+            (void)std::fprintf(m_ctx.err, "orvanta-cli: %s\n", text.c_str());
         }
     }
 
@@ -99,10 +99,10 @@ public:
         }
         const int reason = errno;
         if (m_printing.exchange(false)) {
-            std::fprintf(m_ctx.err,
-                         "orvanta-cli: the events can no longer be printed (%s); monitoring "
-                         "and logging go on\n",
-                         reason != 0 ? std::strerror(reason) : "write error");
+            (void)std::fprintf(m_ctx.err,
+                               "orvanta-cli: the events can no longer be printed (%s); monitoring "
+                               "and logging go on\n",
+                               reason != 0 ? std::strerror(reason) : "write error");
         }
         return false;
     }
@@ -129,7 +129,7 @@ int Run(Context& ctx, Args args) {
     sigaddset(&signals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     // A reader that went away must not end the monitor before the open calls are logged.
-    std::signal(SIGPIPE, SIG_IGN);
+    (void)std::signal(SIGPIPE, SIG_IGN);
 
     const SystemClock clock;
     EventPrinter printer(ctx, clock);
