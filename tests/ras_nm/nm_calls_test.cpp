@@ -177,8 +177,11 @@ TEST_F(NmCallsTest, ARefusedHangUpIsReported) {
     EXPECT_EQ(r.err,
               "orvanta-cli: Mobile: the hang-up failed: the dial-up service cannot be "
               "reached\n");
+}
+
+TEST_F(NmCallsTest, AConnectionEndedMeanwhileIsHungUp) {
     m_nm.Drive({"refuse-deactivate", "org.freedesktop.NetworkManager.ConnectionNotActive"});
-    r = Cli({"hangup", "Mobile", "--yes"});  // ended meanwhile: nothing failed
+    const auto r = Cli({"hangup", "Mobile", "--yes"});  // ended meanwhile: nothing failed
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out, "Mobile\thung-up\n");
 }
