@@ -90,8 +90,14 @@ public:
     void CancelCountdown();
 
     MessageLoop& Loop() { return m_loop; }
-    /// After Start.
+
+    // What a front end with windows shows, after Start; window thread only.
+    const TextSource& texts() const { return *m_texts; }
     Settings& settings() { return *m_settings; }
+    CallLogWriter& writer() { return *m_writer; }
+    MonitorSession& session() { return *m_session; }
+    RasLibrary& entries() { return *m_entries; }
+    MeteringHost& metering() { return *m_metering; }
 
 private:
     class MeteringWindow;

@@ -88,6 +88,7 @@ std::vector<RegValue> LocaleValues() {
 
 std::vector<RegValue> LanguageNameValues() {
     std::vector<RegValue> values;
+    values.reserve(kLanguageNames.size());
     for (const auto& language : kLanguageNames) {
         values.push_back(Text(Hex(language.id, 4), LanguageNameEntry(language.id)));
     }
