@@ -17,8 +17,8 @@ LiveDisplayWidget::LiveDisplayWidget(const LiveDisplayCtrl& display, const UiRes
                                      const LogFont& font, QWidget* parent)
     : QXDrawCtrl(parent), m_display(display), m_resources(resources), m_font(ToQFont(font)) {
     SetBackground(ToQColor(display.backgroundColour()));
-    // The values are drawn at fixed pixels: no hinting or substitution should move them.
-    m_font.setStyleStrategy(QFont::NoSubpixelAntialias);
+    // Drawn at fixed pixels in exact colours, as small text on a plain background reads best.
+    m_font.setStyleStrategy(QFont::NoAntialias);
     UpdateAccessibleName();
 }
 
