@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QProcess>
+#include <QScreen>
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,10 @@ namespace {
 class QtEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Offscreen unless asked for a real screen (screenshots under Xvfb).
+        if (qEnvironmentVariableIsEmpty("OV_SCREENSHOTS")) {
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        }
         static int argc = 1;
         static char name[] = "test_limits_ui";
         static char* argv[] = {name, nullptr};
@@ -334,6 +338,51 @@ TEST_F(NotificationTest, WithoutTheCountdownTheWindowWaitsForItsAnswer) {
     ASSERT_TRUE(WaitFor([&] { return windows.Notification() == nullptr; }));
     EXPECT_TRUE(m_hangUp.calls.empty());
     EXPECT_FALSE(limitChecksSuspended);
+}
+
+// Each pack gives the windows its own texts; with OV_SCREENSHOTS set they are saved there to be
+// looked at.
+TEST_F(NotificationTest, EachPackGivesItsTexts) {
+    const struct {
+        std::uint32_t pack;
+        const char* name;
+        const char* cancel;
+        const char* now;
+    } packs[] = {{kPackEnglish, "en", "Cancel", "Now"}, {kPackSlovak, "sk", "Zrušiť", "Teraz"}};
+    const QString shots = qEnvironmentVariable("OV_SCREENSHOTS");
+    m_settings.EventWndX = 600;  // top right, clear of the notification
+    m_settings.EventWndY = 10;
+    for (const auto& p : packs) {
+        SCOPED_TRACE(p.name);
+        ASSERT_TRUE(m_packs.SwitchTo(p.pack));
+        MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+        MeteringWindows windows(m_settings, m_resources, host, nullptr);
+        host.OnConnected("Demo ISP", m_clock.Now());
+        for (int s = 0; s < 4; ++s) {
+            Second(host);
+        }
+        ASSERT_NE(windows.Notification(), nullptr);
+        EXPECT_EQ(Button(windows, 2)->text(), QString::fromUtf8(p.cancel));
+        EXPECT_TRUE(windows.Display()->Drawing()->accessibleName().startsWith(
+            QString::fromUtf8(p.now) + u' '));
+        EXPECT_FALSE(windows.Display()
+                         ->findChild<QWidget*>(QStringLiteral("id3388"))
+                         ->accessibleName()
+                         .isEmpty());
+        if (!shots.isEmpty()) {
+            const QString prefix = shots + u'/' + QLatin1String(p.name);
+            windows.Display()->grab().scaled(520, 160).save(prefix +
+                                                            QStringLiteral("-display.png"));
+            windows.Notification()->Window()->grab().save(prefix +
+                                                          QStringLiteral("-notification.png"));
+            WaitFor([] { return false; });  // let the window system show them
+            if (QScreen* screen = QGuiApplication::primaryScreen()) {
+                screen->grabWindow(0).save(prefix + QStringLiteral("-screen.png"));
+            }
+        }
+        host.AnswerNotification(LimitNotifyDialog::Result::Cancel);
+        host.OnEnded();
+    }
 }
 
 /// A session bus of the test's own.
