@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QEnterEvent>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -88,6 +89,16 @@ void QXWebLinkCtrl::mouseReleaseEvent(QMouseEvent* event) {
         return;
     }
     QLabel::mouseReleaseEvent(event);
+}
+
+void QXWebLinkCtrl::keyPressEvent(QKeyEvent* event) {
+    // Reached with the keyboard, a link opens as a button does.
+    if (event->key() == Qt::Key_Space || event->key() == Qt::Key_Return ||
+        event->key() == Qt::Key_Enter) {
+        Activate();
+        return;
+    }
+    QLabel::keyPressEvent(event);
 }
 
 void QXWebLinkCtrl::changeEvent(QEvent* event) {

@@ -18,6 +18,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "../limits_fakes.h"
 #include "app/ui/pack_ui_resources.h"
 #include "dialogs/ui/pack_menu.h"
@@ -26,6 +28,7 @@
 #include "limits/ui/limit_notify_window.h"
 #include "limits/ui/live_display_widget.h"
 #include "limits/ui/live_display_window.h"
+#include "limits/ui/qt_window_timer.h"
 #include "notification_service.h"
 
 namespace ov {
@@ -383,6 +386,27 @@ TEST_F(NotificationTest, EachPackGivesItsTexts) {
         host.AnswerNotification(LimitNotifyDialog::Result::Cancel);
         host.OnEnded();
     }
+}
+
+TEST(QtWindowTimer, ExpiresWithItsIdentifierAndCanBeKilledFromItsOwnExpiry) {
+    std::vector<unsigned> expired;
+    QtWindowTimer* self = nullptr;
+    QtWindowTimer timers([&](unsigned id) {
+        expired.push_back(id);
+        if (id == 7) {
+            self->KillTimer(7);  // the countdown's end kills its timer from its own tick
+        }
+    });
+    self = &timers;
+    ASSERT_TRUE(timers.SetTimer(7, 10));
+    ASSERT_TRUE(timers.SetTimer(8, 10));
+    ASSERT_TRUE(WaitFor([&] { return std::count(expired.begin(), expired.end(), 8u) >= 3; }));
+    EXPECT_EQ(std::count(expired.begin(), expired.end(), 7u), 1);
+    EXPECT_FALSE(timers.IsSet(7));
+    timers.KillTimer(8);
+    const std::size_t seen = expired.size();
+    WaitFor([] { return false; });
+    EXPECT_EQ(expired.size(), seen);
 }
 
 /// A session bus of the test's own.
