@@ -13,6 +13,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QProcess>
 #include <QScreen>
 
@@ -228,6 +229,25 @@ TEST_F(MeteringWindowsTest, AHiddenDisplayKeepsMeteringAndTheWindowKeepsItsPlace
     // The position is kept before the event settings are saved.
     EXPECT_EQ(m_savedAt, (std::vector<std::pair<int, int>>{{40, 50}}));
     EXPECT_FALSE(windows.ToggleDisplay());
+}
+
+TEST_F(MeteringWindowsTest, DraggedByItsBody) {
+    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    MeteringWindows windows(m_settings, m_resources, host, nullptr);
+    host.OnDialing("Demo ISP", kStart);
+    LiveDisplayWindow* window = windows.Display();
+    QWidget* drawing = window->Drawing();
+    const auto send = [&](QEvent::Type type, QPoint global, Qt::MouseButtons buttons) {
+        QMouseEvent event(type, QPointF(drawing->mapFromGlobal(global)), QPointF(global),
+                          Qt::LeftButton, buttons, Qt::NoModifier);
+        QCoreApplication::sendEvent(drawing, &event);
+    };
+    // Offscreen the window system cannot move it: the window follows the mouse itself.
+    send(QEvent::MouseButtonPress, {310, 210}, Qt::LeftButton);
+    send(QEvent::MouseMove, {350, 260}, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, {350, 260}, Qt::NoButton);
+    send(QEvent::MouseMove, {400, 300}, Qt::NoButton);
+    EXPECT_EQ(window->pos(), QPoint(340, 250));
 }
 
 TEST_F(MeteringWindowsTest, TheContextMenuIsThePacksWithItsTexts) {
