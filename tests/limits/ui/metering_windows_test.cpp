@@ -14,8 +14,10 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QProcess>
 #include <QScreen>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -229,6 +231,45 @@ TEST_F(MeteringWindowsTest, AHiddenDisplayKeepsMeteringAndTheWindowKeepsItsPlace
     // The position is kept before the event settings are saved.
     EXPECT_EQ(m_savedAt, (std::vector<std::pair<int, int>>{{40, 50}}));
     EXPECT_FALSE(windows.ToggleDisplay());
+}
+
+/// The regions of the paint events a widget gets.
+class PaintRegions final : public QObject {
+public:
+    bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            regions.push_back(static_cast<QPaintEvent*>(event)->region());
+        }
+        return false;
+    }
+    std::vector<QRegion> regions;
+};
+
+TEST_F(MeteringWindowsTest, EachTickRepaintsOnlyWhatChanged) {
+    m_settings.EventUseNotification = 0;
+    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    MeteringWindows windows(m_settings, m_resources, host, nullptr);
+    host.OnConnected("Demo ISP", kStart);
+    QWidget* drawing = windows.Display()->Drawing();
+    ASSERT_TRUE(WaitFor([&] { return windows.Display()->windowHandle()->isExposed(); }));
+    QCoreApplication::processEvents();
+    PaintRegions paints;
+    drawing->installEventFilter(&paints);
+    const QRegion timeAndBar = QRegion(30, 10, 49, 20) + QRegion(2, 31, 102, 4);
+    const QRegion prices(75, 10, 29, 20);
+
+    for (int s = 1; s <= 60; ++s) {
+        paints.regions.clear();
+        Second(host);
+        SCOPED_TRACE(s);
+        ASSERT_EQ(paints.regions.size(), 1u);  // at once, within the tick
+        // The prices only when the second unit begins.
+        EXPECT_EQ(paints.regions[0], s == 60 ? timeAndBar + prices : timeAndBar);
+    }
+    windows.ToggleDisplay();
+    paints.regions.clear();
+    Second(host);
+    EXPECT_TRUE(paints.regions.empty());  // hidden: metered, not painted
 }
 
 TEST_F(MeteringWindowsTest, DraggedByItsBody) {
