@@ -2,23 +2,33 @@
 
 # ov_add_library(NAME SOURCES... [DEPS targets...] [QT])
 # One static library per subsystem. Without QT the library is recorded as a logic library,
-# and ov_check_qt_free() fails the configure step should Qt ever reach its link line.
+# and ov_check_qt_free() fails the configure step should Qt ever reach its link line. With QT
+# it links ov_qt_common, and so does everything that links it.
 function(ov_add_library name)
     cmake_parse_arguments(ARG "QT" "" "SOURCES;DEPS" ${ARGN})
     add_library(${name} STATIC ${ARG_SOURCES})
-    target_link_libraries(${name} PUBLIC ov_common ${ARG_DEPS})
+    if(ARG_QT)
+        target_link_libraries(${name} PUBLIC ov_qt_common ${ARG_DEPS})
+    else()
+        target_link_libraries(${name} PUBLIC ov_common ${ARG_DEPS})
+    endif()
     if(NOT ARG_QT)
         set_property(GLOBAL APPEND PROPERTY OV_LOGIC_LIBRARIES ${name})
     endif()
 endfunction()
 
-# ov_add_test(NAME SOURCES... [DEPS targets...] [LABELS labels...])
+# ov_add_test(NAME SOURCES... [DEPS targets...] [LABELS labels...] [QT])
 # A GoogleTest program whose cases become ctest tests. Discovery runs before the tests, not at
-# build time, so sanitizer builds do not run every test binary while linking.
+# build time, so sanitizer builds do not run every test binary while linking. QT marks a test
+# that uses Qt itself rather than through one of our Qt libraries.
 function(ov_add_test name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;DEPS;LABELS" ${ARGN})
+    cmake_parse_arguments(ARG "QT" "" "SOURCES;DEPS;LABELS" ${ARGN})
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE ov_common ov_testsupport ${ARG_DEPS}
+    set(common ov_common)
+    if(ARG_QT)
+        set(common ov_qt_common)
+    endif()
+    target_link_libraries(${name} PRIVATE ${common} ov_testsupport ${ARG_DEPS}
         GTest::gtest GTest::gmock GTest::gtest_main)
     gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST DISCOVERY_TIMEOUT 60
         PROPERTIES TIMEOUT 120 LABELS "${ARG_LABELS}")
@@ -62,5 +72,34 @@ function(ov_check_qt_free)
                 message(FATAL_ERROR "${lib} is a logic library but links ${dep}")
             endif()
         endforeach()
+    endforeach()
+endfunction()
+
+# ov_check_no_qt_gui(TARGET)
+# Fails the configure step when a program without windows would link Qt's GUI modules.
+function(ov_check_no_qt_gui target)
+    set(all "")
+    _ov_collect_links(${target} all)
+    foreach(dep IN LISTS all)
+        if(dep MATCHES "^Qt[0-9]*::(Gui|Widgets|PrintSupport|UiTools|OpenGL)")
+            message(FATAL_ERROR "${target} needs no windows but links ${dep}")
+        endif()
+    endforeach()
+endfunction()
+
+# ov_make_position_independent(TARGET)
+# Builds every static library of ours that TARGET links as position-independent code, so that
+# they can go into a shared object (a plugin).
+function(ov_make_position_independent target)
+    set(all "")
+    _ov_collect_links(${target} all)
+    foreach(dep IN LISTS all)
+        if(TARGET ${dep})
+            get_target_property(imported ${dep} IMPORTED)
+            get_target_property(type ${dep} TYPE)
+            if(NOT imported AND type STREQUAL "STATIC_LIBRARY")
+                set_target_properties(${dep} PROPERTIES POSITION_INDEPENDENT_CODE ON)
+            endif()
+        endif()
     endforeach()
 endfunction()

@@ -66,7 +66,7 @@ std::intptr_t MonitorSession::HandleMessage(std::uint32_t message, std::uintptr_
 
 void MonitorSession::Exit(ConnectionMonitor& monitor) {
     monitor.Stop();
-    m_writer.WritePending();
+    m_writer.WritePendingAtExit();
     m_settings.Exchange(true);
     m_launched.clear();  // launchers made without close-on-destroy: their programs keep running
     WaitForEndingPrograms();

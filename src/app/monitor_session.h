@@ -54,8 +54,9 @@ public:
 
     /// The program's exit without its window: stops `monitor` (open connections are ended and
     /// logged, their programs closed, the stop marker written), writes what a failed write
-    /// kept, saves every settings group and lets go of the remaining launchers without ending
-    /// their programs; then waits for the programs being ended to be gone (at most their grace).
+    /// kept (saying how many it still cannot write), saves every settings group and lets go of the
+    /// remaining launchers without ending their programs; then waits for the programs being ended
+    /// to be gone (at most their grace).
     void Exit(ConnectionMonitor& monitor);
 
     /// The launchers made at the connects since the last end of a connection.

@@ -51,14 +51,20 @@ bool WriteAt(int fd, std::string_view data, off_t offset) {
     return true;
 }
 
-/// Copies a torn tail beside the log before it is cut off, so nothing is thrown away.
-bool KeepTornTail(const std::string& path, std::string_view tail, std::string* error) {
+/// Copies a torn tail beside the log before it is cut off, so nothing is thrown away; the
+/// name of the copy, or nothing.
+std::optional<std::string> KeepTornTail(const std::string& path, std::string_view tail,
+                                        std::string* error) {
     const std::string base = path + ".torn-" + std::to_string(std::time(nullptr));
     std::string aside = base;
-    for (int n = 1; ::access(aside.c_str(), F_OK) == 0 && n < 1000; ++n) {
+    for (int n = 1;
+         ::faccessat(AT_FDCWD, aside.c_str(), F_OK, AT_SYMLINK_NOFOLLOW) == 0 && n < 1000; ++n) {
         aside = base + "." + std::to_string(n);
     }
-    return WriteFileAtomically(aside, tail, error);
+    if (!WriteFileAtomically(aside, tail, error)) {
+        return std::nullopt;
+    }
+    return aside;
 }
 
 }  // namespace
@@ -88,13 +94,11 @@ bool LoadMonth(const std::string& folder, int year, int monthIndex,
     return true;
 }
 
-bool CallLogAppender::Append(const std::string& path, const CallRecord& record,
-                             std::string* error) {
-    const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+bool CallLogAppender::Append(const std::string& path, const CallRecord& record, std::string* error,
+                             std::string* notice) {
+    // The folder is made again when it went away while we ran.
+    const int fd = OpenNoFollow(path, O_RDWR | O_CREAT, 0600, true, error);
     if (fd < 0) {
-        if (error) {
-            *error = ErrnoText(path);
-        }
         return false;
     }
     auto fail = [&](const std::string& why) {
@@ -110,11 +114,12 @@ bool CallLogAppender::Append(const std::string& path, const CallRecord& record,
             return fail(ErrnoText(path));
         }
     }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
-        return fail(ErrnoText(path));
+    std::string why;
+    const auto size = StoredFileSize(fd, path, kMaxStoredFileBytes, &why);
+    if (!size) {
+        return fail(why);
     }
-    off_t end = st.st_size;
+    off_t end = static_cast<off_t>(*size);
     const auto known = m_knownSizes.find(path);
     if (known == m_knownSizes.end() || known->second != end) {
         std::string bytes;
@@ -124,12 +129,19 @@ bool CallLogAppender::Append(const std::string& path, const CallRecord& record,
         const auto whole = static_cast<off_t>(WholeRecordsLength(bytes));
         if (whole < end) {
             std::string why;
-            if (!KeepTornTail(path, std::string_view(bytes).substr(static_cast<std::size_t>(whole)),
-                              &why)) {
+            const auto aside = KeepTornTail(
+                path, std::string_view(bytes).substr(static_cast<std::size_t>(whole)), &why);
+            if (!aside) {
                 return fail(why);
             }
             if (::ftruncate(fd, whole) != 0) {
                 return fail(ErrnoText(path));
+            }
+            if (notice) {
+                const off_t kept = end - whole;
+                *notice = path + ": unreadable from byte " + std::to_string(whole) + "; the " +
+                          std::to_string(kept) + (kept == 1 ? " byte" : " bytes") +
+                          " from there are kept in " + *aside;
             }
             end = whole;
         }

@@ -3,6 +3,7 @@
 #include <sys/types.h>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "calllog/call_record.h"
@@ -27,9 +28,11 @@ bool LoadMonth(const std::string& folder, int year, int monthIndex,
 /// a whole record. Files are created 0600 and never through a symbolic link.
 class CallLogAppender {
 public:
-    /// Appends one record to `path`, creating the file. False, with the reason in `error`,
-    /// when the record could not be written whole (the file is then left as it was).
-    bool Append(const std::string& path, const CallRecord& record, std::string* error = nullptr);
+    /// Appends one record to `path`, creating the file and its folder. False, with the reason
+    /// in `error`, when the record could not be written whole (the file is then left as it
+    /// was). When a damaged tail was moved aside first, `notice` says where and how much.
+    bool Append(const std::string& path, const CallRecord& record, std::string* error = nullptr,
+                std::string* notice = nullptr);
 
 private:
     /// The size each file had after our last append: an unchanged size needs no new scan for

@@ -71,7 +71,13 @@ void CallLogWriter::AppendCallRecord(std::int32_t kind, const ConnectionRecord* 
     }
 
     if (!WriteInOrder({m_path, record})) {
-        m_messages.ShowWriteFailure(FormatWithText(m_texts.String(kWriteFailedString), m_path));
+        // The file's name with the system's reason, so the user can do something about it.
+        std::string reason = m_lastError;
+        if (reason.compare(0, m_path.size() + 2, m_path + ": ") == 0) {
+            reason.erase(0, m_path.size() + 2);
+        }
+        const std::string named = reason.empty() ? m_path : m_path + " (" + reason + ")";
+        m_messages.ShowWriteFailure(FormatWithText(m_texts.String(kWriteFailedString), named));
     }
 
     // Whether or not the record reached the file, the lists learn its names and an open call
@@ -88,10 +94,19 @@ void CallLogWriter::AppendCallRecord(std::int32_t kind, const ConnectionRecord* 
     }
 }
 
+bool CallLogWriter::AppendOne(const Pending& pending) {
+    std::string notice;
+    m_lastError.clear();
+    const bool written = m_appender.Append(pending.path, pending.record, &m_lastError, &notice);
+    if (!notice.empty()) {
+        m_messages.ShowNotice(notice);
+    }
+    return written;
+}
+
 bool CallLogWriter::WritePending() {
     while (!m_pending.empty()) {
-        const Pending& first = m_pending.front();
-        if (!m_appender.Append(first.path, first.record)) {
+        if (!AppendOne(m_pending.front())) {
             return false;
         }
         m_pending.pop_front();
@@ -99,10 +114,22 @@ bool CallLogWriter::WritePending() {
     return true;
 }
 
+bool CallLogWriter::WritePendingAtExit() {
+    if (WritePending()) {
+        return true;
+    }
+    const std::size_t count = m_pending.size();
+    m_messages.ShowNotice(std::to_string(count) +
+                          (count == 1 ? " call record could not be written and is lost: "
+                                      : " call records could not be written and are lost: ") +
+                          m_lastError);
+    return false;
+}
+
 bool CallLogWriter::WriteInOrder(Pending next) {
     // A record kept from a failed write goes first; while it still cannot be written, the new
     // one waits behind it so that no file ever holds them out of order.
-    if (WritePending() && m_appender.Append(next.path, next.record)) {
+    if (WritePending() && AppendOne(next)) {
         return true;
     }
     m_pending.push_back(std::move(next));

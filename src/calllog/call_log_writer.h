@@ -27,6 +27,9 @@ class CallLogMessages {
 public:
     virtual ~CallLogMessages() = default;
     virtual void ShowWriteFailure(const std::string& text) = 0;
+    /// Something the user must hear of though the record was written: damage moved aside from
+    /// a log file, records left unwritten at exit.
+    virtual void ShowNotice(const std::string& /*text*/) {}
 };
 
 /// The login name for the monitoring markers: the effective user's, else "Administrator".
@@ -52,6 +55,9 @@ public:
 
     /// Writes the records kept after failed writes, in order. True when none is left.
     bool WritePending();
+    /// The last chance at exit: writes the kept records and tells how many could still not be
+    /// written, and why, rather than losing them without a word. True when none is left.
+    bool WritePendingAtExit();
     std::size_t PendingCount() const { return m_pending.size(); }
 
     /// The open call list, or null when it is closed. It must stay alive while attached.
@@ -72,6 +78,8 @@ private:
     /// Writes the kept records and then `next`; stops at the first failure and keeps the rest.
     /// Returns false when `next` could not be written.
     bool WriteInOrder(Pending next);
+    /// One append; a damaged tail moved aside on the way is told to the user.
+    bool AppendOne(const Pending& pending);
 
     Settings& m_settings;
     const TextSource& m_texts;
@@ -89,6 +97,7 @@ private:
 
     CallLogAppender m_appender;
     std::deque<Pending> m_pending;  // in the order they were meant to be written
+    std::string m_lastError;        // why the last append failed
 };
 
 }  // namespace ov

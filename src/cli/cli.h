@@ -54,8 +54,8 @@ int Fail(Context& ctx, std::string_view what);
 int UsageError(Context& ctx, const Command& command, std::string_view what = {});
 
 /// Writes one output line: the fields joined by TAB, each escaped, then LF; flushed so that a
-/// reader of a pipe sees every line at once.
-void WriteLine(Context& ctx, std::initializer_list<std::string_view> fields);
+/// reader of a pipe sees every line at once. False when the line could not be written.
+bool WriteLine(Context& ctx, std::initializer_list<std::string_view> fields);
 
 /// A price as "%.9g", enough digits to give back the same float.
 std::string PriceText(float price);

@@ -33,7 +33,7 @@ std::string PriceBits(float price) {
     return text;
 }
 
-void WriteLine(Context& ctx, std::initializer_list<std::string_view> fields) {
+bool WriteLine(Context& ctx, std::initializer_list<std::string_view> fields) {
     std::string line;
     bool first = true;
     for (const auto field : fields) {
@@ -44,8 +44,8 @@ void WriteLine(Context& ctx, std::initializer_list<std::string_view> fields) {
         line += EscapeField(field);
     }
     line += '\n';
-    std::fwrite(line.data(), 1, line.size(), ctx.out);
-    std::fflush(ctx.out);
+    const bool written = std::fwrite(line.data(), 1, line.size(), ctx.out) == line.size();
+    return std::fflush(ctx.out) == 0 && written;
 }
 
 std::string FormatLocalTime(Time32 t) {

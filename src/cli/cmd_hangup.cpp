@@ -3,6 +3,7 @@
 #include "cli/cli.h"
 #include "monitor/hang_up.h"
 #include "platform/ras/ras_factory.h"
+#include "platform/text_util.h"
 #include "sysint/ras_library.h"
 
 namespace ov::cli {
@@ -12,7 +13,8 @@ namespace {
 constexpr std::string_view kUsage =
     "usage: orvanta-cli hangup [ENTRY] [--yes]\n"
     "Hangs up every connection, or ENTRY's, as the program does. Without --yes it asks before\n"
-    "each one; any answer but y stops.\n";
+    "each one; y or yes (in any case) goes on, any other answer stops. An ENTRY that is not\n"
+    "known or not connected, or a hang-up the service refuses, is an error.\n";
 
 int Run(Context& ctx, Args args);
 
@@ -34,7 +36,7 @@ public:
         const auto last = answer.find_last_not_of(" \t\r");
         answer =
             first == std::string::npos ? std::string() : answer.substr(first, last - first + 1);
-        return answer == "y" ? IDYES : IDNO;
+        return EqualsIgnoreCase(answer, "y") || EqualsIgnoreCase(answer, "yes") ? IDYES : IDNO;
     }
 
 private:
@@ -69,17 +71,29 @@ int Run(Context& ctx, Args args) {
     TerminalQuestion question(ctx);
     const FixedTextSource noTexts;  // the terminal asks in its own words
     const HangUpAsker asker{question, noTexts};
-    const auto report = [&ctx](const std::string& name, std::uint32_t result) {
+    bool refused = false;
+    const auto report = [&ctx, &refused](const std::string& name, std::uint32_t result) {
         if (result == ERROR_SUCCESS) {
             WriteLine(ctx, {name, "hung-up"});
+        } else {
+            refused = true;
+            Fail(ctx, name + ": the hang-up was refused (error " + std::to_string(result) + ")");
         }
     };
-    const bool listed = entry ? HangUpEntry(&library, *entry, !yes, &asker, report)
-                              : HangUpAll(&library, !yes, &asker, report);
+    HangUpMatches matches;
+    const bool listed =
+        entry ? HangUpEveryEntryNamed(&library, *entry, !yes, &asker, report, &matches)
+              : HangUpAll(&library, !yes, &asker, report);
     if (!listed) {
         return Fail(ctx, "the connections cannot be listed");
     }
-    return kExitOk;
+    if (entry && matches.known == 0) {
+        return Fail(ctx, *entry + ": no such entry");
+    }
+    if (entry && matches.connected == 0) {
+        return Fail(ctx, *entry + ": not connected");
+    }
+    return refused ? kExitFailure : kExitOk;
 }
 
 }  // namespace

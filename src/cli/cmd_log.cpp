@@ -1,8 +1,10 @@
 #include <bit>
 #include <cinttypes>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <vector>
 
 #include "calllog/call_log_file.h"
 #include "cli/cli.h"
@@ -32,6 +34,43 @@ std::optional<std::int32_t> ParseInt32(std::string_view text) {
     return static_cast<std::int32_t>(*n);
 }
 
+/// A decimal number as people write it: sign, digits with at most one point, an exponent.
+/// No hexadecimal, no "inf" or "nan", no spaces: strtof alone takes all of those.
+bool IsDecimalNumber(std::string_view text) {
+    std::size_t i = 0;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+        ++i;
+    }
+    std::size_t digits = 0;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        if (text[i] >= '0' && text[i] <= '9') {
+            ++digits;
+        } else if (text[i] == '.' && !point) {
+            point = true;
+        } else {
+            break;
+        }
+    }
+    if (digits == 0) {
+        return false;
+    }
+    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+        ++i;
+        if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+            ++i;
+        }
+        const std::size_t exponentStart = i;
+        while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+            ++i;
+        }
+        if (i == exponentStart) {
+            return false;
+        }
+    }
+    return i == text.size();
+}
+
 /// One line of the dump form back into a record; the reason in `why` when it is not one.
 std::optional<CallRecord> ParseDumpLine(std::string_view line, std::string& why) {
     const auto fields = SplitFields(line);
@@ -46,6 +85,15 @@ std::optional<CallRecord> ParseDumpLine(std::string_view line, std::string& why)
     const auto dialing = ParseInt32(fields[3]);
     if (!kind || !start || !connected || !dialing) {
         why = "kind, start and durations must be whole 32-bit numbers";
+        return std::nullopt;
+    }
+    if (*kind != KindUnconnected && *kind != KindConnected && *kind != KindMonitorStart &&
+        *kind != KindMonitorStop) {
+        why = "kind must be 0, 1, 3 or 4";
+        return std::nullopt;
+    }
+    if (*connected < 0 || *dialing < 0) {
+        why = "a duration cannot be negative";
         return std::nullopt;
     }
     r.kind = *kind;
@@ -66,9 +114,9 @@ std::optional<CallRecord> ParseDumpLine(std::string_view line, std::string& why)
     } else {
         const std::string text(fields[4]);
         char* end = nullptr;
-        r.price = std::strtof(text.c_str(), &end);
-        if (text.empty() || *end != '\0') {
-            why = "price is not a number";
+        r.price = IsDecimalNumber(text) ? std::strtof(text.c_str(), &end) : 0.0f;
+        if (end == nullptr || *end != '\0' || !std::isfinite(r.price)) {
+            why = "price is not a finite decimal number";
             return std::nullopt;
         }
     }
@@ -107,7 +155,8 @@ int Dump(Context& ctx, const std::string& file) {
 }
 
 int Append(Context& ctx, const std::string& file) {
-    CallLogAppender appender;
+    // Every line is read and checked first: a bad line appends nothing at all.
+    std::vector<CallRecord> records;
     std::string line;
     int lineNumber = 0;
     int c = 0;
@@ -122,14 +171,26 @@ int Append(Context& ctx, const std::string& file) {
             break;
         }
         ++lineNumber;
-        std::string why;
-        const auto record = ParseDumpLine(line, why);
-        if (!record) {
-            return Fail(ctx, "line " + std::to_string(lineNumber) + ": " + why);
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();  // CR LF line ends
         }
+        std::string why;
+        auto record = ParseDumpLine(line, why);
+        if (!record) {
+            return Fail(
+                ctx, "line " + std::to_string(lineNumber) + ": " + why + "; nothing was appended");
+        }
+        records.push_back(std::move(*record));
+    }
+    CallLogAppender appender;
+    for (const CallRecord& record : records) {
         std::string error;
-        if (!appender.Append(file, *record, &error)) {
+        std::string notice;
+        if (!appender.Append(file, record, &error, &notice)) {
             return Fail(ctx, error);
+        }
+        if (!notice.empty()) {
+            std::fprintf(ctx.err, "orvanta-cli: %s\n", notice.c_str());
         }
     }
     return kExitOk;

@@ -1,8 +1,11 @@
 #include <pthread.h>
 
+#include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <thread>
 
@@ -16,8 +19,10 @@
 #include "limits/metering_host.h"
 #include "monitor/connection_monitor.h"
 #include "monitor/hang_up.h"
+#include "platform/data_root_lock.h"
 #include "platform/file_util.h"
 #include "platform/message_loop.h"
+#include "platform/paths.h"
 #include "platform/ras/ras_factory.h"
 #include "platform/text_util.h"
 #include "sysint/ras_library.h"
@@ -28,11 +33,13 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: orvanta-cli monitor\n"
-    "Watches the dial-up connections until SIGINT or SIGTERM and prints one line per event:\n"
+    "Watches the dial-up connections until SIGINT, SIGTERM or SIGHUP and prints one line per\n"
+    "event:\n"
     "TIME<TAB>EVENT<TAB>DETAIL. Logs every call and the start and stop of monitoring in the\n"
     "call log, starts and ends the programs set to run on connect, and saves the settings at\n"
     "the end. With ShowEvnWnd set it meters each call and applies the limit rule; SIGUSR1\n"
-    "cancels a pending hang-up countdown.\n";
+    "cancels a pending hang-up countdown. One monitor at a time logs to a data root; a closed\n"
+    "standard output stops the printing, not the logging.\n";
 
 int Run(Context& ctx, Args args);
 
@@ -60,20 +67,50 @@ public:
         Event("ended", connection ? connection->entryName : std::string());
     }
     void OnMonitorStopped() override { Event("monitor-stopped", ""); }
-    void ShowWriteFailure(const std::string& text) override { Event("error", text); }
+    void ShowWriteFailure(const std::string& text) override { Error(text); }
     void OnProgramNotStarted(const ProgramStartFailure& failure) override {
         std::fprintf(m_ctx.err, "orvanta-cli: cannot start %s: %s\n", failure.path.c_str(),
                      failure.reason.c_str());
     }
+    /// Damage moved aside and records lost are said on standard error as well: the user must
+    /// hear of them even when the events go to a file nobody reads.
+    void ShowNotice(const std::string& text) override {
+        Event("error", text);
+        std::fprintf(m_ctx.err, "orvanta-cli: %s\n", text.c_str());
+    }
 
-    void Event(std::string_view event, std::string_view detail) {
-        WriteLine(m_ctx, {FormatLocalTime(m_clock.Now()), event, detail});
+    /// An error event, on standard error too once the events are no longer printed.
+    void Error(const std::string& text) {
+        if (!Event("error", text)) {
+            std::fprintf(m_ctx.err, "orvanta-cli: %s\n", text.c_str());
+        }
+    }
+
+    /// False when the line was not printed. A reader that went away (a closed pipe) ends the
+    /// printing, said once on standard error; the calls are still logged.
+    bool Event(std::string_view event, std::string_view detail) {
+        if (!m_printing.load()) {
+            return false;
+        }
+        errno = 0;
+        if (WriteLine(m_ctx, {FormatLocalTime(m_clock.Now()), event, detail})) {
+            return true;
+        }
+        const int reason = errno;
+        if (m_printing.exchange(false)) {
+            std::fprintf(m_ctx.err,
+                         "orvanta-cli: the events can no longer be printed (%s); monitoring "
+                         "and logging go on\n",
+                         reason != 0 ? std::strerror(reason) : "write error");
+        }
+        return false;
     }
 
 private:
     Context& m_ctx;
     const Clock& m_clock;
     std::string m_providerName;
+    std::atomic<bool> m_printing{true};  // errors of the provider arrive on its own thread
 };
 
 /// What the live display does without its window: meters each call with the limit rule. It
@@ -206,8 +243,22 @@ int Run(Context& ctx, Args args) {
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
     sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGHUP);  // a closed terminal: the calls are ended and logged as at SIGTERM
     sigaddset(&signals, SIGUSR1);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    // A reader that went away must not end the monitor before the open calls are logged.
+    std::signal(SIGPIPE, SIG_IGN);
+
+    // Only one monitor logs to a data root: a second would log every call twice.
+    std::string error;
+    const std::string root = EnsureDataRoot(&error);
+    if (root.empty()) {
+        return Fail(ctx, error);
+    }
+    const auto rootLock = DataRootLock::Acquire(root, &error);
+    if (!rootLock) {
+        return Fail(ctx, error);
+    }
 
     const SystemClock clock;
     MessageLoop loop;
@@ -223,9 +274,8 @@ int Run(Context& ctx, Args args) {
     ProcessList processes;
     MonitorSession session(loop, *settings, writer, appPaths, processes);
 
-    std::string error;
-    auto provider = MakeRasProvider(
-        [&printer](const std::string& message) { printer.Event("error", message); }, &error);
+    auto provider =
+        MakeRasProvider([&printer](const std::string& message) { printer.Error(message); }, &error);
     if (!provider) {
         return Fail(ctx, error);
     }
@@ -265,7 +315,7 @@ int Run(Context& ctx, Args args) {
     });
 
     if (!monitor.Start(&session)) {
-        printer.Event("error", "the poll thread cannot be started");
+        printer.Error("the poll thread cannot be started");
         pthread_kill(signalWaiter.native_handle(), SIGTERM);
         signalWaiter.join();
         return kExitFailure;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/cli.h"
-#include "platform/ras/nm/nm_ras_provider.h"
+#include "platform/ras/ras_providers.h"
 
 namespace {
 
@@ -26,7 +26,7 @@ void PrintOverview(std::FILE* to) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    ov::RegisterNetworkManagerProvider();
+    ov::RegisterRasProviders();
     std::vector<std::string> args(argv + 1, argv + argc);
     std::size_t next = 0;
     while (next < args.size() && args[next].rfind("--", 0) == 0) {

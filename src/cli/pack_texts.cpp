@@ -6,7 +6,7 @@
 
 #ifdef OV_CLI_LANGUAGE_PACKS
 #include "app/language_settings_store.h"
-#include "app/ui/language_packs.h"
+#include "app/qt/language_packs.h"
 #endif
 
 namespace ov::cli {

@@ -45,6 +45,19 @@ bool HangUpAll(RasLibrary* entries, bool ask, const HangUpAsker* asker = nullptr
 bool HangUpEntry(RasLibrary* entries, const std::string& name, bool ask,
                  const HangUpAsker* asker = nullptr, const HangUpReport& report = {});
 
+/// What HangUpEveryEntryNamed found: the entries of that name and those holding a connection.
+struct HangUpMatches {
+    std::size_t known = 0;
+    std::size_t connected = 0;
+};
+
+/// Hangs up the connection of every entry named `name` without regard to case (two entries
+/// whose names differ only in case are both meant), in list order, asking first as HangUpAll
+/// does. False as HangUpAll.
+bool HangUpEveryEntryNamed(RasLibrary* entries, const std::string& name, bool ask,
+                           const HangUpAsker* asker, const HangUpReport& report,
+                           HangUpMatches* matches);
+
 /// String 3402 with the entry's name in place of its "%s".
 std::string HangUpQuestionText(const TextSource& texts, const std::string& entryName);
 

@@ -9,6 +9,10 @@
 #include <cstring>
 #include <ctime>
 #include <random>
+#include <utility>
+#include <vector>
+
+#include "platform/paths.h"
 
 namespace ov {
 
@@ -34,17 +38,202 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
-bool SyncFolder(const std::string& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) {
-        return false;
+/// EnsureFolder by path alone, for folders outside the chosen ones (and to make those).
+bool EnsureFolderByPath(const std::string& path, std::string* error);
+
+std::string SizeText(std::uint64_t bytes) {
+    if (bytes % (std::uint64_t{1} << 30) == 0) {
+        return std::to_string(bytes >> 30) + " GiB";
     }
-    const bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
+    return std::to_string(bytes) + " bytes";
 }
 
+std::string WithoutTrailingSlashes(std::string path) {
+    while (path.size() > 1 && path.back() == '/') {
+        path.pop_back();
+    }
+    return path;
+}
+
+/// A path split at the chosen folder it lies in: `root` may be a link, `below` is walked
+/// without following any.
+struct RootedPath {
+    std::string root;
+    std::vector<std::string> below;  // the names after the root, never empty
+};
+
+std::optional<RootedPath> SplitAtChosenRoot(const std::string& path) {
+    std::optional<RootedPath> best;
+    for (std::string root : ChosenRoots()) {
+        root = WithoutTrailingSlashes(std::move(root));
+        if (root.empty() || path.size() <= root.size() + 1 ||
+            path.compare(0, root.size(), root) != 0 || (path[root.size()] != '/' && root != "/")) {
+            continue;
+        }
+        if (best && best->root.size() >= root.size()) {
+            continue;
+        }
+        RootedPath split{root, {}};
+        std::size_t start = root.size();
+        while (start < path.size()) {
+            const auto slash = path.find('/', start);
+            const auto end = slash == std::string::npos ? path.size() : slash;
+            if (end > start) {
+                split.below.push_back(path.substr(start, end - start));
+            }
+            start = end + 1;
+        }
+        if (!split.below.empty()) {
+            best = std::move(split);
+        }
+    }
+    return best;
+}
+
+/// Opens a chosen folder, making it when asked. It may be a symbolic link (dotfiles, a data
+/// disk), but then only to a folder the user owns and no one else can write.
+int OpenChosenRoot(const std::string& root, bool create, std::string* error) {
+    struct stat st {};
+    if (::lstat(root.c_str(), &st) != 0 && errno == ENOENT && create &&
+        !EnsureFolderByPath(root, error)) {
+        return -1;
+    }
+    const int fd = ::open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) {
+        SetError(error, ErrnoText(root));
+        return -1;
+    }
+    if (::lstat(root.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) {
+        struct stat target {};
+        if (::fstat(fd, &target) != 0 || target.st_uid != ::geteuid() ||
+            (target.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+            SetError(error, root +
+                                ": a symbolic link to a folder that is not the user's own alone; "
+                                "not followed");
+            ::close(fd);
+            return -1;
+        }
+    }
+    return fd;
+}
+
+/// The reason an entry of `folder` could not be opened without following links.
+std::string NoFollowError(int folder, const std::string& name, const std::string& path) {
+    const int saved = errno;
+    struct stat st {};
+    if ((saved == ELOOP || saved == ENOTDIR || saved == EMLINK) &&
+        ::fstatat(folder, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode)) {
+        return path + ": a symbolic link, not followed";
+    }
+    errno = saved;
+    return ErrnoText(path);
+}
+
+/// The open folder that holds a path, reached without following a link below a chosen root,
+/// and the name of the path's last component in it.
+class ParentHandle {
+public:
+    static std::optional<ParentHandle> Open(const std::string& path, bool create,
+                                            std::string* error) {
+        const auto rooted = SplitAtChosenRoot(path);
+        if (!rooted) {
+            // Outside the chosen folders the path is the caller's own choice: only its last
+            // component is not followed.
+            const std::string folder = ParentFolder(path);
+            if (create && !EnsureFolderByPath(folder, error)) {
+                return std::nullopt;
+            }
+            const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            if (fd < 0) {
+                SetError(error, ErrnoText(folder));
+                return std::nullopt;
+            }
+            const auto slash = path.find_last_of('/');
+            return ParentHandle(fd, slash == std::string::npos ? path : path.substr(slash + 1));
+        }
+        int fd = OpenChosenRoot(rooted->root, create, error);
+        if (fd < 0) {
+            return std::nullopt;
+        }
+        std::string walked = rooted->root;
+        for (std::size_t i = 0; i + 1 < rooted->below.size(); ++i) {
+            const std::string& name = rooted->below[i];
+            walked = JoinPath(walked, name);
+            int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            if (next < 0 && errno == ENOENT && create) {
+                if (::mkdirat(fd, name.c_str(), 0700) != 0 && errno != EEXIST) {
+                    SetError(error, ErrnoText(walked));
+                    ::close(fd);
+                    return std::nullopt;
+                }
+                next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+            }
+            if (next < 0) {
+                SetError(error, NoFollowError(fd, name, walked));
+                ::close(fd);
+                return std::nullopt;
+            }
+            ::close(fd);
+            fd = next;
+        }
+        return ParentHandle(fd, rooted->below.back());
+    }
+
+    ParentHandle(ParentHandle&& other) noexcept
+        : m_fd(std::exchange(other.m_fd, -1)), m_name(std::move(other.m_name)) {}
+    ParentHandle& operator=(ParentHandle&&) = delete;
+    ParentHandle(const ParentHandle&) = delete;
+    ParentHandle& operator=(const ParentHandle&) = delete;
+    ~ParentHandle() {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+    }
+
+    int Fd() const { return m_fd; }
+    const std::string& Name() const { return m_name; }
+
+private:
+    ParentHandle(int fd, std::string name) : m_fd(fd), m_name(std::move(name)) {}
+    int m_fd = -1;
+    std::string m_name;
+};
+
 }  // namespace
+
+bool EnsureFolder(const std::string& path, std::string* error) {
+    if (!SplitAtChosenRoot(path)) {
+        const std::string clean = WithoutTrailingSlashes(path);
+        for (std::string root : ChosenRoots()) {
+            if (WithoutTrailingSlashes(std::move(root)) == clean && !clean.empty()) {
+                const int fd = OpenChosenRoot(clean, true, error);
+                if (fd < 0) {
+                    return false;
+                }
+                ::close(fd);
+                return true;
+            }
+        }
+        return EnsureFolderByPath(path, error);
+    }
+    // The folder itself is made as the last step of a walk to a name inside it.
+    const auto parent = ParentHandle::Open(JoinPath(path, "."), true, error);
+    return parent.has_value();
+}
+
+int OpenNoFollow(const std::string& path, int flags, mode_t mode, bool createFolders,
+                 std::string* error) {
+    const auto parent = ParentHandle::Open(path, createFolders, error);
+    if (!parent) {
+        return -1;
+    }
+    const int fd =
+        ::openat(parent->Fd(), parent->Name().c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode);
+    if (fd < 0) {
+        SetError(error, NoFollowError(parent->Fd(), parent->Name(), path));
+    }
+    return fd;
+}
 
 std::string ErrnoText(std::string_view what) {
     return std::string(what) + ": " + std::strerror(errno);
@@ -70,7 +259,9 @@ std::string ParentFolder(std::string_view path) {
     return std::string(path.substr(0, slash));
 }
 
-bool EnsureFolder(const std::string& path, std::string* error) {
+namespace {
+
+bool EnsureFolderByPath(const std::string& path, std::string* error) {
     if (path.empty()) {
         SetError(error, "empty folder name");
         return false;
@@ -103,21 +294,50 @@ bool EnsureFolder(const std::string& path, std::string* error) {
     return true;
 }
 
-std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-    if (fd < 0) {
+}  // namespace
+
+std::optional<std::uint64_t> StoredFileSize(int fd, const std::string& path, std::uint64_t maxBytes,
+                                            std::string* error) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
         SetError(error, ErrnoText(path));
+        return std::nullopt;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        SetError(error, path + ": not a regular file");
+        return std::nullopt;
+    }
+    if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+        SetError(error, path + ": larger than " + SizeText(maxBytes) + ", not read");
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error,
+                                         std::uint64_t maxBytes) {
+    // Non-blocking, so that a FIFO planted here is refused below instead of waited on.
+    const int fd = OpenNoFollow(path, O_RDONLY | O_NONBLOCK, 0, false, error);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    const auto size = StoredFileSize(fd, path, maxBytes, error);
+    if (!size) {
+        ::close(fd);
         return std::nullopt;
     }
     // Read straight into the result, sized by the file's length plus room to see the end.
     std::string data;
-    struct stat st {};
-    const std::size_t expected =
-        ::fstat(fd, &st) == 0 && st.st_size > 0 ? static_cast<std::size_t>(st.st_size) : 0;
-    data.resize(expected + 4096);
+    data.resize(static_cast<std::size_t>(*size) + 4096);
     std::size_t used = 0;
     for (;;) {
         if (used == data.size()) {
+            if (used > maxBytes) {
+                // It grew past the limit while we read it.
+                SetError(error, path + ": larger than " + SizeText(maxBytes) + ", not read");
+                ::close(fd);
+                return std::nullopt;
+            }
             data.resize(data.size() * 2);
         }
         const ssize_t n = ::read(fd, data.data() + used, data.size() - used);
@@ -140,17 +360,23 @@ std::optional<std::string> ReadWholeFile(const std::string& path, std::string* e
 }
 
 bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error) {
+    const auto parent = ParentHandle::Open(path, false, error);
+    if (!parent) {
+        return false;
+    }
     const std::string folder = ParentFolder(path);
     std::random_device entropy;
-    std::string temp;
+    std::string tempName;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = path + ".tmp-" + std::to_string(entropy());
-        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        tempName = parent->Name() + ".tmp-" + std::to_string(entropy());
+        fd = ::openat(parent->Fd(), tempName.c_str(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0 && errno != EEXIST) {
             break;
         }
     }
+    const std::string temp = JoinPath(folder, tempName);
     if (fd < 0) {
         SetError(error, ErrnoText(temp));
         return false;
@@ -158,16 +384,16 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, std::st
     if (!WriteAll(fd, data) || ::fsync(fd) != 0) {
         SetError(error, ErrnoText(temp));
         ::close(fd);
-        ::unlink(temp.c_str());
+        ::unlinkat(parent->Fd(), tempName.c_str(), 0);
         return false;
     }
     ::close(fd);
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
+    if (::renameat(parent->Fd(), tempName.c_str(), parent->Fd(), parent->Name().c_str()) != 0) {
         SetError(error, ErrnoText(path));
-        ::unlink(temp.c_str());
+        ::unlinkat(parent->Fd(), tempName.c_str(), 0);
         return false;
     }
-    if (!SyncFolder(folder)) {
+    if (::fsync(parent->Fd()) != 0) {
         SetError(error, ErrnoText(folder));
         return false;
     }
@@ -175,18 +401,24 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, std::st
 }
 
 std::optional<std::string> KeepAside(const std::string& path, std::string_view tag) {
+    const auto parent = ParentHandle::Open(path, false, nullptr);
+    if (!parent) {
+        return std::nullopt;
+    }
+    const int dir = parent->Fd();
+    const std::string& name = parent->Name();
     const std::string base =
-        path + "." + std::string(tag) + "-" + std::to_string(std::time(nullptr));
+        name + "." + std::string(tag) + "-" + std::to_string(std::time(nullptr));
     for (int n = 0; n < 1000; ++n) {
         const std::string candidate = n == 0 ? base : base + "." + std::to_string(n);
         // link + unlink instead of rename: never replaces a file kept aside earlier.
-        if (::link(path.c_str(), candidate.c_str()) == 0) {
-            ::unlink(path.c_str());
-            return candidate;
+        if (::linkat(dir, name.c_str(), dir, candidate.c_str(), 0) == 0) {
+            ::unlinkat(dir, name.c_str(), 0);
+            return JoinPath(ParentFolder(path), candidate);
         }
         if (errno != EEXIST) {
-            if (::rename(path.c_str(), candidate.c_str()) == 0) {
-                return candidate;
+            if (::renameat(dir, name.c_str(), dir, candidate.c_str()) == 0) {
+                return JoinPath(ParentFolder(path), candidate);
             }
             return std::nullopt;
         }
@@ -195,13 +427,30 @@ std::optional<std::string> KeepAside(const std::string& path, std::string_view t
 }
 
 std::optional<FileLock> FileLock::Acquire(const std::string& lockPath, std::string* error) {
-    const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    const int fd = OpenNoFollow(lockPath, O_RDWR | O_CREAT, 0600, false, error);
     if (fd < 0) {
-        SetError(error, ErrnoText(lockPath));
         return std::nullopt;
     }
     while (::flock(fd, LOCK_EX) != 0) {
         if (errno != EINTR) {
+            SetError(error, ErrnoText(lockPath));
+            ::close(fd);
+            return std::nullopt;
+        }
+    }
+    return FileLock(fd);
+}
+
+std::optional<FileLock> FileLock::TryAcquire(const std::string& lockPath, bool* busy,
+                                             std::string* error) {
+    *busy = false;
+    const int fd = OpenNoFollow(lockPath, O_RDWR | O_CREAT, 0600, false, error);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EINTR) {
+            *busy = errno == EWOULDBLOCK;
             SetError(error, ErrnoText(lockPath));
             ::close(fd);
             return std::nullopt;

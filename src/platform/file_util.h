@@ -1,5 +1,8 @@
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -12,13 +15,31 @@ std::string JoinPath(std::string_view folder, std::string_view name);
 /// The folder part of a path ("." when there is none).
 std::string ParentFolder(std::string_view path);
 
+/// The most a reader of a stored file takes in: anything larger is refused, not read.
+inline constexpr std::uint64_t kMaxStoredFileBytes = std::uint64_t{1} << 30;
+
 /// Creates `path` and any missing parents with mode 0700. A component that exists must be a
-/// real folder: a symbolic link planted where a folder we create should be is refused.
+/// real folder: a symbolic link planted where a folder we create should be is refused. Below a
+/// folder the user chose (see ChosenRoots) no link is followed at all; the chosen folder itself
+/// may be a link to a folder of the user's own that no one else can write.
 bool EnsureFolder(const std::string& path, std::string* error = nullptr);
 
-/// Reads a whole file without following a symbolic link in its last component.
+/// Opens `path` as open(2) does with `flags` and `mode`, but never through a symbolic link:
+/// not in its last component, and not in any folder below a folder the user chose. With
+/// `createFolders` the missing folders on the way are made (0700). -1, with the reason in
+/// `error` (a link is named as one), when it cannot be opened.
+int OpenNoFollow(const std::string& path, int flags, mode_t mode, bool createFolders,
+                 std::string* error = nullptr);
+
+/// The size of an opened stored file when it is a regular file no larger than `maxBytes`;
+/// else nothing, with the reason in `error`. Keeps readers off devices, FIFOs and huge files.
+std::optional<std::uint64_t> StoredFileSize(int fd, const std::string& path, std::uint64_t maxBytes,
+                                            std::string* error);
+
+/// Reads a whole regular file of at most `maxBytes`, as OpenNoFollow opens it.
 /// Returns nothing (and says why in `error`) when it cannot be read.
-std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error = nullptr);
+std::optional<std::string> ReadWholeFile(const std::string& path, std::string* error = nullptr,
+                                         std::uint64_t maxBytes = kMaxStoredFileBytes);
 
 /// Replaces `path` with `data` so that a crash leaves either the old or the new file: a
 /// temporary file in the same folder (mode 0600), fsync, rename over the old one, fsync of
@@ -37,6 +58,11 @@ public:
     /// Blocks until the lock on `lockPath` is ours; the lock file is created 0600 when missing.
     static std::optional<FileLock> Acquire(const std::string& lockPath,
                                            std::string* error = nullptr);
+    /// Takes the lock only when no one holds it; nothing (with `busy` set) when someone does.
+    static std::optional<FileLock> TryAcquire(const std::string& lockPath, bool* busy,
+                                              std::string* error = nullptr);
+    /// The lock file's descriptor, for what the holder writes in it.
+    int Fd() const { return m_fd; }
     FileLock(FileLock&& other) noexcept;
     FileLock& operator=(FileLock&& other) noexcept;
     FileLock(const FileLock&) = delete;

@@ -82,4 +82,8 @@ std::string UserHivePath() {
     return JoinPath(JoinPath(ConfigHome(), "orvanta"), "user.reg");
 }
 
+std::vector<std::string> ChosenRoots() {
+    return {DataRoot(), ParentFolder(UserHivePath())};
+}
+
 }  // namespace ov

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace ov {
 
@@ -21,6 +22,10 @@ std::string MachineHivePath();
 /// The user hive (HKEY_CURRENT_USER): `user.reg` in ORVANTA_HOME when that is set, else in
 /// $XDG_CONFIG_HOME/orvanta.
 std::string UserHivePath();
+
+/// The folders the user chose for the program's files: the data root and the folder of the
+/// user hive. They may be symbolic links; nothing below them is followed.
+std::vector<std::string> ChosenRoots();
 
 /// $HOME, else the effective user's home folder from the password database.
 std::string HomeFolder();

@@ -42,9 +42,9 @@ constexpr bool IsActive(const TariffBand& band) {
 namespace detail {
 template <typename T>
 constexpr std::array<T, kTariffSlots> FilledSlots(T value) {
-    std::array<T, kTariffSlots> slots{};
-    slots.fill(value);
-    return slots;
+    std::array<T, kTariffSlots> filled{};
+    filled.fill(value);
+    return filled;
 }
 }  // namespace detail
 

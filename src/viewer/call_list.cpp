@@ -31,15 +31,19 @@ int LocalMonthNumber(Time32 t) {
 
 /// Reads a whole regular file into `buffer`, reusing its room from file to file (a fresh block
 /// per month file costs more than decoding it). False when it cannot be opened or read.
-bool ReadFileInto(const std::string& path, std::string& buffer) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+bool ReadFileInto(const std::string& path, std::string& buffer, std::string* error) {
+    // As the writer: never through a link, never a device or a FIFO, never beyond the limit.
+    const int fd = OpenNoFollow(path, O_RDONLY | O_NONBLOCK, 0, false, error);
     if (fd < 0) {
+        if (errno == ENOENT) {
+            error->clear();  // a month without calls has no file
+        }
         return false;
     }
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const auto size = StoredFileSize(fd, path, kMaxStoredFileBytes, error);
+    bool ok = size.has_value();
     if (ok) {
-        buffer.resize(static_cast<std::size_t>(st.st_size));
+        buffer.resize(static_cast<std::size_t>(*size));
         std::size_t done = 0;
         while (done < buffer.size()) {
             const ssize_t n = ::read(fd, buffer.data() + done, buffer.size() - done);
@@ -115,7 +119,11 @@ void CallList::RebuildColumns(bool keepFirst) {
 }
 
 bool CallList::ReadMonth(int monthIndex, int year, CallTotals& totals, bool keep) {
-    if (!ReadFileInto(MonthFilePath(m_folder, year, monthIndex + 1), m_fileBuffer)) {
+    std::string why;
+    if (!ReadFileInto(MonthFilePath(m_folder, year, monthIndex + 1), m_fileBuffer, &why)) {
+        if (!why.empty()) {
+            m_skippedFiles.push_back(std::move(why));
+        }
         return false;
     }
     // Whole records one after the other; the first that cannot be read whole (the end, or
@@ -135,6 +143,8 @@ bool CallList::ReadMonth(int monthIndex, int year, CallTotals& totals, bool keep
 }
 
 void CallList::Reload() {
+    AboutToReset();
+    m_skippedFiles.clear();
     m_store.Clear();
     m_totals.Clear();
     if (m_filter.allMonths || m_filter.monthSums) {
@@ -166,9 +176,7 @@ void CallList::Reload() {
     m_rows.resize(m_store.Size());
     m_rows.shrink_to_fit();
     std::iota(m_rows.begin(), m_rows.end(), 0u);
-    if (m_hooks.rowsRefilled) {
-        m_hooks.rowsRefilled();
-    }
+    Reset();
 }
 
 void CallList::ChooseFilter(FilterListId list, int index) {
@@ -198,10 +206,17 @@ std::size_t CallList::MonthLineFor(Time32 start) {
     CallRecord line;
     line.kind = KindMonthSum;
     line.startTime = start;
-    const std::size_t index = m_store.Append(line);
+    return AppendRow(line);
+}
+
+std::size_t CallList::AppendRow(const CallRecord& record) {
+    if (m_hooks.rowsAboutToAppend) {
+        m_hooks.rowsAboutToAppend(m_rows.size(), 1);
+    }
+    const std::size_t index = m_store.Append(record);
     m_rows.push_back(static_cast<std::uint32_t>(index));
-    if (m_hooks.rowAppended) {
-        m_hooks.rowAppended(index);
+    if (m_hooks.rowsAppended) {
+        m_hooks.rowsAppended();
     }
     return index;
 }
@@ -218,19 +233,29 @@ void CallList::AddNewRecord(const CallRecord& record, bool showTotals) {
         }
         const std::size_t line = MonthLineFor(record.startTime);
         m_store.AddToSums(line, record.connectedSeconds, record.dialingSeconds, record.price);
-        if (m_hooks.rowUpdated) {
-            m_hooks.rowUpdated(line);
+        if (m_hooks.rowChanged) {
+            // The line's row stands where the last sort put it.
+            const auto row = std::find(m_rows.begin(), m_rows.end(), line);
+            m_hooks.rowChanged(static_cast<std::size_t>(row - m_rows.begin()));
         }
     } else {
-        const std::size_t index = m_store.Append(record);
-        m_rows.push_back(static_cast<std::uint32_t>(index));
-        if (m_hooks.rowAppended) {
-            m_hooks.rowAppended(index);
-        }
+        AppendRow(record);
     }
     m_totals.Add(record);
     if (showTotals) {
         ShowTotals();
+    }
+}
+
+void CallList::AboutToReset() const {
+    if (m_hooks.aboutToReset) {
+        m_hooks.aboutToReset();
+    }
+}
+
+void CallList::Reset() const {
+    if (m_hooks.reset) {
+        m_hooks.reset();
     }
 }
 
@@ -254,10 +279,9 @@ void CallList::SortByColumn(int listColumn) {
     } else {
         m_ascending = !m_ascending;
     }
+    AboutToReset();
     SortRows();
-    if (m_hooks.rowsRefilled) {
-        m_hooks.rowsRefilled();
-    }
+    Reset();
 }
 
 void CallList::SortRows() {
@@ -297,8 +321,13 @@ std::string CallList::ExportText() const {
 
 bool CallList::ExportToFile(const std::string& path, std::string* error) const {
     const std::string text = ExportText();
-    std::FILE* file = std::fopen(path.c_str(), "w");
+    // Private as every file the program writes: the calls say who phoned where and when.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    std::FILE* file = fd >= 0 ? ::fdopen(fd, "w") : nullptr;
     if (!file) {
+        if (fd >= 0) {
+            ::close(fd);
+        }
         if (error) {
             *error = ErrnoText(path);
         }

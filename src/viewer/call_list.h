@@ -17,11 +17,16 @@
 
 namespace ov {
 
-/// What the call list's window is told; every member may be empty.
+/// What the call list's window is told; every member may be empty. Rows are positions in
+/// RowOrder(), the order the window shows them in. The changes of the rows come in pairs, as a
+/// Qt item model announces them: the first of a pair before anything changed, so that the rows
+/// read as they were until it returns, the second once the change is done.
 struct CallListHooks {
-    std::function<void()> rowsRefilled;            // all rows again, in RowOrder()
-    std::function<void(std::size_t)> rowAppended;  // a record joined at the end
-    std::function<void(std::size_t)> rowUpdated;   // a month line changed its sums
+    std::function<void(std::size_t first, std::size_t count)> rowsAboutToAppend;
+    std::function<void()> rowsAppended;               // rows joined at the end
+    std::function<void(std::size_t row)> rowChanged;  // a month line changed its sums
+    std::function<void()> aboutToReset;
+    std::function<void()> reset;  // all rows again: reloaded or sorted
     std::function<void(const CallTotals&)> showTotals;
     std::function<void(bool keepFirst)> columnsRebuilt;
     std::function<void(FilterListId)> choiceAppended;  // a drop-down list got an item
@@ -91,6 +96,10 @@ public:
     /// Bytes the loaded records take, texts and row order included.
     std::size_t MemoryBytes() const;
 
+    /// Month files of the last load that are there but were not read (a symbolic link, not a
+    /// regular file, too large), each with the reason, for the user to hear of once.
+    const std::vector<std::string>& SkippedFiles() const { return m_skippedFiles; }
+
 private:
     /// Reads one month (index 0-11) through the filter into `totals`, keeping the accepted
     /// records when `keep`. False when the month's file is missing or unreadable.
@@ -98,6 +107,10 @@ private:
     /// The month line of the month `start` falls in, appending one when there is none.
     std::size_t MonthLineFor(Time32 start);
     void SortRows();
+    /// Appends a record to the store and its row at the end of RowOrder(), around the hooks.
+    std::size_t AppendRow(const CallRecord& record);
+    void AboutToReset() const;
+    void Reset() const;
     void ShowTotals() const;
 
     Settings& m_settings;
@@ -112,7 +125,8 @@ private:
     std::vector<std::int16_t> m_visible;
     std::vector<std::uint32_t> m_rows;
     std::string m_fileBuffer;  // one month file while it is read
-    int m_sortColumn = -1;     // list column last sorted by; -1 none
+    std::vector<std::string> m_skippedFiles;
+    int m_sortColumn = -1;  // list column last sorted by; -1 none
     bool m_ascending = true;
 };
 

@@ -1,4 +1,5 @@
-#include "app/ui/language_packs.h"
+#include "app/qt/language_packs.h"
+#include "app/ui/pack_images.h"
 
 #include "support/temp_dir.h"
 
@@ -122,7 +123,7 @@ TEST(LanguagePacks, SwitchReloadsTheTextTableAndEveryLaterLookup) {
     // Switching to the current pack reloads it and keeps its resources reachable.
     ASSERT_TRUE(packs->SwitchTo(kPackEnglish));
     EXPECT_EQ(packs->Texts().Entry(0), "January");
-    EXPECT_FALSE(packs->Icon(128).isNull());
+    EXPECT_FALSE(PackIcon(*packs, 128).isNull());
 }
 
 TEST(LanguagePacks, ReleaseStoresTheCurrentLanguage) {
@@ -150,7 +151,7 @@ TEST(LanguagePacks, NamesThePacksAndFillsTheLanguageList) {
     EXPECT_EQ(packs->LanguageNames(), (std::vector<std::string>{"Language 1033", "Slovak"}));
     QComboBox combo;
     combo.addItem("left over");
-    packs->FillComboBox(combo);
+    FillLanguageComboBox(*packs, combo);
     ASSERT_EQ(combo.count(), 2);
     EXPECT_EQ(combo.currentIndex(), 1);
     EXPECT_EQ(combo.itemData(1).toUInt(), kPackSlovak);
@@ -164,15 +165,15 @@ TEST(LanguagePacks, ImagesAfterASwitchComeFromTheNewPack) {
     packs.Add(kPackSlovak, "Beta/Beta.rcc", "");
     ASSERT_TRUE(packs.ChooseAtStartup()) << packs.LastError();
 
-    const QIcon alphaIcon = packs.Icon(128);
-    EXPECT_EQ(CentreColour(packs.Bitmap(128)), 0xFF0000u);
+    const QIcon alphaIcon = PackIcon(packs, 128);
+    EXPECT_EQ(CentreColour(PackBitmap(packs, 128)), 0xFF0000u);
     ASSERT_TRUE(packs.SwitchTo(kPackSlovak));
-    EXPECT_EQ(CentreColour(packs.Bitmap(128)), 0x0000FFu);
-    EXPECT_EQ(CentreColour(packs.Icon(128).pixmap(4, 4)), 0x0000FFu);
+    EXPECT_EQ(CentreColour(PackBitmap(packs, 128)), 0x0000FFu);
+    EXPECT_EQ(CentreColour(PackIcon(packs, 128).pixmap(4, 4)), 0x0000FFu);
     EXPECT_EQ(packs.Texts().Entry(0), "Beta January");
     // An icon handed out before the switch keeps its image.
     EXPECT_EQ(CentreColour(alphaIcon.pixmap(4, 4)), 0xFF0000u);
-    EXPECT_TRUE(packs.Icon(129).isNull());
+    EXPECT_TRUE(PackIcon(packs, 129).isNull());
 }
 
 TEST(LanguagePacks, WithoutAnyPackEveryLookupIsEmptyAndTheErrorNamesTheBundle) {
@@ -187,7 +188,7 @@ TEST(LanguagePacks, WithoutAnyPackEveryLookupIsEmptyAndTheErrorNamesTheBundle) {
     EXPECT_FALSE(packs.Loaded());
     EXPECT_EQ(packs.String(3316), "");
     EXPECT_EQ(packs.Texts().Entry(57), "");
-    EXPECT_TRUE(packs.Icon(128).isNull());
+    EXPECT_TRUE(PackIcon(packs, 128).isNull());
     EXPECT_TRUE(packs.ImagePath(128).isEmpty());
     EXPECT_TRUE(packs.TemplatePath(215).isEmpty());
     packs.Release();
@@ -267,14 +268,15 @@ TEST(ShippedPacks, CarryEveryTextTableEntryImageAndDocument) {
             EXPECT_FALSE(packs->Texts().Entry(i).empty()) << c.langId << " entry " << i;
         }
         for (const unsigned icon : {128u, 129u, 315u, 3404u, 3405u, 26501u, 26502u}) {
-            EXPECT_EQ(packs->Icon(icon).pixmap(32, 32).size(), QSize(32, 32)) << icon;
+            EXPECT_EQ(PackIcon(*packs, icon).pixmap(32, 32).size(), QSize(32, 32)) << icon;
         }
-        EXPECT_EQ(packs->Bitmap(313).size(), QSize(5 * 16, 16));  // one image per record kind
-        EXPECT_EQ(packs->Bitmap(322).height(), 20);
-        EXPECT_EQ(packs->Bitmap(322).width() % 20, 0);
+        EXPECT_EQ(PackBitmap(*packs, 313).size(), QSize(5 * 16, 16));  // one image per record kind
+        EXPECT_EQ(PackBitmap(*packs, 322).height(), 20);
+        EXPECT_EQ(PackBitmap(*packs, 322).width() % 20, 0);
         // Magenta is the kind strip's key: its corner pixel is see-through once masked.
-        EXPECT_EQ(packs->Bitmap(313, QColor(255, 0, 255)).toImage().pixelColor(0, 0).alpha(), 0);
-        const QCursor hand = packs->Cursor(25216);
+        EXPECT_EQ(PackBitmap(*packs, 313, QColor(255, 0, 255)).toImage().pixelColor(0, 0).alpha(),
+                  0);
+        const QCursor hand = PackCursor(*packs, 25216);
         EXPECT_FALSE(hand.pixmap().isNull());
         EXPECT_EQ(hand.hotSpot(), QPoint(11, 1));
         for (const char* document : c.documents) {

@@ -9,8 +9,9 @@
 #include <filesystem>
 #include <thread>
 
-#include "../launcher/launcher_test_util.h"
+#include "support/bratislava_time.h"
 #include "support/fake_ras.h"
+#include "support/probe.h"
 #include "support/temp_dir.h"
 
 namespace ov {
@@ -58,10 +59,9 @@ private:
     std::function<std::size_t()> m_records;
 };
 
-class MonitorSessionTest : public ::testing::Test {
+class MonitorSessionTest : public test::BratislavaTime {
 protected:
     MonitorSessionTest() {
-        tzset();
         std::filesystem::create_directories(Folder());
         m_settings.CurrentTariff.Price[0] = 1.0f;  // 1.00 a minute, all day
         m_session.AddObserver(&m_journal);
@@ -70,8 +70,6 @@ protected:
         for (const pid_t pid : m_toKill) {
             ::kill(pid, SIGKILL);
         }
-        m_tz.reset();
-        tzset();
     }
 
     std::string Folder() const { return m_home.File("LogData"); }
@@ -94,7 +92,6 @@ protected:
     }
 
     test::TempHome m_home;
-    std::optional<test::ScopedEnv> m_tz{std::in_place, "TZ", std::string("Europe/Bratislava")};
     test::TempDir m_probes;
     test::ProbeSetup m_probeSetup{m_probes.Path(), true};
     Settings m_settings{Texts()};

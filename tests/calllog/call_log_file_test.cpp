@@ -97,6 +97,35 @@ TEST(CallLogFileTest, TornTailOfEveryLength) {
     }
 }
 
+TEST(CallLogFileTest, DamageInTheMiddleIsMovedAsideAndSaid) {
+    test::TempDir dir;
+    const std::string path = MonthFilePath(dir.Path(), 2026, 6);
+    const std::string first = EncodeCallRecord(Call("first", 100, 10));
+    std::string damaged = EncodeCallRecord(Call("damaged", 200, 20));
+    damaged.replace(kCallRecordFixedSize, 4, "\xff\xff\xff\xff");  // a negative text length
+    const std::string after = EncodeCallRecord(Call("after", 300, 30));
+    test::WriteFileOrDie(path, first + damaged + after);
+
+    CallLogAppender appender;
+    std::string notice;
+    ASSERT_TRUE(appender.Append(path, Call("next", 400, 40), nullptr, &notice));
+    const auto kept = FilesStartingWith(dir.Path(), "OV2026_6.ovl.torn-");
+    ASSERT_EQ(kept.size(), 1u);
+    EXPECT_EQ(test::ReadFileOrEmpty(kept[0]), damaged + after);
+    EXPECT_NE(notice.find(kept[0]), std::string::npos) << notice;
+    EXPECT_NE(notice.find(std::to_string(damaged.size() + after.size()) + " bytes"),
+              std::string::npos)
+        << notice;
+    const auto records = LoadAll(dir.Path(), 2026, 5);
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[1].entryName, "next");
+
+    // A whole file needs no repair and no word.
+    notice.clear();
+    ASSERT_TRUE(appender.Append(path, Call("last", 500, 50), nullptr, &notice));
+    EXPECT_EQ(notice, "");
+}
+
 TEST(CallLogFileTest, TailAppearingBetweenAppendsIsNoticed) {
     test::TempDir dir;
     const std::string path = MonthFilePath(dir.Path(), 2026, 5);
@@ -118,8 +147,11 @@ TEST(CallLogFileTest, FailuresLeaveTheFileWhole) {
     test::TempDir dir;
     CallLogAppender appender;
     std::string error;
-    EXPECT_FALSE(appender.Append(dir.File("missing/OV2026_1.ovl"), Call("x", 1, 1), &error));
-    EXPECT_NE(error.find("missing"), std::string::npos);
+    test::WriteFileOrDie(dir.File("in-the-way"), "");
+    EXPECT_FALSE(appender.Append(dir.File("in-the-way/OV2026_1.ovl"), Call("x", 1, 1), &error));
+    EXPECT_NE(error.find("in-the-way"), std::string::npos);
+    // A folder that went away is made again.
+    EXPECT_TRUE(appender.Append(dir.File("gone/OV2026_1.ovl"), Call("x", 1, 1), &error)) << error;
 
     // A planted link is not followed.
     const std::string target = dir.File("elsewhere");

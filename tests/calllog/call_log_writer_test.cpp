@@ -7,8 +7,8 @@
 
 #include <filesystem>
 
-#include "../tariff/local_time.h"
 #include "platform/text_util.h"
+#include "support/bratislava_time.h"
 #include "support/temp_dir.h"
 
 namespace ov {
@@ -26,7 +26,9 @@ const FixedTextSource& Texts() {
 class RecordedMessages final : public CallLogMessages {
 public:
     void ShowWriteFailure(const std::string& text) override { shown.push_back(text); }
+    void ShowNotice(const std::string& text) override { notices.push_back(text); }
     std::vector<std::string> shown;
+    std::vector<std::string> notices;
 };
 
 class RecordingSink final : public CallListSink {
@@ -49,6 +51,16 @@ protected:
     }
 
     std::string Folder() const { return m_home.File("LogData"); }
+
+    /// A file where the log folder should be: every write fails until it goes.
+    void BlockFolder() const {
+        std::filesystem::remove_all(Folder());
+        test::WriteFileOrDie(Folder(), "in the way");
+    }
+    void UnblockFolder() const {
+        std::filesystem::remove(Folder());
+        std::filesystem::create_directories(Folder());
+    }
 
     CallLogWriter& Writer() {
         if (!m_writer) {
@@ -198,14 +210,16 @@ TEST_F(CallLogWriterTest, TheMonthIsThatOfTheMomentOfWriting) {
 TEST_F(CallLogWriterTest, AFailedRecordIsKeptAndWrittenFirstOnceTheFileCanBeWritten) {
     RecordingSink sink;
     Writer().SetCallListSink(&sink);
-    std::filesystem::remove_all(Folder());  // the folder has gone: every write fails
+    BlockFolder();
 
     Writer().AppendCallRecord(KindMonitorStart, nullptr);
     const ConnectionRecord call = Call(m_clock.Now() - 60, 40, 10);
     Writer().AppendCallRecord(KindConnected, &call);
     const std::string path = MonthFilePath(Folder(), 2024, 3);
     ASSERT_EQ(m_messages.shown.size(), 2u);
-    EXPECT_EQ(m_messages.shown[0], "Cannot write to\n" + path + "\n100% sure");
+    // The file's name, and the system's reason.
+    EXPECT_EQ(m_messages.shown[0],
+              "Cannot write to\n" + path + " (" + Folder() + ": Not a directory)\n100% sure");
     EXPECT_EQ(Writer().PendingCount(), 2u);
     // The totals, the lists and the open call list have the call all the same.
     EXPECT_EQ(m_settings.EventTotTime, 50);
@@ -214,7 +228,7 @@ TEST_F(CallLogWriterTest, AFailedRecordIsKeptAndWrittenFirstOnceTheFileCanBeWrit
     ASSERT_EQ(sink.records.size(), 2u);
     EXPECT_EQ(sink.records[1].kind, KindConnected);
 
-    std::filesystem::create_directories(Folder());
+    UnblockFolder();
     Writer().AppendCallRecord(KindMonitorStop, nullptr);
     EXPECT_EQ(m_messages.shown.size(), 2u);  // a record kept is not shown again
     EXPECT_EQ(Writer().PendingCount(), 0u);
@@ -227,15 +241,46 @@ TEST_F(CallLogWriterTest, AFailedRecordIsKeptAndWrittenFirstOnceTheFileCanBeWrit
 }
 
 TEST_F(CallLogWriterTest, RecordsKeptAtTheEndAreWrittenByWritePending) {
-    std::filesystem::remove_all(Folder());
+    BlockFolder();
     Writer().AppendCallRecord(KindMonitorStop, nullptr);
     EXPECT_FALSE(Writer().WritePending());
     EXPECT_EQ(Writer().PendingCount(), 1u);
     EXPECT_EQ(m_messages.shown.size(), 1u);
-    std::filesystem::create_directories(Folder());
+    UnblockFolder();
     EXPECT_TRUE(Writer().WritePending());
     ASSERT_EQ(Month(2024, 3).size(), 1u);
     EXPECT_EQ(Month(2024, 3)[0].kind, KindMonitorStop);
+}
+
+TEST_F(CallLogWriterTest, ARemovedFolderIsMadeAgain) {
+    Writer().AppendCallRecord(KindMonitorStart, nullptr);
+    std::filesystem::remove_all(Folder());
+    Writer().AppendCallRecord(KindMonitorStop, nullptr);
+    EXPECT_EQ(m_messages.shown.size(), 0u);
+    EXPECT_EQ(Month(2024, 3).size(), 1u);
+}
+
+TEST_F(CallLogWriterTest, DamageMovedAsideIsTold) {
+    test::WriteFileOrDie(MonthFilePath(Folder(), 2024, 3),
+                         std::string("\x03\x00\x00\x00 damaged", 12));
+    Writer().AppendCallRecord(KindMonitorStart, nullptr);
+    EXPECT_TRUE(m_messages.shown.empty());
+    ASSERT_EQ(m_messages.notices.size(), 1u);
+    EXPECT_NE(m_messages.notices[0].find("the 12 bytes from there are kept in " +
+                                         MonthFilePath(Folder(), 2024, 3) + ".torn-"),
+              std::string::npos)
+        << m_messages.notices[0];
+    EXPECT_EQ(Month(2024, 3).size(), 1u);
+}
+
+TEST_F(CallLogWriterTest, RecordsStillUnwrittenAtExitAreCounted) {
+    BlockFolder();
+    Writer().AppendCallRecord(KindMonitorStart, nullptr);
+    Writer().AppendCallRecord(KindMonitorStop, nullptr);
+    EXPECT_FALSE(Writer().WritePendingAtExit());
+    ASSERT_EQ(m_messages.notices.size(), 1u);
+    EXPECT_EQ(m_messages.notices[0], "2 call records could not be written and are lost: " +
+                                         Folder() + ": Not a directory");
 }
 
 TEST(FormatWithText, OnlyTheFirstTextConversionTakesTheArgument) {

@@ -1,6 +1,7 @@
 // orvanta-cli calls: the call list loaded from month files appended by orvanta-cli log, byte for
 // byte, in a temporary data root in Bratislava time.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 
@@ -102,6 +103,10 @@ TEST_F(CliCallsTest, ExportWritesTheSameBytesAndSumsFollowTheFilter) {
     EXPECT_EQ(r.out, "");
     const auto list = Cli({"calls", "list", "--lang", "1033", "--kinds", "0,3,4"});
     EXPECT_EQ(test::ReadFileOrEmpty(file), list.out);
+    // Private as every file the program writes, whatever the umask lets through.
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
 
     r = Cli({"calls", "sums", "--lang", "1033", "--month-sums"});
     ASSERT_EQ(r.exitCode, 0) << r.err;

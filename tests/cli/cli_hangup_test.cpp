@@ -44,15 +44,34 @@ TEST_F(CliHangUpTest, AnswersDecideWhatIsHungUp) {
     } cases[] = {
         {{"hangup"}, "n\n", "", "Demo ISP: hang up? [y/N] ", "Demo ISP,Work"},
         {{"hangup"}, "", "", "Demo ISP: hang up? [y/N] ", "Demo ISP,Work"},  // end of input
-        {{"hangup"}, "yes\n", "", "Demo ISP: hang up? [y/N] ", "Demo ISP,Work"},
+        {{"hangup"}, "nope\n", "", "Demo ISP: hang up? [y/N] ", "Demo ISP,Work"},
+        // Yes in any of its usual spellings goes on; the end of input then stops.
+        {{"hangup"},
+         "yes\n",
+         "Demo ISP\thung-up\n",
+         "Demo ISP: hang up? [y/N] Work: hang up? [y/N] ",
+         "Work"},
+        {{"hangup"},
+         "YES\r\n",
+         "Demo ISP\thung-up\n",
+         "Demo ISP: hang up? [y/N] Work: hang up? [y/N] ",
+         "Work"},
+        {{"hangup"},
+         "Y\n",
+         "Demo ISP\thung-up\n",
+         "Demo ISP: hang up? [y/N] Work: hang up? [y/N] ",
+         "Work"},
         {{"hangup"},
          "y\nN\n",
          "Demo ISP\thung-up\n",
          "Demo ISP: hang up? [y/N] Work: hang up? [y/N] ",
          "Work"},
-        {{"hangup", "WORK"}, "y\n", "Work\thung-up\n", "Work: hang up? [y/N] ", ""},
+        {{"hangup", "WORK"}, "y\n", "Work\thung-up\n", "Work: hang up? [y/N] ", "Demo ISP"},
     };
     for (const auto& c : cases) {
+        // Each case from the same two connections.
+        ASSERT_EQ(Cli({"ras", "reset"}).exitCode, 0);
+        SetUp();
         const auto r = Cli(c.args, c.input);
         EXPECT_EQ(r.exitCode, 0) << r.err;
         EXPECT_EQ(r.out, c.out) << c.input;
@@ -74,6 +93,28 @@ TEST_F(CliHangUpTest, YesAsksNothing) {
     r = Cli({"hangup", "--yes"});  // nothing left: no line, no failure
     EXPECT_EQ(r.exitCode, 0);
     EXPECT_EQ(r.out, "");
+}
+
+TEST_F(CliHangUpTest, AnEntryNotConnectedOrNotKnownIsAFailure) {
+    ASSERT_EQ(Cli({"hangup", "Work", "--yes"}).exitCode, 0);
+    auto r = Cli({"hangup", "work", "--yes"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "orvanta-cli: work: not connected\n");
+    r = Cli({"hangup", "Nowhere", "--yes"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "orvanta-cli: Nowhere: no such entry\n");
+    EXPECT_EQ(Up(), "Demo ISP");
+}
+
+TEST_F(CliHangUpTest, ConnectionsWhoseNamesDifferOnlyInCaseBothMatch) {
+    test::WriteFileOrDie(m_home.File("ras-sim.state"),
+                         "orvanta-ras-sim 1\nnext-handle\t3\ndevice\tModem\tmodem\n"
+                         "entry\tWork\tModem\t\nentry\tWORK\tModem\t\n"
+                         "conn\t1\tWork\tModem\tmodem\t8192\nconn\t2\tWORK\tModem\tmodem\t8192\n");
+    const auto r = Cli({"hangup", "work", "--yes"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "Work\thung-up\nWORK\thung-up\n");
+    EXPECT_EQ(Cli({"ras", "list"}).out, "");
 }
 
 TEST_F(CliHangUpTest, FailuresAndUsage) {

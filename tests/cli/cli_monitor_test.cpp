@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "../launcher/launcher_test_util.h"
+#include "support/probe.h"
 
 #include "platform/text_util.h"
 #include "support/run_process.h"
@@ -97,16 +97,6 @@ std::string ThisMonthsLog() {
     return r.out;
 }
 
-/// The process id of the one probe that has reported to `folder`, or 0.
-pid_t ReportedProbe(const std::string& folder) {
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-        if (entry.path().extension() == ".out") {
-            return static_cast<pid_t>(std::stol(entry.path().stem().string()));
-        }
-    }
-    return 0;
-}
-
 /// A data root in Bratislava time, in English.
 class CliMonitorLogTest : public ::testing::Test {
 protected:
@@ -145,7 +135,7 @@ TEST_F(CliMonitorLogTest, ACallIsLoggedPricedAndItsProgramEndedWithIt) {
     Ras({"state", "Demo ISP", "connected"});
     EXPECT_EQ(NextEvent(monitor), Event("connected", "Demo ISP"));
     pid_t program = 0;
-    ASSERT_TRUE(test::WaitFor([&] { return (program = ReportedProbe(probes.Path())) != 0; }));
+    ASSERT_TRUE(test::WaitFor([&] { return (program = test::ReportedProbe(probes.Path())) != 0; }));
     EXPECT_TRUE(test::IsAlive(program));
     std::this_thread::sleep_for(1100ms);  // a call of at least a second
     Ras({"drop", "Demo ISP"});
@@ -200,8 +190,9 @@ TEST_F(CliMonitorLogTest, AWriteFailureIsAnErrorEventAndMonitoringGoesOn) {
     test::BackgroundProcess monitor({OV_CLI_PATH, "monitor"});
     EXPECT_EQ(NextEvent(monitor), Event("monitor-started", "simulator"));
     const std::string path = ThisMonthsLog();
-    const Event failure("error", "The call record cannot be written to the file\\n" + path +
-                                     "\\nThe call still shows in the call list.");
+    const Event failure("error", "The call record cannot be written to the file\\n" + path + " (" +
+                                     m_home.File("LogData") +
+                                     ": Not a directory)\\nThe call still shows in the call list.");
     EXPECT_EQ(NextEvent(monitor), failure);
     monitor.Signal(SIGTERM);
     EXPECT_EQ(NextEvent(monitor), Event("monitor-stopped", ""));

@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include "launcher/registry_app_paths.h"
-#include "launcher_test_util.h"
 #include "settings/registry_key.h"
+#include "support/probe.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 

@@ -6,7 +6,7 @@
 
 #include "launcher/platform_kind.h"
 #include "launcher/single_instance.h"
-#include "launcher_test_util.h"
+#include "support/probe.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "launcher_test_util.h"
+#include "support/probe.h"
 #include "support/temp_dir.h"
 
 namespace ov {

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "launcher/program_reaper.h"
-#include "launcher_test_util.h"
+#include "support/probe.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 

@@ -1,8 +1,12 @@
 #include "platform/file_util.h"
+#include "platform/data_root_lock.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <filesystem>
 
 #include "support/temp_dir.h"
 
@@ -71,6 +75,102 @@ TEST(FileUtilTest, KeepAsideNeverReplacesAnEarlierCopy) {
     EXPECT_EQ(test::ReadFileOrEmpty(*first), "one");
     EXPECT_EQ(test::ReadFileOrEmpty(*second), "two");
     EXPECT_EQ(::access(path.c_str(), F_OK), -1);
+}
+
+TEST(FileUtilTest, OnlyRegularFilesOfBoundedSizeAreRead) {
+    test::TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
+    test::WriteFileOrDie(dir.File("big"), std::string(100, 'x'));
+    std::string error;
+    EXPECT_FALSE(ReadWholeFile("/dev/zero", &error));
+    EXPECT_EQ(error, "/dev/zero: not a regular file");
+    EXPECT_FALSE(ReadWholeFile(dir.File("fifo"), &error));  // and does not wait for a writer
+    EXPECT_EQ(error, dir.File("fifo") + ": not a regular file");
+    EXPECT_FALSE(ReadWholeFile(dir.File("big"), &error, 99));
+    EXPECT_EQ(error, dir.File("big") + ": larger than 99 bytes, not read");
+    EXPECT_EQ(ReadWholeFile(dir.File("big"), &error, 100), std::string(100, 'x'));
+}
+
+/// The chosen folders of a test: the data root and the settings folder, each a link (as a
+/// user's dotfiles make them) to a folder of `mode`.
+class ChosenRootsTest : public ::testing::Test {
+protected:
+    void Link(const std::string& link, const std::string& target, mode_t mode) {
+        ASSERT_TRUE(EnsureFolder(target));
+        ASSERT_EQ(::chmod(target.c_str(), mode), 0);
+        ASSERT_EQ(::symlink(target.c_str(), link.c_str()), 0);
+    }
+    std::string Root() const { return m_dir.File("root"); }
+    std::string Config() const { return m_dir.File("config/orvanta"); }
+
+    test::TempDir m_dir;
+    test::ScopedEnv m_home{"ORVANTA_HOME", m_dir.File("root")};
+    test::ScopedEnv m_config{"XDG_CONFIG_HOME", m_dir.File("config")};
+};
+
+TEST_F(ChosenRootsTest, AChosenFolderMayBeALinkToAPrivateFolder) {
+    Link(Root(), m_dir.File("disk/data"), 0700);
+    ASSERT_TRUE(EnsureFolder(m_dir.File("config")));
+    Link(Config(), m_dir.File("dotfiles"), 0700);
+    std::string error;
+    EXPECT_TRUE(EnsureFolder(Root(), &error)) << error;
+    EXPECT_TRUE(EnsureFolder(Root() + "/LogData", &error)) << error;
+    EXPECT_TRUE(std::filesystem::is_directory(m_dir.File("disk/data/LogData")));
+    EXPECT_TRUE(WriteFileAtomically(Root() + "/machine.reg", "m", &error)) << error;
+    EXPECT_EQ(ReadWholeFile(Root() + "/machine.reg"), "m");
+
+    // ORVANTA_HOME unset: the settings folder is the chosen one.
+    test::ScopedEnv noHome("ORVANTA_HOME", std::nullopt);
+    EXPECT_TRUE(EnsureFolder(Config(), &error)) << error;
+    EXPECT_TRUE(WriteFileAtomically(Config() + "/user.reg", "u", &error)) << error;
+    EXPECT_EQ(test::ReadFileOrEmpty(m_dir.File("dotfiles/user.reg")), "u");
+}
+
+TEST_F(ChosenRootsTest, ALinkToAFolderOthersCanWriteIsRefused) {
+    Link(Root(), m_dir.File("shared"), 0777);
+    std::string error;
+    EXPECT_FALSE(EnsureFolder(Root(), &error));
+    EXPECT_NE(error.find("not the user's own"), std::string::npos) << error;
+    EXPECT_FALSE(WriteFileAtomically(Root() + "/machine.reg", "m"));
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("shared/machine.reg")));
+}
+
+TEST_F(ChosenRootsTest, NothingBelowAChosenFolderIsFollowed) {
+    ASSERT_TRUE(EnsureFolder(Root()));
+    ASSERT_TRUE(EnsureFolder(m_dir.File("elsewhere")));
+    test::WriteFileOrDie(m_dir.File("elsewhere/OV2026_1.ovl"), "planted");
+    ASSERT_EQ(::symlink(m_dir.File("elsewhere").c_str(), (Root() + "/LogData").c_str()), 0);
+    const std::string inside = Root() + "/LogData/OV2026_1.ovl";
+    const std::string named = Root() + "/LogData: a symbolic link, not followed";
+    std::string error;
+    EXPECT_FALSE(ReadWholeFile(inside, &error));
+    EXPECT_EQ(error, named);
+    EXPECT_EQ(OpenNoFollow(Root() + "/LogData/OV2026_2.ovl", O_RDWR | O_CREAT, 0600, true, &error),
+              -1);
+    EXPECT_EQ(error, named);
+    EXPECT_FALSE(EnsureFolder(Root() + "/LogData/sub", &error));
+    EXPECT_FALSE(WriteFileAtomically(Root() + "/LogData/x", "x", &error));
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("elsewhere/OV2026_2.ovl")));
+    EXPECT_FALSE(std::filesystem::exists(m_dir.File("elsewhere/x")));
+}
+
+TEST(DataRootLockTest, OneHolderAtATimeNamedToTheNext) {
+    test::TempDir dir;
+    std::string error;
+    pid_t holder = -1;
+    {
+        const auto first = DataRootLock::Acquire(dir.Path(), &error, &holder);
+        ASSERT_TRUE(first) << error;
+        EXPECT_EQ(holder, 0);
+        // A second claim, even from this process, finds it taken and says by whom.
+        EXPECT_FALSE(DataRootLock::Acquire(dir.Path(), &error, &holder));
+        EXPECT_EQ(holder, ::getpid());
+        EXPECT_EQ(error.find("the data root " + dir.Path() + " is in use by process " +
+                             std::to_string(::getpid())),
+                  0u)
+            << error;
+    }
+    EXPECT_TRUE(DataRootLock::Acquire(dir.Path(), &error, &holder)) << error;
 }
 
 TEST(FileUtilTest, PathPieces) {

@@ -268,6 +268,105 @@ TEST_F(StoreTest, ADamagedHiveIsKeptAsideAndReportedOnce) {
               std::string::npos);
 }
 
+TEST_F(StoreTest, ReadingADamagedHiveDamagesNothing) {
+    const std::string damaged =
+        "Windows Registry Editor Version 5.00\n"
+        "[HKEY_LOCAL_MACHINE\\K]\n"
+        "\"Good\"=\"kept\"\n"
+        "\"Bad\"=what is this\n"
+        "\"Later\"=dword:00000007\n";
+    test::WriteFileOrDie(m_dir.File("machine.reg"), damaged);
+    {
+        auto store = MakeStore();
+        HKEY key = 0;
+        ASSERT_EQ(store->OpenKey(HKEY_LOCAL_MACHINE, "K", KEY_READ, &key), 0u);
+        EXPECT_EQ(Query(*store, key, "Good"), std::string("kept\0", 5));
+        EXPECT_EQ(Query(*store, key, "Later"), std::string("\x07\0\0\0", 4));
+        store->CloseKey(key);
+    }
+    // Read, closed and gone: the file is as it was, nothing was kept aside or said.
+    EXPECT_EQ(test::ReadFileOrEmpty(m_dir.File("machine.reg")), damaged);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(m_dir.Path()),
+                            std::filesystem::directory_iterator()),
+              1);
+    EXPECT_TRUE(m_reports.empty());
+
+    // A write keeps the damaged file aside first, says so by name, and saves what was read.
+    auto store = MakeStore();
+    Write(*store, "K", "New", "x");
+    ASSERT_EQ(m_reports.size(), 1u);
+    const auto kept = m_reports[0].substr(m_reports[0].find("kept aside as ") + 14);
+    EXPECT_EQ(test::ReadFileOrEmpty(kept.substr(0, kept.find(','))), damaged) << m_reports[0];
+    const std::string saved = test::ReadFileOrEmpty(m_dir.File("machine.reg"));
+    EXPECT_NE(saved.find("\"Good\"=\"kept\""), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\"Later\"=dword:00000007"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\"New\"=\"x\""), std::string::npos) << saved;
+}
+
+/// The identity of a file's version: every save makes a new one.
+std::string Version(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return "missing";
+    }
+    return std::to_string(st.st_ino) + "." + std::to_string(st.st_mtim.tv_nsec);
+}
+
+TEST_F(StoreTest, AGroupOfKeysIsSavedOnceWhenItsLastKeyCloses) {
+    auto store = MakeStore();
+    const std::string file = m_dir.File("machine.reg");
+    HKEY group = 0;
+    ASSERT_EQ(store->CreateKey(HKEY_LOCAL_MACHINE, "Group", KEY_ALL_ACCESS, &group, nullptr), 0u);
+    for (const char* name : {"Group\\A", "Group\\B", "Group\\C"}) {
+        Write(*store, name, "V", name);
+        EXPECT_EQ(Version(file), "missing") << name;  // not one save per key
+    }
+    ASSERT_EQ(store->CloseKey(group), 0u);
+    const std::string saved = Version(file);
+    EXPECT_NE(saved, "missing");
+    EXPECT_NE(test::ReadFileOrEmpty(file).find("[HKEY_LOCAL_MACHINE\\Group\\C]"),
+              std::string::npos);
+
+    // Writing what the keys hold already is no change and saves nothing.
+    Write(*store, "Group\\A", "V", "Group\\A");
+    EXPECT_EQ(Version(file), saved);
+}
+
+TEST_F(StoreTest, OurUnchangedCopyDoesNotUndoAnotherProcessesEdit) {
+    auto ours = MakeStore();
+    auto other = MakeStore();
+    Write(*ours, "K", "Edited", "5");
+    Write(*ours, "K", "Ours", "a");
+    HKEY key = 0;
+    ASSERT_EQ(ours->OpenKey(HKEY_LOCAL_MACHINE, "K", KEY_READ, &key), 0u);
+    std::vector<RegValue> loaded;
+    ASSERT_EQ(ours->ListKey(key, &loaded, nullptr), 0u);  // as settings are loaded at start
+    std::uint32_t missing = 0;
+    Query(*ours, key, "Default", &missing);  // not stored: our copy holds its default
+    EXPECT_EQ(missing, ERROR_FILE_NOT_FOUND);
+    ours->CloseKey(key);
+
+    Write(*other, "K", "Edited", "99");  // the user edits settings meanwhile
+    Write(*other, "K", "Default", "set");
+
+    // Our save at the end writes every value back: the unchanged ones are no change.
+    Write(*ours, "K", "Edited", "5");
+    Write(*ours, "K", "Default", "default");
+    Write(*ours, "K", "Ours", "b");
+    auto reader = MakeStore();
+    ASSERT_EQ(reader->OpenKey(HKEY_LOCAL_MACHINE, "K", KEY_READ, &key), 0u);
+    EXPECT_EQ(Query(*reader, key, "Edited"), std::string("99\0", 3));
+    EXPECT_EQ(Query(*reader, key, "Default"), std::string("set\0", 4));
+    EXPECT_EQ(Query(*reader, key, "Ours"), std::string("b\0", 2));
+    reader->CloseKey(key);
+
+    // A change of our own after that is a change again.
+    Write(*ours, "K", "Edited", "6");
+    ASSERT_EQ(reader->OpenKey(HKEY_LOCAL_MACHINE, "K", KEY_READ, &key), 0u);
+    EXPECT_EQ(Query(*reader, key, "Edited"), std::string("6\0", 2));
+    reader->CloseKey(key);
+}
+
 TEST_F(StoreTest, AHiveThatCannotBeReadOrMovedIsNeverWritten) {
     const std::string folder = m_dir.File("hives");
     const std::string hive = folder + "/machine.reg";

@@ -98,7 +98,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
     return result;
 }
 
-BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv) {
+BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv,
+                                     const std::string& errorFile) {
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) {
         return;
@@ -106,6 +107,10 @@ BackgroundProcess::BackgroundProcess(const std::vector<std::string>& argv) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
+    if (!errorFile.empty()) {
+        posix_spawn_file_actions_addopen(&actions, 2, errorFile.c_str(),
+                                         O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    }
     auto args = ArgvOf(argv);
     if (posix_spawn(&m_pid, args[0], &actions, nullptr, args.data(), environ) != 0) {
         m_pid = -1;
@@ -153,6 +158,13 @@ std::string BackgroundProcess::ReadLine(std::chrono::milliseconds timeout, bool*
         *ok = false;
     }
     return {};
+}
+
+void BackgroundProcess::CloseOutput() {
+    if (m_out >= 0) {
+        ::close(m_out);
+        m_out = -1;
+    }
 }
 
 void BackgroundProcess::Signal(int signal) {

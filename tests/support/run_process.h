@@ -21,7 +21,9 @@ ProcessResult RunProcess(const std::vector<std::string>& argv, const std::string
 /// A program left running in the background whose standard output is read line by line.
 class BackgroundProcess {
 public:
-    explicit BackgroundProcess(const std::vector<std::string>& argv);
+    /// Standard error goes to `errorFile` when one is given, else where ours goes.
+    explicit BackgroundProcess(const std::vector<std::string>& argv,
+                               const std::string& errorFile = {});
     ~BackgroundProcess();
     BackgroundProcess(const BackgroundProcess&) = delete;
     BackgroundProcess& operator=(const BackgroundProcess&) = delete;
@@ -30,6 +32,8 @@ public:
     /// at the end of the output.
     std::string ReadLine(std::chrono::milliseconds timeout, bool* ok = nullptr);
     void Signal(int signal);
+    /// Stops reading: the program's next writes to standard output fail (a closed pipe).
+    void CloseOutput();
     /// Waits for the end; the exit code, or -1 when it was killed by a signal.
     int Wait();
     pid_t Pid() const { return m_pid; }

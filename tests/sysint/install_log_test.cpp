@@ -12,6 +12,7 @@
 #include "platform/ras/ras_sim.h"
 #include "platform/registry/system_keys.h"
 #include "settings/registry_key.h"
+#include "support/bratislava_time.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 #include "sysint/shortcuts.h"
@@ -39,14 +40,12 @@ std::vector<std::string> Lines(const std::string& text) {
     return lines;
 }
 
-class InstallLogTest : public ::testing::Test {
+class InstallLogTest : public test::BratislavaTime {
 protected:
     InstallLogTest() {
-        tzset();
         EnsureFolder(m_paths.programFolder);
         EnsureFolder(m_home.File("Desktop"));
     }
-    ~InstallLogTest() override { tzset(); }
 
     std::string Log() const { return test::ReadFileOrEmpty(m_home.File("INSTALL.LOG")); }
     static std::string HklmValue(const std::string& key, const char* name) {
@@ -57,19 +56,11 @@ protected:
 
     test::TempHome m_home;
     test::ScopedEnv m_homeVariable{"HOME", m_home.Path()};
-    test::ScopedEnv m_tz{"TZ", "Europe/Bratislava"};
     InstallPaths m_paths{m_home.File("bin/orvanta"), m_home.File("bin"), m_home.Path()};
 };
 
 TEST_F(InstallLogTest, FirstStartRegistersOnceWithTheExactLogLines) {
-    std::tm local{};
-    local.tm_year = 2024 - 1900;
-    local.tm_mon = 2;
-    local.tm_mday = 5;
-    local.tm_hour = 9;
-    local.tm_min = 7;
-    local.tm_isdst = -1;
-    ManualClock clock(FromLocalTime(local));
+    ManualClock clock(Local(2024, 3, 5, 9, 7));
     { InstallLog log("Ombrix", "Orvanta", "2.0", m_paths, clock); }
 
     const std::string h = m_home.Path();

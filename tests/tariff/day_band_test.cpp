@@ -5,7 +5,7 @@
 #include <limits>
 #include <vector>
 
-#include "local_time.h"
+#include "support/bratislava_time.h"
 
 namespace ov {
 

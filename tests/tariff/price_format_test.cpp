@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "local_time.h"
+#include "support/bratislava_time.h"
 
 namespace ov {
 namespace {

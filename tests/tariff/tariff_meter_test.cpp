@@ -4,7 +4,7 @@
 
 #include <random>
 
-#include "local_time.h"
+#include "support/bratislava_time.h"
 
 namespace ov {
 namespace {

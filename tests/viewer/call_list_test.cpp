@@ -3,12 +3,14 @@
 #include "viewer/call_list.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <optional>
 
 #include "calllog/call_log_file.h"
 #include "platform/file_util.h"
 #include "settings/registry_key.h"
+#include "support/bratislava_time.h"
 #include "support/temp_dir.h"
 
 namespace ov {
@@ -47,18 +49,6 @@ const FixedTextSource& Texts() {
     return texts;
 }
 
-Time32 Local(int year, int month, int day, int hour = 12, int minute = 0, int second = 0) {
-    std::tm tm{};
-    tm.tm_year = year - 1900;
-    tm.tm_mon = month - 1;
-    tm.tm_mday = day;
-    tm.tm_hour = hour;
-    tm.tm_min = minute;
-    tm.tm_sec = second;
-    tm.tm_isdst = -1;
-    return FromLocalTime(tm);
-}
-
 CallRecord Call(std::int32_t kind, Time32 start, std::int32_t connected, std::int32_t dialing,
                 float price, std::string user = "jane", std::string entry = "Demo ISP",
                 std::string deviceName = "ttyUSB0", std::string deviceType = "modem") {
@@ -77,16 +67,9 @@ CallRecord Call(std::int32_t kind, Time32 start, std::int32_t connected, std::in
     return r;
 }
 
-class CallListTest : public ::testing::Test {
+class CallListTest : public test::BratislavaTime {
 protected:
-    CallListTest() {
-        tzset();
-        EnsureFolder(m_folder);
-    }
-    ~CallListTest() override {
-        m_tz.reset();
-        tzset();
-    }
+    CallListTest() { EnsureFolder(m_folder); }
 
     /// Appends records to the month file of `year`, `month` (1-12).
     void Log(int year, int month, const std::vector<CallRecord>& records) {
@@ -127,7 +110,6 @@ protected:
         List().Filter().Select(id, static_cast<int>(list.items.size() - 1));
     }
 
-    std::optional<test::ScopedEnv> m_tz{std::in_place, "TZ", std::string("Europe/Bratislava")};
     test::TempHome m_home;
     std::string m_folder = m_home.File("LogData");
     ManualClock m_clock{Local(2024, 5, 10)};
@@ -251,6 +233,21 @@ TEST_F(CallListTest, AllMonthsLoadsEveryLoggedMonthOldestFirst) {
     EXPECT_FLOAT_EQ(List().Totals().price, 3.25f);
 }
 
+TEST_F(CallListTest, AMonthFileThatIsALinkIsNotRead) {
+    Log(2024, 2, {Call(KindConnected, Local(2024, 2, 3), 20, 2, 2.0f)});
+    // A month file planted as a link to another file, as the writer would refuse it.
+    test::WriteFileOrDie(m_home.File("elsewhere.ovl"),
+                         EncodeCallRecord(Call(KindConnected, Local(2024, 3, 3), 5, 1, 9.0f)));
+    ASSERT_EQ(
+        ::symlink(m_home.File("elsewhere.ovl").c_str(), MonthFilePath(m_folder, 2024, 3).c_str()),
+        0);
+    List().Reload();
+    EXPECT_EQ(Column(ColStart), (std::vector<std::string>{"03.02.2024  12:00:00"}));
+    // Said once, by name; the months with no file at all are no news.
+    EXPECT_EQ(List().SkippedFiles(), (std::vector<std::string>{MonthFilePath(m_folder, 2024, 3) +
+                                                               ": a symbolic link, not followed"}));
+}
+
 TEST_F(CallListTest, MonthSumsShowOneLinePerMonthWithAcceptedCalls) {
     Log(2024, 1, {Call(KindMonitorStart, Local(2024, 1, 2), 0, 0, 0.0f)});  // nothing accepted
     Log(2024, 3,
@@ -336,7 +333,7 @@ TEST_F(CallListTest, MonthSumsMakeNoLineForAMark) {
     List().Reload();
     int appended = 0;
     CallListHooks hooks;
-    hooks.rowAppended = [&](std::size_t) { ++appended; };
+    hooks.rowsAppended = [&] { ++appended; };
     List().SetHooks(hooks);
     List().AddNewRecord(Call(KindMonitorStart, Local(2024, 4, 30, 22), 0, 0, 0.0f), true);
     EXPECT_EQ(List().Count(), 0u);

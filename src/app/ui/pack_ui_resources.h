@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/ui/language_packs.h"
+#include "app/qt/language_packs.h"
+#include "app/ui/pack_images.h"
 #include "dialogs/ui/ui_resources.h"
 
 namespace ov {
@@ -12,8 +13,8 @@ public:
     explicit PackUiResources(const LanguagePacks& packs) : m_packs(packs) {}
 
     QString Text(unsigned number) const override { return m_packs.Text(number); }
-    QIcon Icon(unsigned number) const override { return m_packs.Icon(number); }
-    QCursor Cursor(unsigned number) const override { return m_packs.Cursor(number); }
+    QIcon Icon(unsigned number) const override { return PackIcon(m_packs, number); }
+    QCursor Cursor(unsigned number) const override { return PackCursor(m_packs, number); }
     QString TemplatePath(unsigned number) const override { return m_packs.TemplatePath(number); }
     QString MenuPath(unsigned number) const override { return m_packs.MenuPath(number); }
 

@@ -190,14 +190,28 @@ public:
     HiveParser(std::string_view text, std::string_view rootName)
         : m_text(text), m_rootName(rootName) {}
 
-    std::optional<HiveKey> Parse(std::string* error) {
+    /// With `skipped`, a line that cannot be read is counted there and passed over (the
+    /// values of a key whose line is bad with it), `error` naming the first; the header must
+    /// still be there.
+    std::optional<HiveKey> Parse(std::string* error, std::size_t* skipped) {
         HiveKey root;
         if (m_text.substr(0, 3) == "\xEF\xBB\xBF") {
             m_text.remove_prefix(3);
         }
         bool sawHeader = false;
         HiveKey* current = nullptr;
+        bool inBadSection = false;
         std::string_view line;
+        const auto bad = [&](const std::string& what) {
+            if (skipped == nullptr) {
+                return false;
+            }
+            if (*skipped == 0) {
+                Failure(error, what);
+            }
+            ++*skipped;
+            return true;
+        };
         while (NextLine(line)) {
             const std::string_view trimmed = TrimLeft(TrimRight(line));
             if (trimmed.empty()) {
@@ -216,15 +230,23 @@ public:
             }
             if (trimmed.front() == '[') {
                 current = Section(root, trimmed);
-                if (!current) {
+                inBadSection = current == nullptr;
+                if (!current && !bad(m_what)) {
                     return Failure(error, m_what);
                 }
                 continue;
             }
             if (!current) {
-                return Failure(error, "a value outside any [key] section");
+                if (inBadSection) {
+                    ++*skipped;  // a value of the key whose line was bad
+                    continue;
+                }
+                if (!bad("a value outside any [key] section")) {
+                    return Failure(error, "a value outside any [key] section");
+                }
+                continue;
             }
-            if (!Value(*current, trimmed)) {
+            if (!Value(*current, trimmed) && !bad(m_what)) {
                 return Failure(error, m_what);
             }
         }
@@ -515,8 +537,11 @@ HiveKey& HiveKey::Make(const std::vector<std::string>& path) {
 }
 
 std::optional<HiveKey> ParseHive(std::string_view text, std::string_view rootName,
-                                 std::string* error) {
-    return HiveParser(text, rootName).Parse(error);
+                                 std::string* error, std::size_t* skippedLines) {
+    if (skippedLines != nullptr) {
+        *skippedLines = 0;
+    }
+    return HiveParser(text, rootName).Parse(error, skippedLines);
 }
 
 std::string SerializeHive(const HiveKey& root, std::string_view rootName) {

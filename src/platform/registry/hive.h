@@ -55,9 +55,11 @@ inline constexpr std::string_view kHiveHeader = "Windows Registry Editor Version
 
 /// Reads a hive file in the registry editor's text format whose sections all lie under
 /// `rootName` (long form such as "HKEY_LOCAL_MACHINE"; the short form is accepted too).
-/// Nothing, with "line N: what" in `error`, when the text is not such a file.
+/// Nothing, with "line N: what" in `error`, when the text is not such a file. With
+/// `skippedLines`, lines that cannot be read are passed over and counted there instead (the
+/// first named in `error`), so that a damaged hive still gives what it holds whole.
 std::optional<HiveKey> ParseHive(std::string_view text, std::string_view rootName,
-                                 std::string* error = nullptr);
+                                 std::string* error = nullptr, std::size_t* skippedLines = nullptr);
 
 /// The text of a hive file; ParseHive reads it back to the same keys and values, byte for byte.
 std::string SerializeHive(const HiveKey& root, std::string_view rootName);

@@ -1,7 +1,9 @@
 #include "platform/registry/registry.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -65,6 +67,30 @@ std::string FileStamp(const std::string& path) {
            std::to_string(st.st_mtim.tv_nsec) + ':' + std::to_string(st.st_ctim.tv_nsec);
 }
 
+std::string Folded(std::string text) {
+    for (char& c : text) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return text;
+}
+
+/// A key path as one text without case, "a\\b\\" for the first `count` names.
+std::string FoldedPath(const std::vector<std::string>& path, std::size_t count) {
+    std::string key;
+    for (std::size_t i = 0; i < count && i < path.size(); ++i) {
+        key += path[i];
+        key += '\\';
+    }
+    return Folded(std::move(key));
+}
+
+/// The key of a value in a hive's memory of values seen: path and name, without case.
+std::string SeenKey(const std::vector<std::string>& path, std::string_view name) {
+    return FoldedPath(path, path.size()) + '\0' + Folded(std::string(name));
+}
+
 bool NeedsTerminator(const RegValue& value) {
     const bool isText =
         value.type == REG_SZ || value.type == REG_EXPAND_SZ || value.type == REG_MULTI_SZ;
@@ -126,21 +152,23 @@ void RegistryStore::Load(Hive& hive) {
             Report("registry hive " + error + "; it is left as it is and nothing is saved to it");
         }
         hive.lockedOut = true;
-    } else if (auto parsed = ParseHive(*text, hive.rootName, &error)) {
-        hive.root = std::move(*parsed);
-        hive.lockedOut = false;
-    } else if (const auto kept = KeepAside(hive.path, "damaged")) {
-        Report("registry hive " + hive.path + " is damaged (" + error + "); kept aside as " +
-               *kept + ", starting afresh");
-        hive.stamp.clear();
-        hive.lockedOut = false;
     } else {
-        if (!hive.lockedOut) {
-            Report("registry hive " + hive.path + " is damaged (" + error +
+        // Reading damages nothing: what can be read is used, the file stays as it is until a
+        // save is about to replace it.
+        std::size_t skipped = 0;
+        auto parsed = ParseHive(*text, hive.rootName, &error, &skipped);
+        hive.damaged = !parsed || skipped > 0;
+        hive.damage = hive.damaged ? error : std::string();
+        hive.root = parsed ? std::move(*parsed) : HiveKey{};
+        // A damaged hive that could never be moved aside is never written either.
+        const bool wasLockedOut = hive.lockedOut;
+        hive.lockedOut =
+            hive.damaged && ::access(ParentFolder(hive.path).c_str(), W_OK | X_OK) != 0;
+        if (hive.lockedOut && !wasLockedOut) {
+            Report("registry hive " + hive.path + " is damaged (" + hive.damage +
                    ") and could not be moved aside; it is left as it is and nothing is saved "
                    "to it");
         }
-        hive.lockedOut = true;
     }
     // Our own changes that are not saved yet go on top of what the file holds now.
     for (const auto& change : hive.unsaved) {
@@ -155,6 +183,8 @@ void RegistryStore::Refresh(Hive& hive) {
             Save(hive);
         }
         hive.unsaved.clear();
+        hive.seen.clear();
+        hive.seenMissingKeys.clear();
         hive.path = path;
         hive.lockedOut = false;
         hive.saveFailed = false;
@@ -181,6 +211,23 @@ std::uint32_t RegistryStore::Save(Hive& hive) {
         Load(hive);
         if (hive.lockedOut) {
             return ERROR_ACCESS_DENIED;
+        }
+        if (hive.damaged) {
+            // The lines we could not read may still matter to the user: keep the file.
+            const auto kept = KeepAside(hive.path, "damaged");
+            if (!kept) {
+                if (!hive.saveFailed) {
+                    Report("registry hive " + hive.path + " is damaged (" + hive.damage +
+                           ") and could not be moved aside; it is left as it is and nothing is "
+                           "saved to it");
+                    hive.saveFailed = true;
+                }
+                hive.lockedOut = true;
+                return ERROR_ACCESS_DENIED;
+            }
+            Report("registry hive " + hive.path + " is damaged (" + hive.damage +
+                   "); kept aside as " + *kept + ", saving what could be read");
+            hive.damaged = false;
         }
         if (WriteFileAtomically(hive.path, SerializeHive(hive.root, hive.rootName), &error)) {
             hive.unsaved.clear();
@@ -265,6 +312,38 @@ std::vector<RegValue> RegistryStore::ValuesOf(RegRoot root, const std::vector<st
     return values;
 }
 
+void RegistryStore::Remember(Hive& hive, const std::vector<std::string>& path,
+                             std::string_view name, const std::optional<RegValue>& value) {
+    hive.seen[SeenKey(path, name)] = value;
+}
+
+bool RegistryStore::IsChange(Hive& hive, const std::vector<std::string>& path,
+                             const RegValue& value) {
+    const HiveKey* key = hive.root.Find(path);
+    const RegValue* current = key ? key->FindValue(value.name) : nullptr;
+    if (current && current->type == value.type && current->data == value.data) {
+        return false;
+    }
+    const auto seen = hive.seen.find(SeenKey(path, value.name));
+    if (seen == hive.seen.end()) {
+        // A key found missing had none of its values: as a value seen missing.
+        for (std::size_t n = 1; n <= path.size(); ++n) {
+            if (hive.seenMissingKeys.count(FoldedPath(path, n)) != 0) {
+                return current == nullptr;
+            }
+        }
+        return true;
+    }
+    if (!seen->second) {
+        // It was missing when we looked (our value is a default), and another process has
+        // stored one since: theirs stands.
+        return current == nullptr;
+    }
+    // The value as we last saw it, written back, while another process changed it since:
+    // that is our unchanged copy, and the other's edit stands.
+    return seen->second->type != value.type || seen->second->data != value.data;
+}
+
 HKEY RegistryStore::NewHandle(OpenedKey key) {
     while (m_handles.count(m_nextHandle) || m_nextHandle == 0) {
         m_nextHandle = (m_nextHandle + 1) & 0x7FFFFFFF;
@@ -314,10 +393,14 @@ std::uint32_t RegistryStore::OpenKey(HKEY parent, const char* subKey, std::uint3
     if (const auto error = Resolve(parent, subKey, &key); error != ERROR_SUCCESS) {
         return error;
     }
-    if (Hive* hive = HiveOf(key.root)) {
+    Hive* hive = HiveOf(key.root);
+    if (hive) {
         Refresh(*hive);
     }
     if (!KeyExists(key.root, key.path)) {
+        if (hive) {
+            hive->seenMissingKeys.insert(FoldedPath(key.path, key.path.size()));
+        }
         return ERROR_FILE_NOT_FOUND;
     }
     key.access = access;
@@ -343,6 +426,9 @@ std::uint32_t RegistryStore::QueryValue(HKEY handle, const char* name, std::uint
         if (!EqualsIgnoreCase(value.name, wanted)) {
             continue;
         }
+        if (Hive* hive = HiveOf(key.root)) {
+            Remember(*hive, key.path, wanted, value);
+        }
         // Text comes back with its terminating zero even when it was stored without one.
         const bool terminate = NeedsTerminator(value);
         const auto needed = static_cast<std::uint32_t>(value.data.size() + (terminate ? 1 : 0));
@@ -363,6 +449,9 @@ std::uint32_t RegistryStore::QueryValue(HKEY handle, const char* name, std::uint
             *size = needed;
         }
         return ERROR_SUCCESS;
+    }
+    if (Hive* hive = HiveOf(key.root)) {
+        Remember(*hive, key.path, wanted, std::nullopt);
     }
     return ERROR_FILE_NOT_FOUND;
 }
@@ -390,8 +479,11 @@ std::uint32_t RegistryStore::SetValue(HKEY handle, const char* name, std::uint32
     if (!hive || hive->lockedOut) {
         return ERROR_ACCESS_DENIED;
     }
-    Apply(*hive, Change{key.path, Change::Set,
-                        RegValue{std::string(valueName), type, std::string(bytes)}});
+    RegValue value{std::string(valueName), type, std::string(bytes)};
+    if (IsChange(*hive, key.path, value)) {
+        Remember(*hive, key.path, valueName, value);
+        Apply(*hive, Change{key.path, Change::Set, std::move(value)});
+    }
     return ERROR_SUCCESS;
 }
 
@@ -416,6 +508,7 @@ std::uint32_t RegistryStore::DeleteValue(HKEY handle, const char* name) {
     if (!stored || !stored->FindValue(valueName)) {
         return ERROR_FILE_NOT_FOUND;
     }
+    Remember(*hive, key.path, valueName, std::nullopt);
     Apply(*hive, Change{key.path, Change::Delete, RegValue{std::string(valueName), REG_NONE, {}}});
     return ERROR_SUCCESS;
 }
@@ -429,9 +522,13 @@ std::uint32_t RegistryStore::CloseKey(HKEY handle) {
     if (it == m_handles.end()) {
         return ERROR_INVALID_HANDLE;
     }
-    Hive* hive = HiveOf(it->second.root);
+    const RegRoot root = it->second.root;
     m_handles.erase(it);
-    if (hive) {
+    Hive* hive = HiveOf(root);
+    const bool lastOfHive =
+        std::none_of(m_handles.begin(), m_handles.end(),
+                     [root](const auto& handle) { return handle.second.root == root; });
+    if (hive && lastOfHive) {
         Save(*hive);  // a failure is reported; the changes stay for the next save
     }
     return ERROR_SUCCESS;
@@ -460,6 +557,11 @@ std::uint32_t RegistryStore::ListKey(HKEY handle, std::vector<RegValue>* values,
     }
     if (values) {
         *values = ValuesOf(key.root, key.path);
+        if (Hive* hive = HiveOf(key.root)) {
+            for (const auto& value : *values) {
+                Remember(*hive, key.path, value.name, value);
+            }
+        }
     }
     if (subkeys) {
         subkeys->clear();

@@ -5,6 +5,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,10 +43,16 @@ inline constexpr std::uint32_t REG_OPENED_EXISTING_KEY = 2;
 /// files, HKEY_CLASSES_ROOT is built in and read-only, and a few system keys stand for the
 /// system's own settings (see system_keys.h). Thread-safe.
 ///
-/// Changes are kept in memory and saved when a key is closed or flushed: under the hive's
-/// lock the file is read again and the changes are applied to what it holds now, so two
-/// processes saving in turns never lose each other's values. Opening a key picks up what
-/// another process saved since.
+/// Changes are kept in memory and saved when a key is flushed, when the last open key of the
+/// hive is closed (a group of settings is saved at once, not key by key) and at the end:
+/// under the hive's lock the file is read again and the changes are applied to what it holds
+/// now, so two processes saving in turns never lose each other's values. Opening a key picks
+/// up what another process saved since. Writing the value a key holds is no change, and
+/// neither is writing back the value as we last read it when another process has changed it
+/// since: our unchanged copy does not undo another's edit.
+///
+/// A hive with lines that cannot be read gives what it holds whole; it is kept aside (and
+/// that said) only when a save is about to replace it.
 class RegistryStore {
 public:
     using HivePath = std::function<std::string()>;  // asked at every open: the file can move
@@ -87,8 +95,14 @@ private:
         std::string rootName;
         HiveKey root;
         std::vector<Change> unsaved;
-        std::string stamp;        // identity of the file as last read or written
-        bool lockedOut = false;   // damaged and could not be moved aside: never written
+        std::string stamp;       // identity of the file as last read or written
+        bool lockedOut = false;  // unreadable, or damaged and could not be moved aside
+        bool damaged = false;    // lines were skipped in reading: keep the file aside first
+        std::string damage;      // the first of them
+        // Every value as this process last read or wrote it (by folded path and name; nothing
+        // when it was missing), to tell our unchanged copy from a change of our own.
+        std::map<std::string, std::optional<RegValue>> seen;
+        std::set<std::string> seenMissingKeys;  // keys found missing: their values were too
         bool saveFailed = false;  // a failed save was reported; the next success clears it
     };
     struct OpenedKey {
@@ -109,6 +123,9 @@ private:
     bool KeyExists(RegRoot root, const std::vector<std::string>& path);
     std::vector<RegValue> ValuesOf(RegRoot root, const std::vector<std::string>& path);
     HKEY NewHandle(OpenedKey key);
+    void Remember(Hive& hive, const std::vector<std::string>& path, std::string_view name,
+                  const std::optional<RegValue>& value);
+    bool IsChange(Hive& hive, const std::vector<std::string>& path, const RegValue& value);
 
     mutable std::mutex m_mutex;
     Reporter m_report;

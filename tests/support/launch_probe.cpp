@@ -1,4 +1,4 @@
-// A program for the launcher tests to start: it writes what it was given to
+// A program for the tests to start: it writes what it was given to
 // $OV_PROBE_DIR/<pid>.out (each argument, then the show command hint, each ended by a NUL),
 // then ends at once, or waits for a signal when OV_PROBE_STAY is set.
 #include <unistd.h>

@@ -1,22 +1,16 @@
 #pragma once
 
 #include "app/language_settings_store.h"
-#include "app/ui/string_table.h"
-#include "app/ui/text_table.h"
+#include "app/qt/string_table.h"
+#include "app/qt/text_table.h"
 #include "platform/text_source.h"
 
-#include <QColor>
-#include <QCursor>
-#include <QIcon>
-#include <QPixmap>
 #include <QString>
 #include <QUrl>
 
 #include <cstdint>
 #include <string>
 #include <vector>
-
-class QComboBox;
 
 namespace ov {
 
@@ -42,7 +36,9 @@ struct LanguagePack {
 std::string LangsFolder();
 
 /// The language packs: which one is current, switching between them, the text table loaded
-/// from the current one, and every resource of the user interface by number. A pack is a Qt
+/// from the current one, and every resource of the user interface by number (as resource
+/// paths; app/ui turns the images into icons, bitmaps and cursors). Needs Qt Core only, so
+/// that orvanta-cli can read the packs' texts without a display. A pack is a Qt
 /// resource bundle; only the current one is registered, each time under a map root of its
 /// own, so nothing looked up after a switch can come from the pack before it.
 class LanguagePacks final : public TextSource {
@@ -72,8 +68,6 @@ public:
 
     /// The display names of the packs, in order.
     std::vector<std::string> LanguageNames() const;
-    /// Fills a combo box with the names (item data: language id) and selects the current.
-    void FillComboBox(QComboBox& combo) const;
     /// Index of the first pack of `langId` or serving it as an alternate; -1 when none does.
     int PackFor(std::uint32_t langId) const;
     /// Index of the current pack; -1 before one was chosen.
@@ -95,12 +89,6 @@ public:
     /// The resource path of an image (icon, bitmap, cursor) of the current pack; empty when
     /// it has none.
     QString ImagePath(unsigned number) const;
-    QIcon Icon(unsigned number) const;
-    QPixmap Bitmap(unsigned number) const;
-    /// A bitmap with one colour made transparent, as image strips use magenta or white.
-    QPixmap Bitmap(unsigned number, QColor transparent) const;
-    /// A cursor with the hot spot its pack gives (`<number>.hotspot`: "x y"), else the centre.
-    QCursor Cursor(unsigned number) const;
     /// The resource path of a dialog template (`<number>.ui`) or a menu (`<number>.menu`).
     QString TemplatePath(unsigned number) const;
     QString MenuPath(unsigned number) const;

@@ -1,14 +1,10 @@
-#include "app/ui/language_packs.h"
+#include "app/qt/language_packs.h"
 
 #include "platform/paths.h"
 
-#include <QBitmap>
-#include <QComboBox>
 #include <QFile>
 #include <QFileInfo>
-#include <QPixmapCache>
 #include <QResource>
-#include <QVariant>
 
 #include <algorithm>
 #include <atomic>
@@ -19,7 +15,7 @@ namespace ov {
 namespace {
 
 /// A map root no registration has used before, so that a path of an old pack can never be
-/// answered by a newer one (nor a cached pixmap of it outlive its pack).
+/// answered by a newer one (nor an image cached under such a path stand for a newer pack's).
 QString NextMapRoot() {
     static std::atomic<unsigned> counter{0};
     return QStringLiteral("/ovlang%1").arg(++counter);
@@ -172,8 +168,6 @@ bool LanguagePacks::SwitchTo(std::uint32_t langId, bool load) {
 void LanguagePacks::Unload() {
     if (!m_root.isEmpty()) {
         QResource::unregisterResource(m_bundle, m_root);
-        // Pixmaps and icons cached under the old pack's paths must not be handed out again.
-        QPixmapCache::clear();
     }
     m_bundle.clear();
     m_root.clear();
@@ -197,15 +191,6 @@ std::vector<std::string> LanguagePacks::LanguageNames() const {
     return names;
 }
 
-void LanguagePacks::FillComboBox(QComboBox& combo) const {
-    combo.clear();
-    const auto names = LanguageNames();
-    for (std::size_t i = 0; i < m_packs.size(); ++i) {
-        combo.addItem(QString::fromStdString(names[i]), QVariant::fromValue(m_packs[i].langId));
-    }
-    combo.setCurrentIndex(m_current);
-}
-
 std::string LanguagePacks::String(unsigned resourceId) const {
     const auto it = m_strings.find(resourceId);
     return it == m_strings.end() ? std::string() : it->second;
@@ -227,52 +212,6 @@ QString LanguagePacks::ImagePath(unsigned number) const {
         }
     }
     return {};
-}
-
-QIcon LanguagePacks::Icon(unsigned number) const {
-    // Made from a loaded pixmap rather than the path, so that an icon handed out keeps its
-    // image when its pack is switched away.
-    const QPixmap pixmap = Bitmap(number);
-    return pixmap.isNull() ? QIcon() : QIcon(pixmap);
-}
-
-QPixmap LanguagePacks::Bitmap(unsigned number) const {
-    const QString path = ImagePath(number);
-    return path.isEmpty() ? QPixmap() : QPixmap(path);
-}
-
-QPixmap LanguagePacks::Bitmap(unsigned number, QColor transparent) const {
-    QPixmap pixmap = Bitmap(number);
-    if (!pixmap.isNull()) {
-        pixmap.setMask(pixmap.createMaskFromColor(transparent, Qt::MaskInColor));
-    }
-    return pixmap;
-}
-
-QCursor LanguagePacks::Cursor(unsigned number) const {
-    const QPixmap pixmap = Bitmap(number);
-    if (pixmap.isNull()) {
-        return QCursor();
-    }
-    int x = -1;  // -1: the centre
-    int y = -1;
-    if (const QString path = FilePath(QString::number(number) + QStringLiteral(".hotspot"));
-        !path.isEmpty()) {
-        QFile file(path);
-        if (file.open(QIODevice::ReadOnly)) {
-            const auto parts = QString::fromUtf8(file.readAll()).simplified().split(u' ');
-            bool okX = false;
-            bool okY = false;
-            if (parts.size() == 2) {
-                x = parts[0].toInt(&okX);
-                y = parts[1].toInt(&okY);
-            }
-            if (!okX || !okY || x < 0 || y < 0 || x >= pixmap.width() || y >= pixmap.height()) {
-                x = y = -1;
-            }
-        }
-    }
-    return QCursor(pixmap, x, y);
 }
 
 QString LanguagePacks::TemplatePath(unsigned number) const {

@@ -1,4 +1,4 @@
-#include "launcher_test_util.h"
+#include "support/probe.h"
 
 #include <sys/stat.h>
 

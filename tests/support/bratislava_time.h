@@ -12,17 +12,21 @@
 namespace ov::test {
 
 /// Runs each test in Central European time (with daylight saving), where the tariff's
-/// weekdays and clock times are known.
+/// weekdays, clock times and month boundaries are known. The zone is in force from the
+/// fixture's construction, so members of a derived fixture may already use local time.
 class BratislavaTime : public ::testing::Test {
 protected:
-    void SetUp() override { tzset(); }
-    void TearDown() override {
+    BratislavaTime() { tzset(); }
+    ~BratislavaTime() override {
         m_tz.reset();
         tzset();
     }
+    BratislavaTime(const BratislavaTime&) = delete;
+    BratislavaTime& operator=(const BratislavaTime&) = delete;
 
-    /// Seconds since 1970 of a local time in Bratislava.
-    static Time32 Local(int year, int month, int day, int hour, int minute, int second) {
+    /// Seconds since 1970 of a local time in Bratislava (noon unless told).
+    static Time32 Local(int year, int month, int day, int hour = 12, int minute = 0,
+                        int second = 0) {
         std::tm tm{};
         tm.tm_year = year - 1900;
         tm.tm_mon = month - 1;
@@ -35,6 +39,8 @@ protected:
     }
 
 private:
+    // Declared before anything a derived fixture holds, so it is set before their
+    // construction and undone after their destruction.
     std::optional<ScopedEnv> m_tz{std::in_place, "TZ", std::string("Europe/Bratislava")};
 };
 
