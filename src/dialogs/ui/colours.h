@@ -9,8 +9,8 @@ namespace ov {
 
 /// A stored colour (0x00BBGGRR) as Qt's.
 inline QColor ToQColor(COLORREF colour) {
-    return QColor(static_cast<int>(colour & 0xFFu), static_cast<int>((colour >> 8) & 0xFFu),
-                  static_cast<int>((colour >> 16) & 0xFFu));
+    return {static_cast<int>(colour & 0xFFu), static_cast<int>((colour >> 8) & 0xFFu),
+            static_cast<int>((colour >> 16) & 0xFFu)};
 }
 
 /// Qt's colour as stored.

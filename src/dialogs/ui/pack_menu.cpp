@@ -59,7 +59,7 @@ std::optional<std::vector<MenuItem>> ParseMenu(const QString& text, QString* err
         if (spaces % 2 != 0) {
             return fail("the indent is not a whole level");
         }
-        const std::size_t depth = static_cast<std::size_t>(spaces / 2);
+        const auto depth = static_cast<std::size_t>(spaces / 2);
         if (depth >= levels.size()) {
             return fail("indented deeper than its place");
         }

@@ -60,7 +60,7 @@ void QXCListCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
         QRect area(header()->sectionViewportPosition(column), row.top(),
                    header()->sectionSize(column), row.height());
         if (column == 0) {
-            const QIcon icon = cell.data(Qt::DecorationRole).value<QIcon>();
+            const auto icon = cell.data(Qt::DecorationRole).value<QIcon>();
             if (!icon.isNull()) {
                 const QSize size = iconSize().isValid() ? iconSize() : QSize(16, 16);
                 const QRect place(area.left(), area.top() + (area.height() - size.height()) / 2,

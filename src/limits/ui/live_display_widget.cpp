@@ -62,7 +62,7 @@ void LiveDisplayWidget::UpdateAccessibleName() {
     }
 }
 
-void LiveDisplayWidget::DrawText(QPainter& painter, QPoint at, const QString& text) const {
+void LiveDisplayWidget::DrawText(QPainter& painter, QPoint at, const QString& text) {
     // The point is the text's top-left corner; the blanks of a value overwrite the tail of a
     // longer one drawn before, so they are drawn too.
     painter.drawText(QRect(at, QSize(kTextReach, kTextReach)),

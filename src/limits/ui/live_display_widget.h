@@ -44,7 +44,7 @@ protected:
     void Paint(QPainter& painter, int width, int height) override;
 
 private:
-    void DrawText(QPainter& painter, QPoint at, const QString& text) const;
+    static void DrawText(QPainter& painter, QPoint at, const QString& text);
     void UpdateAccessibleName();
 
     const LiveDisplayCtrl& m_display;

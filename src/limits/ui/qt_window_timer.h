@@ -21,7 +21,7 @@ public:
 
     bool SetTimer(unsigned id, unsigned periodMs) override;
     void KillTimer(unsigned id) override;
-    bool IsSet(unsigned id) const { return m_timers.count(id) != 0; }
+    bool IsSet(unsigned id) const { return m_timers.contains(id); }
 
 private:
     std::function<void(unsigned id)> m_expired;
