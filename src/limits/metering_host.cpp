@@ -46,6 +46,9 @@ void MeteringHost::DisplayStart(const std::string& entryName, Time32 startTime) 
                                                       [this] { m_notifyPending = true; });
     }
     m_display->StartMetering(entryName, startTime);
+    if (m_view != nullptr) {
+        m_view->DisplayStarted(*m_display);
+    }
 }
 
 void MeteringHost::DisplayEnd() {
@@ -53,6 +56,9 @@ void MeteringHost::DisplayEnd() {
         return;
     }
     m_display->StopMetering();
+    if (m_view != nullptr) {
+        m_view->DisplayClosing();  // the window's position goes with the event settings
+    }
     m_display.reset();
     if (m_hooks.saveEvents) {
         m_hooks.saveEvents();
@@ -64,20 +70,33 @@ void MeteringHost::OnTimer(unsigned id) {
         if (!m_display || !m_display->running()) {
             return;  // an expiry queued before the display stopped
         }
-        m_display->Tick();
+        const DisplayTick tick = m_display->Tick();
+        if (m_view != nullptr) {
+            m_view->DisplayTicked(tick);
+        }
         if (m_notifyPending) {
             m_notifyPending = false;
             OpenNotification();
         }
     } else if (id == LimitNotifyDialog::kTimerId && m_notification) {
         m_notification->OnTimer();
+        if (m_view != nullptr) {
+            m_view->NotificationChanged(*m_notification);
+        }
         CloseNotificationIfEnded();
     }
 }
 
 void MeteringHost::CancelNotification() {
+    AnswerNotification(LimitNotifyDialog::Result::Cancel);
+}
+
+void MeteringHost::AnswerNotification(LimitNotifyDialog::Result button) {
     if (m_notification) {
-        m_notification->OnButton(LimitNotifyDialog::Result::Cancel);
+        m_notification->OnButton(button);
+        if (m_view != nullptr) {
+            m_view->NotificationChanged(*m_notification);
+        }
         CloseNotificationIfEnded();
     }
 }
@@ -91,8 +110,12 @@ void MeteringHost::OpenNotification() {
         m_hooks.limit(LimitMessage);
     }
     m_notification = std::make_unique<LimitNotifyDialog>(m_settings, m_timer, m_hangUp);
-    m_notification->OnInitDialog("OK");
-    if (m_notification->autoHangUp() == 0) {
+    std::optional<std::string> okCaption;
+    if (m_view != nullptr) {
+        okCaption = m_view->NotificationOpened(LimitMessage);
+    }
+    m_notification->OnInitDialog(okCaption ? *okCaption : "OK");
+    if (!okCaption && m_notification->autoHangUp() == 0) {
         // Without the countdown there is no one to press a button: the notification is
         // only the message, and rules are evaluated again at once.
         m_notification->OnButton(LimitNotifyDialog::Result::Cancel);
@@ -107,6 +130,9 @@ void MeteringHost::CloseNotificationIfEnded() {
     const auto result = m_notification->result();
     m_notification->OnDestroy();
     m_notification.reset();
+    if (m_view != nullptr) {
+        m_view->NotificationClosed();
+    }
     if (FinishLimitNotification(result)) {
         // ID_HANGUP_ALL: asks before each connection unless NotPromptHangUp is set.
         m_hangUp.HangUpAll(m_settings.NotPromptHangUp == 0);

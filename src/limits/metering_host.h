@@ -6,6 +6,7 @@
 
 #include "limits/limit_notify_dialog.h"
 #include "limits/live_display_ctrl.h"
+#include "limits/metering_view.h"
 #include "limits/window_timer.h"
 #include "platform/clock.h"
 #include "settings/settings.h"
@@ -48,6 +49,12 @@ public:
     void OnTimer(unsigned id);
     /// Ends an open notification as its Cancel button does: no hang-up follows.
     void CancelNotification();
+    /// A button of the notification's window was pressed: OK hangs up, Cancel does not.
+    void AnswerNotification(LimitNotifyDialog::Result button);
+
+    /// The windows of the display and the notification from here on; null for none. The view
+    /// must outlive the host or be taken away first.
+    void SetView(MeteringView* view) { m_view = view; }
 
     /// The display, or null while there is none.
     const LiveDisplayCtrl* display() const { return m_display.get(); }
@@ -64,6 +71,7 @@ private:
     WindowTimer& m_timer;
     HangUpService& m_hangUp;
     Hooks m_hooks;
+    MeteringView* m_view = nullptr;
     std::unique_ptr<LiveDisplayCtrl> m_display;
     std::unique_ptr<LimitNotifyDialog> m_notification;
     bool m_displayOpened = false;

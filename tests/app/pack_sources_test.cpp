@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <map>
+#include <regex>
 #include <set>
 
 namespace ov {
@@ -54,7 +56,7 @@ TEST_F(PackSources, BothPacksHaveTheSameNumbers) {
 }
 
 TEST_F(PackSources, EveryStringTheProgramNamesIsThereAndNotEmpty) {
-    std::set<unsigned> required{3302, 3402, 25242};
+    std::set<unsigned> required{3302, 3402, 25242, 25301, 25302, 25303, 25304};
     for (unsigned n = 3303; n <= 3378; ++n) {
         required.insert(n);
     }
@@ -99,6 +101,51 @@ TEST_F(PackSources, ProductNameIsTheSameInEveryPack) {
     for (const auto& pack : *s_packs) {
         EXPECT_EQ(pack.strings.at(3316), "Orvanta") << pack.folder;
     }
+}
+
+}  // namespace
+}  // namespace ov
+
+namespace ov {
+namespace {
+
+/// The identifiers a pack's template or menu file names: `name="id<n>"` of the templates'
+/// controls, the command numbers of a menu's lines.
+std::set<unsigned> NamedIdentifiers(const std::filesystem::path& file) {
+    const std::string text = test::ReadFileOrEmpty(file.string());
+    std::set<unsigned> ids;
+    const std::regex pattern = file.extension() == ".ui"
+                                   ? std::regex(R"re(name="id([0-9]+)")re")
+                                   : std::regex(R"(^ *([0-9]+)\t)", std::regex::multiline);
+    for (auto it = std::sregex_iterator(text.begin(), text.end(), pattern);
+         it != std::sregex_iterator(); ++it) {
+        ids.insert(static_cast<unsigned>(std::stoul((*it)[1].str())));
+    }
+    return ids;
+}
+
+TEST(PackSourceFiles, BothPacksHaveTheSameTemplatesAndMenusWithTheSameIdentifiers) {
+    const std::filesystem::path root(OV_LANGS_SOURCE_DIR);
+    std::map<std::string, std::set<unsigned>> english;
+    for (const auto& entry : std::filesystem::directory_iterator(root / "English")) {
+        const auto extension = entry.path().extension();
+        if (extension == ".ui" || extension == ".menu") {
+            english[entry.path().filename().string()] = NamedIdentifiers(entry.path());
+        }
+    }
+    EXPECT_TRUE(english.count("3403.ui") && english.count("333.ui") && english.count("200.menu"));
+    std::size_t slovak = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(root / "Slovak")) {
+        const auto extension = entry.path().extension();
+        if (extension != ".ui" && extension != ".menu") {
+            continue;
+        }
+        ++slovak;
+        const auto name = entry.path().filename().string();
+        ASSERT_TRUE(english.count(name)) << name << " is only in the Slovak pack";
+        EXPECT_EQ(NamedIdentifiers(entry.path()), english[name]) << name;
+    }
+    EXPECT_EQ(slovak, english.size()) << "the Slovak pack lacks a template or menu";
 }
 
 }  // namespace

@@ -140,3 +140,94 @@ TEST_F(MeteringHostTest, ACancelledTimeLimitWithoutUnitsWaitsAFullLimitAgain) {
 
 }  // namespace
 }  // namespace ov
+
+namespace ov {
+namespace {
+
+/// Records what the host asks of its windows, in order.
+class RecordingView final : public MeteringView {
+public:
+    void DisplayStarted(const LiveDisplayCtrl& display) override {
+        calls.push_back("started " + display.connectionName());
+    }
+    void DisplayTicked(const DisplayTick& tick) override {
+        if (tick.newUnit || tick.fired) {
+            calls.push_back(std::string("tick") + (tick.newUnit ? " unit" : "") +
+                            (tick.fired ? " fired" : ""));
+        }
+    }
+    void DisplayClosing() override { calls.push_back("closing"); }
+    std::optional<std::string> NotificationOpened(const std::string& message) override {
+        calls.push_back("opened " + message);
+        return window ? std::optional<std::string>("&OK") : std::nullopt;
+    }
+    void NotificationChanged(const LimitNotifyDialog& notification) override {
+        calls.push_back(notification.okText());
+    }
+    void NotificationClosed() override { calls.push_back("closed"); }
+
+    bool window = true;
+    std::vector<std::string> calls;
+};
+
+class MeteringViewTest : public test::LimitsTest {
+protected:
+    MeteringViewTest() {
+        m_settings.EventType = 1;  // the current call's time over 2 seconds
+        m_settings.EventValueType = 2;
+        m_settings.EventTime = 2;
+        m_settings.HangUpTimeout = 1;
+        m_settings.NotPromptHangUp = 1;
+        m_hooks.saveEvents = [this] { m_view.calls.push_back("saved"); };
+    }
+    void Seconds(MeteringHost& host, int count) {
+        for (int s = 0; s < count; ++s) {
+            m_clock.Advance(1);
+            const auto due = m_timer.set;
+            for (const auto& [id, period] : due) {
+                host.OnTimer(id);
+            }
+        }
+    }
+    MeteringHost::Hooks m_hooks;
+    RecordingView m_view;
+};
+
+TEST_F(MeteringViewTest, TheWindowsFollowTheCallAndTheCountdown) {
+    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    host.SetView(&m_view);
+    host.OnDialing("Demo ISP", kStart);
+    Seconds(host, 5);
+    host.OnEnded();
+    // The caption the window gave counts down; the position is kept before the save.
+    EXPECT_EQ(m_view.calls,
+              (std::vector<std::string>{"started Demo ISP", "tick fired",
+                                        "opened Time of current connection is higher then 2 "
+                                        "seconds",
+                                        "&OK=1", "&OK=0", "closed", "closing", "saved"}));
+    EXPECT_EQ(m_hangUp.calls, (std::vector<bool>{false, false}));
+}
+
+TEST_F(MeteringViewTest, AWindowWithoutCountdownWaitsForItsAnswer) {
+    m_settings.HangUpAutomatically = 0;
+    for (const bool window : {true, false}) {
+        SCOPED_TRACE(window ? "window" : "no window");
+        m_view.window = window;
+        m_view.calls.clear();
+        MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+        host.SetView(&m_view);
+        host.OnConnected("Demo ISP", m_clock.Now());
+        Seconds(host, 20);
+        // Without a window nobody can answer: it ends at once and the rule fires again.
+        EXPECT_EQ(host.notification() != nullptr, window);
+        EXPECT_EQ(limitChecksSuspended, window);
+        host.AnswerNotification(LimitNotifyDialog::Result::Ok);
+        EXPECT_EQ(host.notification(), nullptr);
+        EXPECT_FALSE(limitChecksSuspended);
+        host.SetView(nullptr);
+    }
+    EXPECT_EQ(m_hangUp.calls, std::vector<bool>{false});  // OK: the hang-up command, no question
+}
+
+}  // namespace
+}  // namespace ov
