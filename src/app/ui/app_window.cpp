@@ -86,6 +86,7 @@ bool MarkFirstRun() {
 AppWindow::AppWindow(Parts parts, Hooks hooks, QObject* parent)
     : QObject(parent), m_parts(parts), m_hooks(std::move(hooks)), m_tray(parts.packs) {
     setObjectName(QStringLiteral("AppWindow"));
+    m_parts.session.AddObserver(this);
     connect(&m_tray, &TrayIcon::MenuAboutToShow, this, &AppWindow::UpdateMenu);
     connect(&m_tray, &TrayIcon::Activated, this, &AppWindow::OnTrayActivated);
     connect(&m_tray.Menu(), &QMenu::triggered, this,
@@ -97,7 +98,6 @@ AppWindow::~AppWindow() {
 }
 
 bool AppWindow::Create() {
-    m_parts.session.AddObserver(this);
     if (m_parts.entries != nullptr) {
         m_parts.entries->Load();
     }
