@@ -36,7 +36,8 @@ void TrayIcon::Remove() {
 }
 
 bool TrayIcon::HostAvailable() {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    // Qt's own answer misses a StatusNotifierItem host that its tray icon then uses.
+    return IsStatusNotifierHost() || QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 bool TrayIcon::IsStatusNotifierHost() {
