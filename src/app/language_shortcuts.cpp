@@ -1,5 +1,6 @@
 #include "app/language_shortcuts.h"
 
+#include "platform/file_util.h"
 #include "settings/registry_key.h"
 #include "sysint/shortcuts.h"
 
@@ -14,6 +15,9 @@ void RecreateLanguageShortcuts(int packIndex, const std::string& langsFolder) {
         return;
     }
     const std::string group = programs + "/Orvanta";
+    if (!EnsureFolder(group)) {
+        return;
+    }
     const bool english = packIndex == 0;
     const std::string folder = langsFolder + (english ? "/English/" : "/Slovak/");
     CreateShortcut("Licensee Agreement", folder + (english ? "License.txt" : "Licencia.txt"),

@@ -402,5 +402,21 @@ TEST_F(AppWindowTest, HangUpAllAsksUnlessTheSettingSaysNot) {
     EXPECT_EQ(m_events, (Events{"ended 128 Orvanta - watching connections"}));
 }
 
+TEST_F(AppWindowTest, AChangeOfLanguageRebuildsTheMenuTipListsAndShortcuts) {
+    Create();
+    m_ras.Add("Work ISP", RASCS_Connected);
+    ASSERT_TRUE(HandleUntil([&] { return m_events.size() == 2; }));
+
+    ASSERT_TRUE(m_packs.SwitchTo(kPackSlovak));
+    m_window->OnLanguageChanged();
+    EXPECT_EQ(MenuItem(ID_MONITOR_TOGGLE)->text(), "&Zastaviť sledovanie");
+    EXPECT_EQ(m_window->Tray().Tip(), "Orvanta - pripojené k Work ISP");
+    EXPECT_EQ(m_settings.ListUsers.items.at(0), "Všetci používatelia");
+    // The applications menu is in the test's own XDG data folder.
+    const std::string readme =
+        test::ReadFileOrEmpty(m_home.File("data/applications/Orvanta/Readme.desktop"));
+    EXPECT_NE(readme.find("Slovak/Citajma.txt"), std::string::npos) << readme;
+}
+
 }  // namespace
 }  // namespace ov

@@ -130,6 +130,8 @@ std::string AppWindow::ProductName() const {
 }
 
 void AppWindow::SetTray(unsigned icon, unsigned tipString, const std::string& entryName) {
+    m_tipString = tipString;
+    m_tipEntry = entryName;
     const std::string tip = FormatTip(Text(tipString), ProductName(), entryName);
     m_tray.Set(icon, tip);
     m_title = m_tray.Tip();
@@ -314,16 +316,15 @@ void AppWindow::Exit() {
 
 void AppWindow::OnLanguageChanged() {
     RecreateLanguageShortcuts(m_parts.packs.CurrentIndex(), LangsFolder());
+    // The text table was reloaded by the switch of the pack.
+    m_parts.settings.RefreshLanguageTexts();
     if (m_hooks.languageChanged) {
         m_hooks.languageChanged();
     }
     BuildMenu();
-    // The tip in the new language, for the state the monitor is in.
-    if (!m_parts.monitor.IsRunning()) {
-        SetTray(0, kTipStopped);
-    } else if (m_tray.IconNumber() == kIconWatching) {
-        SetTray(0, kTipWatching);
-    }
+    // The icon and the tip of the state shown, from the new pack.
+    m_tray.ReloadIcon();
+    SetTray(0, m_tipString, m_tipEntry);
 }
 
 }  // namespace ov

@@ -156,6 +156,8 @@ private:
     Hooks m_hooks;
     TrayIcon m_tray;
     QString m_title;
+    unsigned m_tipString = 0;  // the tip shown and its entry name, to show again in a new language
+    std::string m_tipEntry;
     bool m_statusNotifier = false;
     bool m_noTraySaid = false;
     bool m_exited = false;

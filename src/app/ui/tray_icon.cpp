@@ -31,6 +31,13 @@ void TrayIcon::Set(unsigned icon, const std::string& tip) {
     }
 }
 
+void TrayIcon::ReloadIcon() {
+    if (m_iconNumber != 0) {
+        m_tray.setIcon(PackIcon(m_packs, m_iconNumber));
+        ++m_iconChanges;
+    }
+}
+
 void TrayIcon::Remove() {
     m_tray.hide();
 }

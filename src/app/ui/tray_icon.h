@@ -22,6 +22,8 @@ public:
 
     /// Shows the icon, or changes it: `icon` (0 keeps the icon) and the tip.
     void Set(unsigned icon, const std::string& tip);
+    /// Takes the icon shown from the current pack again (after a switch of packs).
+    void ReloadIcon();
     /// Takes the icon out of the tray.
     void Remove();
 
