@@ -43,6 +43,7 @@ const Command& PriceCommand();
 const Command& TariffCommand();
 const Command& CallsCommand();
 const Command& RasCommand();
+const Command& ConnectionsCommand();
 const Command& HangUpCommand();
 const Command& MonitorCommand();
 const Command& LogCommand();

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "calllog/call_log_file.h"
+#include "cli/calls_report.h"
 #include "cli/cli.h"
 #include "cli/startup_settings.h"
 #include "viewer/call_list.h"
@@ -16,8 +17,10 @@ namespace {
 constexpr std::string_view kUsage =
     "usage: orvanta-cli calls list [FILTER]\n"
     "       orvanta-cli calls export FILE [FILTER]\n"
+    "       orvanta-cli calls report FILE.pdf [FILTER]\n"
     "       orvanta-cli calls sums [FILTER]\n"
     "list: the lines of the call list's text export; export: the text export written to FILE;\n"
+    "report: the printed report as a PDF, with the stored page settings;\n"
     "sums: ID TAB TEXT of the nine sums as the form view shows them.\n"
     "FILTER (the call list is loaded as the program loads it under that filter):\n"
     "  --month YYYY-MM | --all-months (default) | --month-sums\n"
@@ -28,7 +31,7 @@ constexpr std::string_view kUsage =
 
 int Run(Context& ctx, Args args);
 
-const Command kCommand{"calls", "list, export and sum the call list", kUsage, Run};
+const Command kCommand{"calls", "list, export, print and sum the call list", kUsage, Run};
 
 /// The filter and view options of the command line; what is not given comes from the settings.
 struct Options {
@@ -207,9 +210,9 @@ int Run(Context& ctx, Args args) {
     const std::string& action = args[0];
     std::size_t first = 1;
     std::string exportPath;
-    if (action == "export") {
+    if (action == "export" || action == "report") {
         if (args.size() < 2) {
-            return UsageError(ctx, kCommand, "export needs a FILE");
+            return UsageError(ctx, kCommand, action + " needs a FILE");
         }
         exportPath = args[1];
         first = 2;
@@ -249,6 +252,8 @@ int Run(Context& ctx, Args args) {
         if (!list.ExportToFile(exportPath, &error)) {
             return Fail(ctx, error);
         }
+    } else if (action == "report") {
+        return WriteCallReport(ctx, list, *settings, *texts, exportPath);
     } else {
         for (const SumsField& field : list.Sums()) {
             WriteLine(ctx, {std::to_string(field.id), field.text});

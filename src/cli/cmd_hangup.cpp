@@ -1,6 +1,7 @@
 #include <memory>
 
 #include "cli/cli.h"
+#include "cli/startup_settings.h"
 #include "monitor/hang_up.h"
 #include "platform/ras/ras_factory.h"
 #include "platform/text_util.h"
@@ -63,6 +64,8 @@ int Run(Context& ctx, Args args) {
     if (!provider) {
         return Fail(ctx, error);
     }
+    // Only calls are hung up, by the stored choice of which connections are calls.
+    provider->SetCallRule(LoadStartupSettings(SettingsTexts())->CallRuleSetting());
     RasApi api(*provider);
     RasLibrary library(&api);
     // The entry list as the program has it: the phone book first, then the connections.
@@ -77,7 +80,7 @@ int Run(Context& ctx, Args args) {
             WriteLine(ctx, {name, "hung-up"});
         } else {
             refused = true;
-            Fail(ctx, name + ": the hang-up was refused (error " + std::to_string(result) + ")");
+            Fail(ctx, name + ": the hang-up failed: " + RasErrorText(result));
         }
     };
     HangUpMatches matches;

@@ -173,6 +173,9 @@ public:
                       [this](const std::string& entry, std::uint32_t result) {
                           if (result == 0) {
                               m_printer.Event("hangup", entry);
+                          } else {
+                              m_printer.Event(
+                                  "error", entry + ": the hang-up failed: " + RasErrorText(result));
                           }
                       });
     }
@@ -279,6 +282,7 @@ int Run(Context& ctx, Args args) {
     if (!provider) {
         return Fail(ctx, error);
     }
+    provider->SetCallRule(settings->CallRuleSetting());
     printer.SetProviderName(provider->Name());
     RasApi ras(*provider);
     RasLibrary entries(&ras);

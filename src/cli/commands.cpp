@@ -14,6 +14,7 @@ std::span<const Command> Commands() {
         TariffCommand(),
         CallsCommand(),
         RasCommand(),
+        ConnectionsCommand(),
         HangUpCommand(),
         MonitorCommand(),
     };

@@ -147,6 +147,18 @@ void Settings::Exchange(bool save) {
     ExchangeTariff(save);
     ExchangeEvents(save);
     ExchangePositions(save);
+    ExchangeCalls(save);
+}
+
+void Settings::ExchangeCalls(bool save) {
+    RegistryKey user(HKEY_CURRENT_USER, kMainKey);
+    if (user.Open(HKEY_CURRENT_USER, kMainKey, Access(save))) {
+        user.ExchangeString(kCallConnectionsValue, CallConnections, save);
+    }
+}
+
+CallRule Settings::CallRuleSetting() const {
+    return ParseCallRule(CallConnections).value_or(CallRule{});
 }
 
 void Settings::ExchangePrograms(bool save) {

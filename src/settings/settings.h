@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ras/call_rule.h"
 #include "platform/text_source.h"
 #include "settings/page_record.h"
 #include "settings/phone_book_lists.h"
@@ -27,6 +28,9 @@ inline constexpr const char* kListUsers = "ListUsers";
 inline constexpr const char* kListDNames = "ListDNames";
 inline constexpr const char* kListDTypes = "ListDTypes";
 inline constexpr const char* kListEntries = "ListEntries";
+
+/// The user's value that says which active connections are calls.
+inline constexpr const char* kCallConnectionsValue = "CallConnections";
 
 /// Text-table entries of the "all" items of the text lists and of the default page header.
 inline constexpr int kAllUsersEntry = 53;
@@ -115,6 +119,11 @@ struct SettingsValues {
     std::int32_t HangUpTimeout = 10;  // seconds
     std::int32_t NotPromptHangUp = 0;
 
+    // User, main key: which active connections are calls (REG_SZ `CallConnections`, the text
+    // of a CallRule: metered, dial-up, all or list:NAME;NAME). Read at start; a text that is
+    // none of these counts as the default.
+    std::string CallConnections = "metered";
+
     // User, main key: the main window. The list selections are stored with them.
     std::int32_t PosSprliter = -1;
     WindowPlacement WinPos;
@@ -164,6 +173,10 @@ public:
     /// moved back onto it; without a screen it is kept as stored.
     void ExchangeEvents(bool save);
     void ExchangePositions(bool save);
+    void ExchangeCalls(bool save);
+
+    /// The rule CallConnections stores; the default rule for a text it does not know.
+    CallRule CallRuleSetting() const;
 
     /// Adds the month {kMonthOne, month (0-11), year} unless that month of that year is listed,
     /// and then saves the month list. True when it was added.

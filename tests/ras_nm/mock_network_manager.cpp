@@ -73,8 +73,10 @@ std::string MockNetworkManager::Drive(std::vector<std::string> args) {
     return out;
 }
 
-std::string MockNetworkManager::AddDevice(const std::string& iface, unsigned type, unsigned state) {
-    return Drive({"add-device", iface, std::to_string(type), std::to_string(state)});
+std::string MockNetworkManager::AddDevice(const std::string& iface, unsigned type, unsigned state,
+                                          unsigned metered) {
+    return Drive({"add-device", iface, std::to_string(type), std::to_string(state),
+                  std::to_string(metered)});
 }
 
 std::string MockNetworkManager::AddProfile(const std::string& id, const std::string& type,

@@ -24,7 +24,9 @@ public:
     std::string Drive(std::vector<std::string> args);
 
     // Shortcuts for the driver's steps.
-    std::string AddDevice(const std::string& iface, unsigned type, unsigned state);
+    /// `metered`: the device's Metered value (NMMetered), 0 (unknown) by default.
+    std::string AddDevice(const std::string& iface, unsigned type, unsigned state,
+                          unsigned metered = 0);
     std::string AddProfile(const std::string& id, const std::string& type,
                            std::vector<std::string> settings = {});
     std::string Activate(const std::string& profile, const std::string& device,

@@ -15,8 +15,8 @@ TEST(NmMappingTest, RasStateOfActiveAndDeviceStates) {
     } kCases[] = {
         {1, 0, RASCS_OpenPort},        // activating, device state unknown
         {1, 30, RASCS_OpenPort},       // disconnected
-        {1, 40, RASCS_OpenPort},       // prepare
-        {1, 50, RASCS_ConnectDevice},  // config
+        {1, 40, RASCS_Authenticate},   // prepare: a dial attempt from here on
+        {1, 50, RASCS_Authenticate},   // config
         {1, 60, RASCS_Authenticate},   // need auth
         {1, 70, RASCS_Authenticated},  // IP config
         {1, 90, RASCS_Authenticated},  // secondaries
@@ -109,6 +109,69 @@ TEST(NmMappingTest, HandlesStayPutAndAreNeverReused) {
     EXPECT_EQ(table.Find(c)->uuid, "uuid-c");
     EXPECT_EQ(table.Size(), 1u);
     EXPECT_NE(table.Acquire("/ac/1", "uuid-b"), b);  // a forgotten handle is not handed out again
+}
+
+TEST(NmMappingTest, AHandleRebindsToTheSamePathsNewActivation) {
+    HandleTable table;
+    const HRASCONN kept = table.Acquire("/ac/1", "u-1");
+    // After a restart the same activation is back under a new path, first with a new handle.
+    const HRASCONN fresh = table.Acquire("/ac/7", "u-1");
+    ASSERT_NE(fresh, kept);
+    table.Rebind(kept, "/ac/7", "u-1");
+    EXPECT_FALSE(table.Find(fresh));
+    ASSERT_TRUE(table.Find(kept));
+    EXPECT_EQ(table.Find(kept)->path, "/ac/7");
+    EXPECT_EQ(table.Acquire("/ac/7", "u-1"), kept);
+    EXPECT_EQ(table.Size(), 1u);
+}
+
+TEST(NmMappingTest, DialUpKindsAndMeteredDevices) {
+    for (const char* type : {"gsm", "cdma", "pppoe", "adsl"}) {
+        EXPECT_TRUE(IsDialUpKind(type)) << type;
+    }
+    for (const char* type : {"802-3-ethernet", "802-11-wireless", "loopback", "vpn", "generic"}) {
+        EXPECT_FALSE(IsDialUpKind(type)) << type;
+    }
+    EXPECT_TRUE(IsDialUpKind("bluetooth", "dun"));
+    EXPECT_FALSE(IsDialUpKind("bluetooth", "panu"));
+    // NMMetered: unknown, yes, no, guess-yes, guess-no.
+    const bool kMetered[] = {false, true, false, true, false};
+    for (std::uint32_t value = 0; value < 5; ++value) {
+        EXPECT_EQ(IsMeteredDevice(value), kMetered[value]) << value;
+    }
+}
+
+TEST(NmMappingTest, WhichProfilesAreEntriesByEachRule) {
+    const CallRule metered{};
+    const CallRule dialUp{CallRule::Kind::DialUp, {}};
+    const CallRule all{CallRule::Kind::AllButLoopback, {}};
+    const CallRule listed{CallRule::Kind::Listed, {"home", "lo"}};
+    const struct {
+        const char* id;
+        const char* type;
+        const char* bluetooth;
+        std::optional<std::int32_t> meteredSetting;
+        bool metered, dialUp, all, listed;
+    } kCases[] = {
+        {"lo", "loopback", "", std::nullopt, false, false, false, false},
+        {"Home", "802-3-ethernet", "", std::nullopt, false, false, true, true},
+        {"Phone", "802-11-wireless", "", 1, true, false, true, false},
+        {"Cafe", "802-11-wireless", "", 2, false, false, true, false},
+        {"Mobile", "gsm", "", std::nullopt, true, true, true, false},
+        {"BT", "bluetooth", "dun", std::nullopt, true, true, true, false},
+        {"BT PAN", "bluetooth", "panu", std::nullopt, false, false, true, false},
+        {"Office", "vpn", "", std::nullopt, true, true, true, false},
+    };
+    for (const auto& c : kCases) {
+        EXPECT_EQ(ProfileMayBeCall(metered, c.id, c.type, c.bluetooth, c.meteredSetting), c.metered)
+            << c.id;
+        EXPECT_EQ(ProfileMayBeCall(dialUp, c.id, c.type, c.bluetooth, c.meteredSetting), c.dialUp)
+            << c.id;
+        EXPECT_EQ(ProfileMayBeCall(all, c.id, c.type, c.bluetooth, c.meteredSetting), c.all)
+            << c.id;
+        EXPECT_EQ(ProfileMayBeCall(listed, c.id, c.type, c.bluetooth, c.meteredSetting), c.listed)
+            << c.id;
+    }
 }
 
 TEST(NmMappingTest, AddressesInNetworkByteOrder) {

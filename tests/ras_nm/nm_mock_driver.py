@@ -1,10 +1,13 @@
 # Drives the NetworkManager mock on the bus DBUS_SYSTEM_BUS_ADDRESS names, one step per run:
-#   add-device IFACE DEVICE_TYPE STATE        -> prints the device path
-#   add-profile ID TYPE [GROUP.KEY=VALUE...]  -> prints the profile path (GROUP.data.KEY for a map)
+#   add-device IFACE DEVICE_TYPE STATE [METERED] -> prints the device path
+#   add-profile ID TYPE [GROUP.KEY=VALUE...]  -> prints the profile path (GROUP.data.KEY for a map,
+#                                                VALUE i:N for an int32)
 #   activate PROFILE DEVICE|- NAME STATE       -> prints the active-connection path
 #   set-device DEVICE STATE
 #   set-active ACTIVE STATE
 #   remove-active DEVICE ACTIVE
+#   set-device-active DEVICE ACTIVE           -> the device's ActiveConnection (a VPN's link)
+#   refuse-deactivate ERROR_NAME              -> DeactivateConnection answers that error
 #   settings ID                               -> prints GROUP.KEY=SIGNATURE:VALUE lines, sorted
 import sys
 
@@ -33,6 +36,7 @@ if cmd == 'add-device':
         'State': dbus.UInt32(state),
         'StateReason': dbus.Struct((dbus.UInt32(state), dbus.UInt32(0)), signature='uu'),
         'Interface': iface,
+        'Metered': dbus.UInt32(int(args[3]) if len(args) > 3 else 0),
         'ActiveConnection': dbus.ObjectPath('/'),
         'AvailableConnections': dbus.Array([], signature='o'),
     }, [])
@@ -45,6 +49,8 @@ elif cmd == 'add-profile':
         group = settings.setdefault(parts[0], {})
         if len(parts) == 3:
             group.setdefault(parts[1], dbus.Dictionary({}, signature='ss'))[parts[2]] = value
+        elif value.startswith('i:'):
+            group[parts[1]] = dbus.Int32(int(value[2:]))
         else:
             group[parts[1]] = value
     settings_obj = bus.get_object(NM, NM_PATH + '/Settings')
@@ -65,6 +71,11 @@ elif cmd == 'set-active':
     obj.EmitSignal(ACTIVE, 'StateChanged', 'uu', [state, dbus.UInt32(0)])
 elif cmd == 'remove-active':
     mock.RemoveActiveConnection(args[0], args[1])
+elif cmd == 'set-device-active':
+    mock.SetDeviceActive(args[0], args[1])
+elif cmd == 'refuse-deactivate':
+    mock.AddMethod(NM, 'DeactivateConnection', 'o', '',
+                   f"raise dbus.exceptions.DBusException('refused', name='{args[0]}')")
 elif cmd == 'settings':
     def signature(value):
         if isinstance(value, dbus.Boolean):

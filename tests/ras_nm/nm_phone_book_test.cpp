@@ -150,17 +150,30 @@ TEST_F(NmPhoneBookTest, NamesAndDevicesRefused) {
     EXPECT_EQ(Set("", PageEntry(0x2311, "1", "ttyUSB0")), ERROR_INVALID_NAME);
     EXPECT_EQ(Set("Nowhere", PageEntry(0x2311, "1", "ttyS9")), ERROR_DEVICE_DOES_NOT_EXIST);
     EXPECT_EQ(Set("Air", PageEntry(0x2311, "1", "wlan0")), ERROR_DEVICE_DOES_NOT_EXIST);
-    EXPECT_EQ(Entries(), std::vector<std::string>{"Home"});
+    // A cable is no call: not an entry by the default rule, but its name is taken all the same.
+    EXPECT_EQ(Entries(), std::vector<std::string>{});
 
-    // A DSL line: a PPPoE profile on the Ethernet device, the number kept as user data.
+    // A DSL line on the Ethernet device would be a PPPoE profile, which NetworkManager takes
+    // only with its user name: a new entry has none, so it is refused, naming what is missing.
+    EXPECT_EQ(Set("DSL", PageEntry(0x2311, "1234", "eth0")), ERROR_PPPOE_USER_NAME_MISSING);
+    EXPECT_NE(RasErrorText(ERROR_PPPOE_USER_NAME_MISSING).find("pppoe.username"),
+              std::string::npos);
+    EXPECT_EQ(Entries(), std::vector<std::string>{});
+
+    // One made with its user name reads back and keeps it through an update, the number kept
+    // as user data.
+    m_nm.AddProfile("DSL", "pppoe", {"pppoe.username=dave", "connection.interface-name=eth0"});
     ASSERT_EQ(Set("DSL", PageEntry(0x2311, "1234", "eth0")), ERROR_SUCCESS);
-    EXPECT_EQ(
-        SettingsOf(m_nm, "DSL", {"connection.type", "connection.interface-name"}),
-        (std::vector<std::string>{"connection.interface-name=s:eth0", "connection.type=s:pppoe"}));
+    EXPECT_EQ(SettingsOf(m_nm, "DSL", {"connection.type", "pppoe.", "user."}),
+              (std::vector<std::string>{
+                  "connection.type=s:pppoe", "pppoe.username=s:dave",
+                  "user.data=a{ss}:{'org.orvanta.area-code': '02', 'org.orvanta.country-id': "
+                  "'1', 'org.orvanta.options': '8449', 'org.orvanta.phone-number': '1234'}"}));
     RASENTRY read;
     ASSERT_EQ(Get("DSL", read), ERROR_SUCCESS);
     EXPECT_STREQ(read.szLocalPhoneNumber, "1234");
     EXPECT_STREQ(read.szDeviceType, "pppoe");
+    EXPECT_EQ(Entries(), std::vector<std::string>{"DSL"});
 }
 
 TEST_F(NmPhoneBookTest, ProfilesMadeElsewhereKeepTheirOwnSettings) {

@@ -70,6 +70,8 @@ TEST(NmRasProviderTest, TwoActiveConnectionsWithTheirProfilesAndDevices) {
     nm.Activate(vpn, wifi, "1", kActivating);  // over a link that is already up
 
     NmRasProvider provider;
+    // The VPN runs over an unmetered link and Home is a cable: every connection counts here.
+    provider.SetCallRule({CallRule::Kind::AllButLoopback, {}});
     RasApi ras(provider);
 
     // One record is too small: the caller learns it needs two.
@@ -142,12 +144,11 @@ TEST(NmRasProviderTest, AStateWalkThroughTheDeviceStates) {
         unsigned active;
         std::int32_t state;
     } kSteps[] = {
-        {40, kActivating, RASCS_OpenPort},  // prepare
-        {50, kActivating, 2},               // config: connecting the device
-        {60, kActivating, RASCS_Authenticate},
-        {70, kActivating, 14},  // IP config: authenticated
-        {100, kActivated, RASCS_Connected},
-        {110, 3, RASCS_Disconnected},
+        {30, kActivating, RASCS_OpenPort},      // not begun yet
+        {40, kActivating, RASCS_Authenticate},  // prepare: dialing from here on
+        {50, kActivating, RASCS_Authenticate},  // config: connecting the device
+        {60, kActivating, RASCS_Authenticate}, {70, kActivating, 14},  // IP config: authenticated
+        {100, kActivated, RASCS_Connected},    {110, 3, RASCS_Disconnected},
     };
     for (const auto& step : kSteps) {
         nm.SetDeviceState(modem, step.device);

@@ -104,6 +104,12 @@ std::string RasErrorText(std::uint32_t error) {
             return "the connection is down";
         case ERROR_INVALID_NAME:
             return "invalid name";
+        case ERROR_ACCESS_DENIED:
+            return "permission denied";
+        case ERROR_RASMAN_CANNOT_INITIALIZE:
+            return "the dial-up service cannot be reached";
+        case ERROR_PPPOE_USER_NAME_MISSING:
+            return "a PPPoE entry needs a user name (pppoe.username), and a new entry has none";
         default:
             return "error " + std::to_string(error);
     }

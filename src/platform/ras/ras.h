@@ -126,6 +126,11 @@ inline constexpr std::uint32_t ERROR_INVALID_SIZE = 632;
 inline constexpr std::uint32_t ERROR_DEVICE_DOES_NOT_EXIST = 657;
 inline constexpr std::uint32_t ERROR_NO_CONNECTION = 668;
 inline constexpr std::uint32_t ERROR_INVALID_NAME = 123;
+/// The dial-up service cannot be reached: the bus or NetworkManager is gone, or a call timed out.
+inline constexpr std::uint32_t ERROR_RASMAN_CANNOT_INITIALIZE = 711;
+/// Our own number (bit 29 marks numbers no system uses): a PPPoE entry needs the user name its
+/// service requires (`pppoe.username`), and a new entry has none to give.
+inline constexpr std::uint32_t ERROR_PPPOE_USER_NAME_MISSING = 0x20000001;
 
 // Options of a phone-book entry (RASENTRY::dwfOptions) the program sets or shows.
 inline constexpr std::uint32_t RASEO_UseCountryAndAreaCodes = 0x00000001;

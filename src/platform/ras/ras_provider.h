@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/ras/call_rule.h"
 #include "platform/ras/ras.h"
 
 namespace ov {
@@ -15,6 +16,12 @@ struct RasConnection {
     std::string deviceType;
     std::string deviceName;
     std::int32_t state = RASCS_OpenPort;
+};
+
+/// A connection as the service lists it, with whether the program counts it as a call.
+struct ActiveConnection {
+    RasConnection connection;
+    std::string whyNot;  // empty: a call; otherwise the reason it is not one
 };
 
 struct RasDevice {
@@ -79,6 +86,24 @@ public:
     virtual std::uint32_t HangUp(HRASCONN handle) = 0;
     virtual std::uint32_t EnumDevices(std::vector<RasDevice>& out) = 0;
     virtual std::uint32_t EnumEntries(std::vector<std::string>& out) = 0;
+
+    /// Which connections are calls. EnumConnections lists only those, only their handles can
+    /// be asked about or hung up, and EnumEntries lists only entries whose connections may be
+    /// calls. A provider that knows nothing but calls keeps the default, which ignores it.
+    virtual void SetCallRule(const CallRule& /*rule*/) {}
+    /// Every connection of the service, calls or not, each with the rule's verdict. By default
+    /// the connections EnumConnections lists, all of them calls.
+    virtual std::uint32_t EnumActiveConnections(std::vector<ActiveConnection>& out) {
+        std::vector<RasConnection> connections;
+        const std::uint32_t error = EnumConnections(connections);
+        if (error == 0) {
+            out.clear();
+            for (auto& connection : connections) {
+                out.push_back({std::move(connection), {}});
+            }
+        }
+        return error;
+    }
 
     /// The phone-book functions, when this service has them; none by default.
     virtual RasPhoneBook* PhoneBook() { return nullptr; }

@@ -314,7 +314,35 @@ std::uint32_t SimRasProvider::EnumConnections(std::vector<RasConnection>& out) {
         }
         out.clear();
         for (const auto& c : s.connections) {
-            out.push_back({c.handle, c.entry, c.deviceType, c.device, c.state});
+            if (WhyNotACall(c.entry).empty()) {
+                out.push_back({c.handle, c.entry, c.deviceType, c.device, c.state});
+            }
+        }
+        return ERROR_SUCCESS;
+    });
+}
+
+void SimRasProvider::SetCallRule(const CallRule& rule) {
+    std::lock_guard lock(m_ruleMutex);
+    m_rule = rule;
+}
+
+std::string SimRasProvider::WhyNotACall(const std::string& entry) const {
+    std::lock_guard lock(m_ruleMutex);
+    return ov::WhyNotACall(m_rule, entry, CallFacts{false, true, false});
+}
+
+std::uint32_t SimRasProvider::EnumActiveConnections(std::vector<ActiveConnection>& out) {
+    return Transact([&](SimState& s, bool& changed) -> std::uint32_t {
+        if (s.failCount > 0) {
+            --s.failCount;
+            changed = true;
+            return s.failError;
+        }
+        out.clear();
+        for (const auto& c : s.connections) {
+            out.push_back(
+                {{c.handle, c.entry, c.deviceType, c.device, c.state}, WhyNotACall(c.entry)});
         }
         return ERROR_SUCCESS;
     });
@@ -323,7 +351,7 @@ std::uint32_t SimRasProvider::EnumConnections(std::vector<RasConnection>& out) {
 std::uint32_t SimRasProvider::GetConnectState(HRASCONN handle, RasConnection& out) {
     return Transact([&](SimState& s, bool&) -> std::uint32_t {
         for (const auto& c : s.connections) {
-            if (c.handle == handle) {
+            if (c.handle == handle && WhyNotACall(c.entry).empty()) {
                 out = {c.handle, c.entry, c.deviceType, c.device, c.state};
                 return ERROR_SUCCESS;
             }
@@ -346,7 +374,7 @@ std::uint32_t SimRasProvider::GetEntryUserName(const std::string& entry, std::st
 std::uint32_t SimRasProvider::HangUp(HRASCONN handle) {
     return Transact([&](SimState& s, bool& changed) -> std::uint32_t {
         for (auto it = s.connections.begin(); it != s.connections.end(); ++it) {
-            if (it->handle == handle) {
+            if (it->handle == handle && WhyNotACall(it->entry).empty()) {
                 s.connections.erase(it);
                 changed = true;
                 return ERROR_SUCCESS;
@@ -367,7 +395,9 @@ std::uint32_t SimRasProvider::EnumEntries(std::vector<std::string>& out) {
     return Transact([&](SimState& s, bool&) -> std::uint32_t {
         out.clear();
         for (const auto& e : s.entries) {
-            out.push_back(e.name);
+            if (WhyNotACall(e.name).empty()) {
+                out.push_back(e.name);
+            }
         }
         return ERROR_SUCCESS;
     });

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -66,6 +67,9 @@ public:
     std::uint32_t EnumDevices(std::vector<RasDevice>& out) override;
     std::uint32_t EnumEntries(std::vector<std::string>& out) override;
     std::string Name() const override { return "simulator"; }
+    /// Every simulated connection is a dial-up one: only a list of profiles leaves some out.
+    void SetCallRule(const CallRule& rule) override;
+    std::uint32_t EnumActiveConnections(std::vector<ActiveConnection>& out) override;
     RasPhoneBook* PhoneBook() override { return this; }
 
     std::uint32_t GetEntryProperties(const std::string& entry, RasEntryProperties& out) override;
@@ -94,8 +98,13 @@ private:
     std::uint32_t Transact(const std::function<std::uint32_t(SimState&, bool& changed)>& change);
     std::optional<SimState> Load();
 
+    /// Why a connection of that entry is not a call; empty when it is one.
+    std::string WhyNotACall(const std::string& entry) const;
+
     std::string m_stateFile;
     Reporter m_report;
+    mutable std::mutex m_ruleMutex;
+    CallRule m_rule;
 };
 
 }  // namespace ov

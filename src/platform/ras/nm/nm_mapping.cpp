@@ -24,16 +24,37 @@ std::int32_t RasStateOf(std::uint32_t activeState, std::optional<std::uint32_t> 
         // A VPN has no device of its own: once it is listed it is negotiating its login.
         return RASCS_Authenticate;
     }
-    if (*deviceState <= kDevicePrepare) {
-        return RASCS_OpenPort;
-    }
-    if (*deviceState < kDeviceNeedAuth) {
-        return RASCS_ConnectDevice;
+    if (*deviceState < kDevicePrepare) {
+        return RASCS_OpenPort;  // the device has not begun: nothing is being dialed yet
     }
     if (*deviceState < kDeviceIpConfig) {
         return RASCS_Authenticate;
     }
     return RASCS_Authenticated;
+}
+
+bool IsMeteredDevice(std::uint32_t metered) {
+    return metered == kMeteredYes || metered == kMeteredGuessYes;
+}
+
+bool IsDialUpKind(const std::string& profileType, const std::string& bluetoothType) {
+    if (profileType == "bluetooth") {
+        return bluetoothType == "dun";
+    }
+    return profileType == "gsm" || profileType == "cdma" || profileType == "pppoe" ||
+           profileType == "adsl";
+}
+
+bool ProfileMayBeCall(const CallRule& rule, const std::string& id, const std::string& type,
+                      const std::string& bluetoothType, std::optional<std::int32_t> metered) {
+    CallFacts facts;
+    facts.loopback = type == "loopback";
+    facts.dialUp = IsDialUpKind(type, bluetoothType);
+    facts.metered = metered && *metered == static_cast<std::int32_t>(kMeteredYes);
+    if (type == "vpn" || type == "wireguard") {
+        facts.dialUp = facts.metered = true;  // it depends on the link it will run over
+    }
+    return WhyNotACall(rule, id, facts).empty();
 }
 
 std::string DeviceTypeText(const std::string& connectionType,
@@ -61,7 +82,7 @@ std::string DeviceTypeText(const std::string& connectionType,
     if (!deviceType) {
         return {};
     }
-    static constexpr std::array<std::pair<std::uint32_t, std::string_view>, 16> kByDevice{{
+    static constexpr std::array<std::pair<std::uint32_t, std::string_view>, 17> kByDevice{{
         {1, "ethernet"},
         {2, "wifi"},
         {5, "modem"},  // Bluetooth
@@ -78,6 +99,7 @@ std::string DeviceTypeText(const std::string& connectionType,
         {23, "ppp"},
         {29, "vpn"},  // WireGuard
         {30, "wifi"},
+        {kDeviceTypeLoopback, "loopback"},
     }};
     for (const auto& [type, text] : kByDevice) {
         if (*deviceType == type) {
@@ -365,6 +387,13 @@ std::optional<HandleTable::Target> HandleTable::Find(HRASCONN handle) const {
         return std::nullopt;
     }
     return it->second;
+}
+
+void HandleTable::Rebind(HRASCONN handle, const std::string& path, const std::string& uuid) {
+    std::erase_if(m_targets, [&](const auto& entry) {
+        return entry.first != handle && entry.second.path == path;
+    });
+    m_targets[handle] = Target{path, uuid};
 }
 
 void HandleTable::Retain(const std::vector<std::string>& livePaths) {

@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/ras/call_rule.h"
 #include "platform/ras/ras.h"
 #include "platform/ras/ras_provider.h"
 
@@ -32,13 +33,37 @@ inline constexpr std::uint32_t kDeviceTypeLoopback = 32;
 inline constexpr std::int32_t RASCS_ConnectDevice = 2;
 inline constexpr std::int32_t RASCS_Authenticated = 14;
 
-/// The RAS error for "the dial-up service cannot be reached": the bus or NetworkManager is
-/// gone, or a call timed out. The monitor skips a cycle on it.
-inline constexpr std::uint32_t ERROR_RASMAN_CANNOT_INITIALIZE = 711;
+/// The monitor skips a cycle on it.
+using ov::ERROR_RASMAN_CANNOT_INITIALIZE;
 
 /// The RAS state of an active connection: its own state, refined while it is activating by the
-/// state of its first device (none for a VPN without one).
+/// state of its first device (none for a VPN without one). From the device's prepare state on
+/// it is at authentication or past it, so the monitor tracks a dial attempt from the first
+/// activating state it sees, and an attempt that fails before authentication is still a call.
 std::int32_t RasStateOf(std::uint32_t activeState, std::optional<std::uint32_t> deviceState);
+
+/// NetworkManager's metered values (NMMetered) of a device and of a profile's
+/// `connection.metered`.
+inline constexpr std::uint32_t kMeteredYes = 1;
+inline constexpr std::uint32_t kMeteredGuessYes = 3;
+
+/// Whether a device's `Metered` value says the link costs by use: yes or guess-yes.
+bool IsMeteredDevice(std::uint32_t metered);
+
+/// Whether a profile of that type dials up: mobile broadband, PPPoE, DSL, or Bluetooth with a
+/// dial-up (`dun`) profile (`bluetoothType` is the profile's `bluetooth.type`).
+bool IsDialUpKind(const std::string& profileType, const std::string& bluetoothType = {});
+
+/// Whether a connection profile belongs in the entry list: a profile whose connections may be
+/// calls by the rule. A VPN may be one whenever a link under it may be; a profile that says it
+/// is metered (`connection.metered` yes) is one under the metered rule; loopback never is.
+bool ProfileMayBeCall(const CallRule& rule, const std::string& id, const std::string& type,
+                      const std::string& bluetoothType, std::optional<std::int32_t> metered);
+
+/// How long after NetworkManager came back (a new owner of its bus name) a call it no longer
+/// lists is kept, waiting for its profile to be active again: a restart re-creates the active
+/// connections some time after it answers, at first with an empty list.
+inline constexpr int kRestartGraceSeconds = 10;
 
 /// The short device type text of a connection: from the profile type where it says what kind of
 /// link it is ("modem", "pppoe", "vpn", …), otherwise from NetworkManager's device type; empty
@@ -140,6 +165,9 @@ public:
     /// The handle of a path and UUID, made on first sight.
     HRASCONN Acquire(const std::string& path, const std::string& uuid);
     std::optional<Target> Find(HRASCONN handle) const;
+    /// Points `handle` at another path (a connection back under a new path after a restart of
+    /// NetworkManager); any other handle of that path is forgotten.
+    void Rebind(HRASCONN handle, const std::string& path, const std::string& uuid);
     /// Forgets every handle whose path is not among `livePaths` (a complete enumeration).
     void Retain(const std::vector<std::string>& livePaths);
     std::size_t Size() const { return m_targets.size(); }

@@ -9,7 +9,9 @@
 #include <QStringList>
 #include <QUuid>
 #include <QVariant>
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <mutex>
 #include <optional>
@@ -119,6 +121,8 @@ nm::FlatSettings FlattenSettings(const QVariant& raw) {
             const std::string key = prefix + it.key().toStdString();
             if (v.metaType() == QMetaType::fromType<QString>()) {
                 flat[key] = Text(v);
+            } else if (v.metaType() == QMetaType::fromType<int>()) {
+                flat[key] = std::to_string(v.toInt());  // connection.metered
             } else if (v.metaType() == QMetaType::fromType<QDBusArgument>()) {
                 const auto inner = v.value<QDBusArgument>();
                 if (inner.currentSignature() == QLatin1String("a{ss}")) {
@@ -298,10 +302,34 @@ public:
     Outcome Call(const QString& path, const QString& iface, const QString& method,
                  const QVariantList& args, QVariantList* reply = nullptr,
                  QString* errorName = nullptr) {
+        return CallOn(kService, path, iface, method, args, reply, errorName);
+    }
+
+    /// The unique name that owns NetworkManager's name now: another one after a restart.
+    Outcome Owner(QString& out) {
+        QVariantList reply;
+        const Outcome outcome =
+            CallOn(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
+                   QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"),
+                   {kService}, &reply, nullptr);
+        if (outcome == Outcome::Ok) {
+            out = reply.value(0).toString();
+            return Outcome::Ok;
+        }
+        return Outcome::Failed;
+    }
+
+    /// How many times a connection to the bus has been made: a new one may reach a new bus.
+    unsigned Generation() const { return m_generation; }
+
+private:
+    Outcome CallOn(const QString& service, const QString& path, const QString& iface,
+                   const QString& method, const QVariantList& args, QVariantList* reply,
+                   QString* errorName) {
         if (!Connect()) {
             return Outcome::Failed;
         }
-        auto message = QDBusMessage::createMethodCall(kService, path, iface, method);
+        auto message = QDBusMessage::createMethodCall(service, path, iface, method);
         message.setArguments(args);
         const QDBusMessage answer = QDBusConnection(m_name).call(message, QDBus::Block, kTimeoutMs);
         if (answer.type() == QDBusMessage::ReplyMessage) {
@@ -319,6 +347,7 @@ public:
         return IsVanished(answer.errorName()) ? Outcome::Vanished : Outcome::Failed;
     }
 
+public:
     /// All properties of one interface of an object.
     Outcome Properties(const QString& path, const QString& iface, QVariantMap& out) {
         QVariantList reply;
@@ -352,6 +381,7 @@ private:
             return false;
         }
         m_name = name;
+        ++m_generation;
         return true;
     }
 
@@ -363,6 +393,7 @@ private:
     }
 
     QString m_name;  // empty while not connected
+    unsigned m_generation = 0;
 };
 
 NmRasProvider::NmRasProvider() : m_bus(std::make_unique<Bus>()) {
@@ -377,6 +408,12 @@ namespace {
 struct ActiveInfo {
     RasConnection connection;
     std::string uuid;
+    std::string type;  // the profile type ("gsm", "loopback", "vpn", …)
+    QString profile;   // the profile's object path
+    bool vpn = false;
+    std::optional<std::uint32_t> deviceType;
+    std::uint32_t deviceMetered = 0;  // the first device's Metered; 0: unknown
+    QString deviceActive;             // the active connection of the first device (a VPN's link)
 };
 
 /// Reads an active connection and its first device.
@@ -386,6 +423,9 @@ Outcome ReadActive(auto& bus, const QString& path, ActiveInfo& out) {
         return o;
     }
     out.uuid = Text(active.value(QStringLiteral("Uuid")));
+    out.type = Text(active.value(QStringLiteral("Type")));
+    out.profile =
+        Unwrapped(active.value(QStringLiteral("Connection"))).value<QDBusObjectPath>().path();
     out.connection.entryName = Text(active.value(QStringLiteral("Id")));
     const std::uint32_t activeState = Unwrapped(active.value(QStringLiteral("State"))).toUInt();
     std::optional<std::uint32_t> deviceState;
@@ -404,11 +444,93 @@ Outcome ReadActive(auto& bus, const QString& path, ActiveInfo& out) {
             out.connection.deviceName = Text(device.value(QStringLiteral("Interface")));
             deviceState = Unwrapped(device.value(QStringLiteral("State"))).toUInt();
             deviceType = Unwrapped(device.value(QStringLiteral("DeviceType"))).toUInt();
+            out.deviceMetered = Unwrapped(device.value(QStringLiteral("Metered"))).toUInt();
+            out.deviceActive = Unwrapped(device.value(QStringLiteral("ActiveConnection")))
+                                   .value<QDBusObjectPath>()
+                                   .path();
         }
     }
-    out.connection.deviceType =
-        nm::DeviceTypeText(Text(active.value(QStringLiteral("Type"))), deviceType);
+    out.vpn = vpn;
+    out.deviceType = deviceType;
+    out.connection.deviceType = nm::DeviceTypeText(out.type, deviceType);
     out.connection.state = nm::RasStateOf(activeState, vpn ? std::nullopt : deviceState);
+    return Outcome::Ok;
+}
+
+/// What a profile says of itself that decides whether its connections are calls.
+struct ProfileFacts {
+    std::optional<std::int32_t> metered;  // connection.metered; none when unknown
+    std::string bluetoothType;            // bluetooth.type
+};
+
+/// A profile's facts; a profile that has gone (or no profile) has none.
+Outcome ReadProfileFacts(auto& bus, const QString& path, ProfileFacts& out) {
+    out = {};
+    if (path.isEmpty() || path == QLatin1String("/")) {
+        return Outcome::Ok;
+    }
+    QVariantList reply;
+    const Outcome o = bus.Call(path, kProfileIface, QStringLiteral("GetSettings"), {}, &reply);
+    if (o != Outcome::Ok) {
+        return o == Outcome::Vanished ? Outcome::Ok : o;
+    }
+    const auto raw = Cast<RawSettings>(reply.value(0));
+    const QVariant metered =
+        Unwrapped(raw.value(QStringLiteral("connection")).value(QStringLiteral("metered")));
+    if (metered.isValid()) {
+        out.metered = metered.toInt();
+    }
+    out.bluetoothType = OptionalText(raw, "bluetooth", "type").value_or(std::string());
+    return Outcome::Ok;
+}
+
+/// Whether the connection is a call by the rule: empty `whyNot` when it is. A VPN is judged
+/// by the link it runs over: its device's metering and the connection active on that device.
+Outcome Judge(auto& bus, const ActiveInfo& info, const CallRule& rule, std::string& whyNot) {
+    CallFacts facts;
+    facts.loopback = info.type == "loopback" || info.deviceType == nm::kDeviceTypeLoopback;
+    const bool needFacts =
+        rule.kind == CallRule::Kind::Metered || rule.kind == CallRule::Kind::DialUp;
+    if (!facts.loopback && needFacts) {
+        facts.metered = nm::IsMeteredDevice(info.deviceMetered);
+        facts.dialUp = !info.vpn && nm::IsDialUpKind(info.type);
+        // The profile is asked only when it can change the verdict: it is polled often.
+        const bool askProfile =
+            info.vpn || info.type == "bluetooth" ||
+            (rule.kind == CallRule::Kind::Metered && !facts.metered && !facts.dialUp);
+        ProfileFacts own;
+        if (askProfile) {
+            if (const Outcome o = ReadProfileFacts(bus, info.profile, own); o != Outcome::Ok) {
+                return o;
+            }
+        }
+        facts.metered = facts.metered || own.metered == static_cast<std::int32_t>(nm::kMeteredYes);
+        if (!info.vpn) {
+            facts.dialUp = nm::IsDialUpKind(info.type, own.bluetoothType);
+        } else if (!info.deviceActive.isEmpty() && info.deviceActive != QLatin1String("/")) {
+            QVariantMap link;
+            Outcome o = bus.Properties(info.deviceActive, kActiveIface, link);
+            if (o == Outcome::Failed) {
+                return o;
+            }
+            if (o == Outcome::Ok) {
+                ProfileFacts linkProfile;
+                o = ReadProfileFacts(bus,
+                                     Unwrapped(link.value(QStringLiteral("Connection")))
+                                         .value<QDBusObjectPath>()
+                                         .path(),
+                                     linkProfile);
+                if (o != Outcome::Ok) {
+                    return o;
+                }
+                facts.dialUp = nm::IsDialUpKind(Text(link.value(QStringLiteral("Type"))),
+                                                linkProfile.bluetoothType);
+                facts.metered = facts.metered ||
+                                linkProfile.metered == static_cast<std::int32_t>(nm::kMeteredYes);
+            }
+        }
+    }
+    whyNot = WhyNotACall(rule, info.connection.entryName, facts);
     return Outcome::Ok;
 }
 
@@ -445,35 +567,131 @@ Outcome ReadProfiles(auto& bus, std::vector<nm::FlatSettings>& out) {
 
 }  // namespace
 
-std::uint32_t NmRasProvider::EnumConnections(std::vector<RasConnection>& out) {
+void NmRasProvider::SetCallRule(const CallRule& rule) {
     std::lock_guard lock(m_mutex);
+    m_rule = rule;
+}
+
+std::uint32_t NmRasProvider::Walk(std::vector<ActiveConnection>& out) {
+    QString owner;
+    if (m_bus->Owner(owner) != Outcome::Ok) {
+        return nm::ERROR_RASMAN_CANNOT_INITIALIZE;  // not on the bus: starting or gone
+    }
     QVariant list;
     if (m_bus->Property(kManagerPath, kManagerIface, QStringLiteral("ActiveConnections"), list) !=
         Outcome::Ok) {
         return nm::ERROR_RASMAN_CANNOT_INITIALIZE;
     }
-    std::vector<RasConnection> connections;
+    std::vector<ActiveConnection> connections;
+    std::vector<Call> calls;
     std::vector<std::string> live;
     for (const QString& path : PathsOf(list)) {
         ActiveInfo info;
-        const Outcome o = ReadActive(*m_bus, path, info);
+        Outcome o = ReadActive(*m_bus, path, info);
+        std::string whyNot;
+        if (o == Outcome::Ok) {
+            o = Judge(*m_bus, info, m_rule, whyNot);
+        }
         if (o == Outcome::Failed) {
             return nm::ERROR_RASMAN_CANNOT_INITIALIZE;
         }
         if (o == Outcome::Vanished) {
             continue;  // ended between the list and the question
         }
-        live.push_back(path.toStdString());
-        info.connection.handle = m_handles.Acquire(live.back(), info.uuid);
-        connections.push_back(std::move(info.connection));
+        if (whyNot.empty()) {
+            live.push_back(path.toStdString());
+            info.connection.handle = m_handles.Acquire(live.back(), info.uuid);
+            calls.push_back({info.connection, info.uuid, live.back()});
+        }
+        connections.push_back({std::move(info.connection), std::move(whyNot)});
+    }
+
+    // After a restart NetworkManager answers before it has made its active connections again,
+    // each under a new path: a call of before is kept a while, and continues when its profile
+    // is back, rather than ending and starting anew.
+    const auto now = std::chrono::steady_clock::now();
+    const std::string ownerName = owner.toStdString();
+    const bool restarted = (!m_owner.empty() && ownerName != m_owner) ||
+                           (m_generation != 0 && m_bus->Generation() != m_generation);
+    const auto listed = [&calls](const std::string& uuid) {
+        return std::find_if(calls.begin(), calls.end(),
+                            [&uuid](const Call& c) { return c.uuid == uuid; });
+    };
+    if (restarted) {
+        for (const Call& call : m_calls) {
+            const bool held = std::any_of(m_held.begin(), m_held.end(), [&call](const Held& h) {
+                return h.call.uuid == call.uuid;
+            });
+            if (!held && listed(call.uuid) == calls.end()) {
+                m_held.push_back({call, now + std::chrono::seconds(nm::kRestartGraceSeconds)});
+            }
+        }
+    }
+    for (auto it = m_held.begin(); it != m_held.end();) {
+        if (const auto back = listed(it->call.uuid); back != calls.end()) {
+            // Back under a new path: the same handle reaches it.
+            m_handles.Rebind(it->call.connection.handle, back->path, back->uuid);
+            for (auto& c : connections) {
+                if (c.connection.handle == back->connection.handle) {
+                    c.connection.handle = it->call.connection.handle;
+                }
+            }
+            back->connection.handle = it->call.connection.handle;
+            it = m_held.erase(it);
+        } else if (now >= it->until) {
+            it = m_held.erase(it);  // not back in time: the call has ended
+        } else {
+            connections.push_back({it->call.connection, {}});
+            live.push_back(it->call.path);
+            ++it;
+        }
     }
     m_handles.Retain(live);
+    for (const Held& h : m_held) {
+        calls.push_back(h.call);
+    }
+    m_calls = std::move(calls);
+    m_owner = ownerName;
+    m_generation = m_bus->Generation();
     out = std::move(connections);
     return ERROR_SUCCESS;
 }
 
+std::uint32_t NmRasProvider::EnumConnections(std::vector<RasConnection>& out) {
+    std::lock_guard lock(m_mutex);
+    std::vector<ActiveConnection> all;
+    if (const std::uint32_t error = Walk(all)) {
+        return error;
+    }
+    out.clear();
+    for (auto& c : all) {
+        if (c.whyNot.empty()) {
+            out.push_back(std::move(c.connection));
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
+std::uint32_t NmRasProvider::EnumActiveConnections(std::vector<ActiveConnection>& out) {
+    std::lock_guard lock(m_mutex);
+    return Walk(out);
+}
+
+const NmRasProvider::Held* NmRasProvider::FindHeld(HRASCONN handle) const {
+    for (const Held& h : m_held) {
+        if (h.call.connection.handle == handle) {
+            return &h;
+        }
+    }
+    return nullptr;
+}
+
 std::uint32_t NmRasProvider::GetConnectState(HRASCONN handle, RasConnection& out) {
     std::lock_guard lock(m_mutex);
+    if (const Held* held = FindHeld(handle)) {
+        out = held->call.connection;  // as last seen, until it is back or given up
+        return ERROR_SUCCESS;
+    }
     const auto target = m_handles.Find(handle);
     if (!target) {
         return ERROR_INVALID_HANDLE;
@@ -513,6 +731,9 @@ std::uint32_t NmRasProvider::GetEntryUserName(const std::string& entry, std::str
 
 std::uint32_t NmRasProvider::HangUp(HRASCONN handle) {
     std::lock_guard lock(m_mutex);
+    if (FindHeld(handle)) {
+        return nm::ERROR_RASMAN_CANNOT_INITIALIZE;  // NetworkManager has not brought it back yet
+    }
     const auto target = m_handles.Find(handle);
     if (!target) {
         return ERROR_INVALID_HANDLE;
@@ -577,9 +798,19 @@ std::uint32_t NmRasProvider::EnumEntries(std::vector<std::string>& out) {
     }
     std::vector<std::string> names;
     for (const auto& profile : profiles) {
-        if (const auto id = profile.find("connection.id");
-            id != profile.end() && !id->second.empty()) {
-            names.push_back(id->second);
+        const auto value = [&profile](const char* key) {
+            const auto it = profile.find(key);
+            return it == profile.end() ? std::string() : it->second;
+        };
+        const std::string id = value("connection.id");
+        const std::string metered = value("connection.metered");
+        const auto meteredValue = ParseInteger(metered);
+        if (!id.empty() &&
+            nm::ProfileMayBeCall(
+                m_rule, id, value("connection.type"), value("bluetooth.type"),
+                meteredValue ? std::optional<std::int32_t>(static_cast<std::int32_t>(*meteredValue))
+                             : std::nullopt)) {
+            names.push_back(id);
         }
     }
     out = std::move(names);
@@ -700,6 +931,11 @@ std::uint32_t NmRasProvider::SetEntryProperties(const std::string& entry,
                              : std::string("gsm");
         if (fields.type.empty()) {
             return ERROR_DEVICE_DOES_NOT_EXIST;  // nothing is dialed on that device
+        }
+        if (fields.type == "pppoe") {
+            // NetworkManager refuses a PPPoE profile without its user name, and a new entry
+            // has no dial parameters to take one from.
+            return ERROR_PPPOE_USER_NAME_MISSING;
         }
         nm::ApplyEntryProperties(properties, fields);
         RawSettings settings;

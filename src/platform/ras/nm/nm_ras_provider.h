@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -13,6 +14,9 @@ namespace ov {
 /// connections, its connection profiles the phone-book entries and its devices the RAS devices.
 /// Every call is a blocking D-Bus call on a private system-bus connection (2 s timeout), so the
 /// provider works from any thread, with or without an event loop; calls are serialised.
+///
+/// Only the active connections the call rule counts (by default: metered ones and dial-up
+/// kinds, never loopback) are RAS connections; EnumActiveConnections shows every one.
 ///
 /// As a phone book it reads and changes the profiles: a new entry is a new profile
 /// (AddConnection), a change rewrites the profile's full settings as read (Update), and what
@@ -32,6 +36,8 @@ public:
     std::uint32_t EnumDevices(std::vector<RasDevice>& out) override;
     std::uint32_t EnumEntries(std::vector<std::string>& out) override;
     std::string Name() const override { return "NetworkManager"; }
+    void SetCallRule(const CallRule& rule) override;
+    std::uint32_t EnumActiveConnections(std::vector<ActiveConnection>& out) override;
     RasPhoneBook* PhoneBook() override { return this; }
 
     std::uint32_t GetEntryProperties(const std::string& entry, RasEntryProperties& out) override;
@@ -43,9 +49,31 @@ public:
 private:
     class Bus;
 
-    std::mutex m_mutex;  // one call at a time on the connection; guards the handle table
+    /// A call of the last enumeration.
+    struct Call {
+        RasConnection connection;
+        std::string uuid;
+        std::string path;
+    };
+    /// A call NetworkManager stopped listing when it restarted, kept until `until`.
+    struct Held {
+        Call call;
+        std::chrono::steady_clock::time_point until;
+    };
+
+    /// Every active connection with its verdict, the calls with their handles, and the calls
+    /// kept across a restart of NetworkManager. Under the lock.
+    std::uint32_t Walk(std::vector<ActiveConnection>& out);
+    const Held* FindHeld(HRASCONN handle) const;
+
+    std::mutex m_mutex;  // one call at a time on the connection; guards everything below
     std::unique_ptr<Bus> m_bus;
     nm::HandleTable m_handles;
+    CallRule m_rule;
+    std::vector<Call> m_calls;
+    std::vector<Held> m_held;
+    std::string m_owner;        // NetworkManager's unique bus name at the last enumeration
+    unsigned m_generation = 0;  // the bus connection of the last enumeration
 };
 
 /// Whether NetworkManager's name has an owner on the system bus.
