@@ -402,6 +402,16 @@ TEST_F(AppWindowTest, HangUpAllAsksUnlessTheSettingSaysNot) {
     EXPECT_EQ(m_events, (Events{"ended 128 Orvanta - watching connections"}));
 }
 
+TEST_F(AppWindowTest, AProgramThatCannotStartIsANotification) {
+    const std::string missing = m_home.File("no-such-program");
+    m_settings.Programs = {{missing, 0, 0}};
+    Create();
+    m_ras.Add("Work ISP", RASCS_Connected);
+    ASSERT_TRUE(HandleUntil([&] { return m_events.size() == 2; }));
+    EXPECT_EQ(m_window->Tray().LastNotification().toStdString(),
+              "The program cannot be started.: " + missing + ": no such file");
+}
+
 TEST_F(AppWindowTest, AChangeOfLanguageRebuildsTheMenuTipListsAndShortcuts) {
     Create();
     m_ras.Add("Work ISP", RASCS_Connected);

@@ -169,6 +169,12 @@ void AppWindow::OnMonitorStopped() {
     SetTray(kIconStopped, kTipStopped);
 }
 
+void AppWindow::OnProgramNotStarted(const ProgramStartFailure& failure) {
+    std::fprintf(stderr, "orvanta: cannot start %s: %s\n", failure.path.c_str(),
+                 failure.reason.c_str());
+    m_tray.Notify(Text(kProgramNotStarted), failure.path + ": " + failure.reason);
+}
+
 void AppWindow::BuildMenu() {
     QMenu& menu = m_tray.Menu();
     menu.clear();

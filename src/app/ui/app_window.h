@@ -52,6 +52,7 @@ inline constexpr unsigned kTextStopMonitor = 3337;
 inline constexpr unsigned kTextHideDisplay = 3340;
 inline constexpr unsigned kWelcomeMessage = 3342;
 inline constexpr unsigned kWebPageFailed = 3302;
+inline constexpr unsigned kProgramNotStarted = 3348;
 /// Text table: the product name and the About box's text.
 inline constexpr unsigned kProductName = 3316;
 inline constexpr unsigned kAboutText = 3318;
@@ -133,6 +134,9 @@ public:
     void OnConnected(const ConnectionRecord& connection) override;
     void OnEnded(const ConnectionRecord* connection) override;
     void OnMonitorStopped() override;
+    /// Said as a desktop notification and on standard error: a tray program has no console
+    /// anyone reads, and a modal box would hold the call's other programs back.
+    void OnProgramNotStarted(const ProgramStartFailure& failure) override;
 
     /// The window text, which follows the tip.
     const QString& Title() const { return m_title; }

@@ -96,15 +96,6 @@ private:
     const TextSource& m_texts;
 };
 
-/// Problems of the programs started on connect, said where a tray program's output goes.
-class ProgramFailurePrinter final : public MonitorObserver {
-public:
-    void OnProgramNotStarted(const ProgramStartFailure& failure) override {
-        std::fprintf(stderr, "orvanta: cannot start %s: %s\n", failure.path.c_str(),
-                     failure.reason.c_str());
-    }
-};
-
 }  // namespace
 
 int RunTrayProgram() {
@@ -180,7 +171,6 @@ int RunTrayProgram() {
     const RegistryAppPaths appPaths;
     ProcessList processes;
     MonitorSession session(loop, settings, writer, appPaths, processes);
-    ProgramFailurePrinter programFailures;
 
     QtWindowTimer timers;
     DesktopHangUp countdownHangUp(entries, desktop, packs);
@@ -197,7 +187,6 @@ int RunTrayProgram() {
     hooks.quit = [] { QCoreApplication::exit(0); };
     AppWindow window({packs, settings, monitor, session, &entries, &metering, desktop},
                      std::move(hooks));
-    session.AddObserver(&programFailures);
 
     // A later copy asks over the channel: the main frame is opened or raised.
     QSocketNotifier raiseRequests(instance->Fd(), QSocketNotifier::Read);
@@ -233,7 +222,6 @@ int RunTrayProgram() {
     }
     const int status = window.Exited() ? 0 : QApplication::exec();
     window.Exit();  // the event loop may also end without the exit command
-    session.RemoveObserver(&programFailures);
     if (signalFd >= 0) {
         signalNotifier.reset();
         close(signalFd);

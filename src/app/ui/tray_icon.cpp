@@ -38,6 +38,13 @@ void TrayIcon::ReloadIcon() {
     }
 }
 
+void TrayIcon::Notify(const std::string& title, const std::string& text) {
+    const QString qtitle = QString::fromStdString(title);
+    const QString qtext = QString::fromStdString(text);
+    m_lastNotification = qtitle + QStringLiteral(": ") + qtext;
+    m_tray.showMessage(qtitle, qtext, QSystemTrayIcon::Warning);
+}
+
 void TrayIcon::Remove() {
     m_tray.hide();
 }

@@ -24,6 +24,10 @@ public:
     void Set(unsigned icon, const std::string& tip);
     /// Takes the icon shown from the current pack again (after a switch of packs).
     void ReloadIcon();
+    /// A desktop notification from the icon (a warning).
+    void Notify(const std::string& title, const std::string& text);
+    /// The last notification, "title: text"; empty before the first.
+    const QString& LastNotification() const { return m_lastNotification; }
     /// Takes the icon out of the tray.
     void Remove();
 
@@ -54,6 +58,7 @@ private:
     unsigned m_iconNumber = 0;
     int m_iconChanges = 0;
     QString m_tip;
+    QString m_lastNotification;
 };
 
 }  // namespace ov
