@@ -6,11 +6,14 @@
 
 namespace ov {
 
+namespace {
+constexpr const char* kShellFolders =
+    R"(SOFTWARE\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders)";
+}  // namespace
+
 void RecreateLanguageShortcuts(int packIndex, const std::string& langsFolder) {
     std::string programs;
-    RegistryKey(HKEY_CURRENT_USER,
-                "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")
-        .ReadString("Programs", programs);
+    RegistryKey(HKEY_CURRENT_USER, kShellFolders).ReadString("Programs", programs);
     if (programs.empty()) {
         return;
     }

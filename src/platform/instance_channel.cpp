@@ -122,7 +122,8 @@ std::string InstanceChannelName(const std::string& programPath) {
         hash = (hash ^ c) * 1099511628211ULL;
     }
     char name[32];
-    std::snprintf(name, sizeof(name), "instance-%016llx", static_cast<unsigned long long>(hash));
+    (void)std::snprintf(name, sizeof(name), "instance-%016llx",
+                        static_cast<unsigned long long>(hash));
     return name;
 }
 
@@ -172,7 +173,7 @@ InstanceServer::~InstanceServer() {
     }
 }
 
-bool InstanceServer::AcceptRequest() {
+bool InstanceServer::AcceptRequest() const {
     const int fd = accept4(m_listenFd, nullptr, nullptr, SOCK_CLOEXEC);
     if (fd < 0) {
         return false;

@@ -42,7 +42,7 @@ public:
 
     /// Takes one waiting request and answers it. True when it was a raise request from a
     /// process of this user; a peer of another user is refused and closed unanswered.
-    bool AcceptRequest();
+    bool AcceptRequest() const;
 
 private:
     InstanceServer(FileLock lock, int listenFd, std::string socketPath)

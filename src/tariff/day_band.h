@@ -33,7 +33,7 @@ void LoadDayBands(const Tariff& tariff, Time32 t, DayBandList& list, Time32& nex
 struct DayPlan {
     LocalDay day;
     DayBandList bands;
-    std::array<std::int64_t, 2 * kRowsPerSet> lastSecond{};  // per band, in list order
+    std::array<std::int64_t, std::size_t{2} * kRowsPerSet> lastSecond{};  // per band, in list order
 };
 
 /// Fills `plan` for the local day that holds `t`; false (and no bands) when the day cannot be

@@ -6,7 +6,7 @@
 #include "limits/metering_host.h"
 #include "monitor/connection_monitor.h"
 #include "monitor/hang_up.h"
-#include "platform/registry/registry.h"
+#include "settings/registry_key.h"
 #include "settings/settings.h"
 #include "sysint/ras_library.h"
 
@@ -65,22 +65,14 @@ void AddItems(QMenu& menu, const std::vector<MenuItem>& items) {
 }  // namespace
 
 bool MarkFirstRun() {
-    HKEY key = 0;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, kProductKeyPath, 0, KEY_READ, &key) == 0) {
-        RegCloseKey(key);
+    RegistryKey key(HKEY_CURRENT_USER, kProductKeyPath);
+    if (key.Exists()) {
         return false;
     }
-    std::uint32_t disposition = 0;
-    if (RegCreateKeyExA(HKEY_CURRENT_USER, kProductKeyPath, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
-                        &disposition) != 0) {
-        // Not the first run that can be remembered; asking again at every start helps no one.
-        return false;
-    }
-    const std::string maker = kMakerName;
-    RegSetValueExA(key, "", 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(maker.c_str()),
-                   static_cast<std::uint32_t>(maker.size()));
-    RegCloseKey(key);
-    return true;
+    // A key that cannot be made is no first run that can be remembered: welcoming the user
+    // again at every start would help no one.
+    return key.Open(HKEY_CURRENT_USER, kProductKeyPath, KEY_WRITE) &&
+           key.WriteString("", kMakerName);
 }
 
 AppWindow::AppWindow(Parts parts, Hooks hooks, QObject* parent)
@@ -107,9 +99,9 @@ bool AppWindow::Create() {
     if (!TrayIcon::HostAvailable() && !m_noTraySaid) {
         // GNOME without its tray extension: the program runs on, reachable by its main frame.
         m_noTraySaid = true;
-        std::fprintf(stderr,
-                     "orvanta: no system tray is available; the tray icon does not "
-                     "show and the call list opens instead\n");
+        (void)std::fprintf(stderr,
+                           "orvanta: no system tray is available; the tray icon does not "
+                           "show and the call list opens instead\n");
         OpenMainFrame();
     }
     if (MarkFirstRun()) {
@@ -170,8 +162,8 @@ void AppWindow::OnMonitorStopped() {
 }
 
 void AppWindow::OnProgramNotStarted(const ProgramStartFailure& failure) {
-    std::fprintf(stderr, "orvanta: cannot start %s: %s\n", failure.path.c_str(),
-                 failure.reason.c_str());
+    (void)std::fprintf(stderr, "orvanta: cannot start %s: %s\n", failure.path.c_str(),
+                       failure.reason.c_str());
     m_tray.Notify(Text(kProgramNotStarted), failure.path + ": " + failure.reason);
 }
 
@@ -222,7 +214,7 @@ void AppWindow::OnTrayActivated(QSystemTrayIcon::ActivationReason reason) {
     }
 }
 
-void AppWindow::OpenMainFrame() {
+void AppWindow::OpenMainFrame() const {
     if (m_hooks.openMainFrame) {
         m_hooks.openMainFrame();
     }

@@ -151,7 +151,7 @@ private:
     void SetTray(unsigned icon, unsigned tipString, const std::string& entryName = {});
     void BuildMenu();
     void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
-    void OpenMainFrame();
+    void OpenMainFrame() const;
     void HangUpAll();
     std::string ProductName() const;
     std::string Text(unsigned resourceId) const;

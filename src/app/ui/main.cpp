@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGTERM);
     sigaddset(&signals, SIGHUP);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    std::signal(SIGPIPE, SIG_IGN);
+    (void)std::signal(SIGPIPE, SIG_IGN);
 
     ov::RegisterRasProviders();
     QApplication app(argc, argv);

@@ -53,7 +53,7 @@ std::chrono::milliseconds PollPeriod() {
 }
 
 int Fail(const std::string& text) {
-    std::fprintf(stderr, "orvanta: %s\n", text.c_str());
+    (void)std::fprintf(stderr, "orvanta: %s\n", text.c_str());
     return 1;
 }
 
@@ -65,7 +65,7 @@ public:
         m_desktop.ShowMessage(text, AppDesktop::Icon::Warning);
     }
     void ShowNotice(const std::string& text) override {
-        std::fprintf(stderr, "orvanta: %s\n", text.c_str());
+        (void)std::fprintf(stderr, "orvanta: %s\n", text.c_str());
         m_desktop.ShowMessage(text, AppDesktop::Icon::Warning);
     }
 
@@ -81,7 +81,7 @@ public:
     void HangUpAll(bool ask) override {
         struct Question final : HangUpQuestion {
             explicit Question(AppDesktop& desktop) : desktop(desktop) {}
-            int Ask(const std::string& text, const std::string&) override {
+            int Ask(const std::string& text, const std::string& /*entryName*/) override {
                 return desktop.AskYesNo(text) ? IDYES : IDNO;
             }
             AppDesktop& desktop;
@@ -132,8 +132,8 @@ int RunTrayProgram() {
     LanguagePacks packs(languageStore);
     packs.AddStandardPacks();
     if (!packs.ChooseAtStartup()) {
-        std::fprintf(stderr, "orvanta: no language pack can be loaded: %s\n",
-                     packs.LastError().c_str());
+        (void)std::fprintf(stderr, "orvanta: no language pack can be loaded: %s\n",
+                           packs.LastError().c_str());
     }
 
     // 4. The installation record, at every start (it does nothing once registered).
@@ -145,7 +145,9 @@ int RunTrayProgram() {
     // 5. Phone book, then the settings: defaults, the tariff for the system language, every
     // group loaded.
     auto provider = MakeRasProvider(
-        [](const std::string& message) { std::fprintf(stderr, "orvanta: %s\n", message.c_str()); },
+        [](const std::string& message) {
+            (void)std::fprintf(stderr, "orvanta: %s\n", message.c_str());
+        },
         &error);
     if (!provider) {
         return Fail(error);
