@@ -167,9 +167,9 @@ TEST_F(NmCallsTest, ARefusedHangUpIsReported) {
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(r.err, "orvanta-cli: Mobile: the hang-up failed: permission denied\n");
 
-    r = Cli({"hangup", "Wired", "--yes"});  // no call, so nothing to hang up
+    r = Cli({"hangup", "Wired", "--yes"});  // no call, so no entry to hang up
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.err, "orvanta-cli: Wired: not connected\n");
+    EXPECT_EQ(r.err, "orvanta-cli: Wired: no such entry\n");
 
     m_nm.Drive({"refuse-deactivate", "org.freedesktop.NetworkManager.Failed"});
     r = Cli({"hangup", "Mobile", "--yes"});
