@@ -2,8 +2,6 @@
 #include "app/ui/tray_application.h"
 #include "platform/ras/ras_providers.h"
 
-#include <pthread.h>
-
 #include <QApplication>
 
 #include <csignal>
@@ -27,14 +25,6 @@ int main(int argc, char** argv) {
             return 0;
         }
     }
-    // The signals that end the program are read from a descriptor on the window thread:
-    // blocked here, before any thread (Qt's included) exists, so that none takes them.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGHUP);
-    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
     (void)std::signal(SIGPIPE, SIG_IGN);
 
     ov::RegisterRasProviders();

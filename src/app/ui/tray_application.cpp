@@ -22,13 +22,14 @@
 #include "sysint/install_log.h"
 #include "sysint/ras_library.h"
 
-#include <sys/signalfd.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QMetaObject>
 #include <QSocketNotifier>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -51,6 +52,63 @@ std::chrono::milliseconds PollPeriod() {
     }
     return std::chrono::milliseconds(2000);
 }
+
+/// SIGINT, SIGTERM and SIGHUP turned into bytes on a pipe that the event loop reads, so the
+/// exit sequence runs on the window thread. A handler rather than blocked signals: a blocked
+/// mask would be inherited by the programs the desktop starts for us (the browser of the help).
+class SignalPipe {
+public:
+    SignalPipe() = default;
+    SignalPipe(const SignalPipe&) = delete;
+    SignalPipe& operator=(const SignalPipe&) = delete;
+    ~SignalPipe() {
+        if (s_writeFd < 0) {
+            return;
+        }
+        for (const int signal : kSignals) {
+            (void)std::signal(signal, SIG_DFL);
+        }
+        close(s_writeFd);
+        close(m_readFd);
+        s_writeFd = -1;
+    }
+
+    bool Open() {
+        int fds[2];
+        if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) {
+            return false;
+        }
+        m_readFd = fds[0];
+        s_writeFd = fds[1];
+        struct sigaction action {};
+        action.sa_handler = &SignalPipe::Handle;
+        action.sa_flags = SA_RESTART;
+        sigemptyset(&action.sa_mask);
+        for (const int signal : kSignals) {
+            sigaction(signal, &action, nullptr);
+        }
+        return true;
+    }
+    int ReadFd() const { return m_readFd; }
+    void Drain() const {
+        char bytes[16];
+        while (read(m_readFd, bytes, sizeof(bytes)) > 0) {
+        }
+    }
+
+private:
+    static constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+    static void Handle(int /*signal*/) {
+        const int saved = errno;
+        const char byte = 1;
+        (void)!write(s_writeFd, &byte, 1);
+        errno = saved;
+    }
+
+    // The one handler's pipe: a signal handler reaches nothing else.
+    static inline int s_writeFd = -1;
+    int m_readFd = -1;
+};
 
 int Fail(const std::string& text) {
     (void)std::fprintf(stderr, "orvanta: %s\n", text.c_str());
@@ -200,19 +258,12 @@ int RunTrayProgram() {
 
     // Leaving the session: the signals and the session manager's quit end the program as its
     // exit command does, so a call open at logout is logged before the stop marker.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigaddset(&signals, SIGHUP);
-    const int signalFd = signalfd(-1, &signals, SFD_NONBLOCK | SFD_CLOEXEC);
+    SignalPipe signalPipe;
     std::optional<QSocketNotifier> signalNotifier;
-    if (signalFd >= 0) {
-        signalNotifier.emplace(signalFd, QSocketNotifier::Read);
+    if (signalPipe.Open()) {
+        signalNotifier.emplace(signalPipe.ReadFd(), QSocketNotifier::Read);
         QObject::connect(&*signalNotifier, &QSocketNotifier::activated, &window, [&] {
-            signalfd_siginfo info{};
-            while (read(signalFd, &info, sizeof(info)) == sizeof(info)) {
-            }
+            signalPipe.Drain();
             window.Exit();
         });
     }
@@ -224,10 +275,7 @@ int RunTrayProgram() {
     }
     const int status = window.Exited() ? 0 : QApplication::exec();
     window.Exit();  // the event loop may also end without the exit command
-    if (signalFd >= 0) {
-        signalNotifier.reset();
-        close(signalFd);
-    }
+    signalNotifier.reset();
     // 8. The packs go last, storing the chosen language.
     packs.Release();
     return status;
