@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "calllog/call_log_writer.h"
+#include "app/call_log_writer.h"
 #include "launcher/app_paths.h"
 #include "launcher/connection_programs.h"
 #include "launcher/process_list.h"

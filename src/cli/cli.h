@@ -75,10 +75,10 @@ std::optional<LangId> ParseLangId(std::string_view text);
 
 /// The texts of a language pack: with `lang`, the pack of that language or serving it (Czech
 /// gets Slovak); without, the pack the program chooses at start-up. When no pack can be had,
-/// prints one line naming the missing or damaged pack file and gives nothing; the command then
-/// ends with kExitFailure. The packs are looked for in `langsFolder`, by default where the
-/// program's are (its folder's Langs, else the installed ../share/orvanta/Langs).
-std::optional<FixedTextSource> LoadPackTexts(Context& ctx, std::optional<LangId> lang,
+/// nothing, with `error` naming the missing or damaged pack file. The packs are looked for in
+/// `langsFolder`, by default where the program's are (its folder's Langs, else the installed
+/// ../share/orvanta/Langs).
+std::optional<FixedTextSource> LoadPackTexts(std::optional<LangId> lang, std::string* error,
                                              const std::string& langsFolder = {});
 
 }  // namespace ov::cli

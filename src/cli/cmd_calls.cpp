@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
+#include "app/startup_settings.h"
 #include "calllog/call_log_file.h"
 #include "cli/calls_report.h"
 #include "cli/cli.h"
-#include "cli/startup_settings.h"
 #include "viewer/call_list.h"
 
 namespace ov::cli {
@@ -224,9 +224,10 @@ int Run(Context& ctx, Args args) {
     if (!options) {
         return status;
     }
-    const auto texts = LoadPackTexts(ctx, options->lang);
+    std::string error;
+    const auto texts = LoadPackTexts(options->lang, &error);
     if (!texts) {
-        return kExitFailure;
+        return Fail(ctx, error);
     }
     const auto settings = LoadStartupSettings(*texts);
     ApplyView(*settings, *options);
@@ -242,7 +243,7 @@ int Run(Context& ctx, Args args) {
     list.RebuildColumns(false);
     list.Reload();
     for (const std::string& skipped : list.SkippedFiles()) {
-        std::fprintf(ctx.err, "orvanta-cli: %s; skipped\n", skipped.c_str());
+        (void)std::fprintf(ctx.err, "orvanta-cli: %s; skipped\n", skipped.c_str());
     }
 
     if (action == "list") {

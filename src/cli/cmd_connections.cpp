@@ -1,7 +1,7 @@
 #include <memory>
 
+#include "app/startup_settings.h"
 #include "cli/cli.h"
-#include "cli/startup_settings.h"
 #include "platform/ras/ras_factory.h"
 
 namespace ov::cli {
@@ -24,7 +24,7 @@ int Run(Context& ctx, Args args) {
     if (!args.empty()) {
         return UsageError(ctx, kCommand);
     }
-    const std::unique_ptr<Settings> settings = LoadStartupSettings(SettingsTexts());
+    const std::unique_ptr<Settings> settings = LoadStartupSettings(BuiltInEnglishTexts());
     std::string error;
     auto provider =
         MakeRasProvider([&ctx](const std::string& message) { Fail(ctx, message); }, &error);

@@ -1,7 +1,7 @@
 #include <memory>
 
+#include "app/startup_settings.h"
 #include "cli/cli.h"
-#include "cli/startup_settings.h"
 #include "monitor/hang_up.h"
 #include "platform/ras/ras_factory.h"
 #include "platform/text_util.h"
@@ -65,7 +65,7 @@ int Run(Context& ctx, Args args) {
         return Fail(ctx, error);
     }
     // Only calls are hung up, by the stored choice of which connections are calls.
-    provider->SetCallRule(LoadStartupSettings(SettingsTexts())->CallRuleSetting());
+    provider->SetCallRule(LoadStartupSettings(BuiltInEnglishTexts())->CallRuleSetting());
     RasApi api(*provider);
     RasLibrary library(&api);
     // The entry list as the program has it: the phone book first, then the connections.

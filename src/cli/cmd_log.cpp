@@ -190,7 +190,7 @@ int Append(Context& ctx, const std::string& file) {
             return Fail(ctx, error);
         }
         if (!notice.empty()) {
-            std::fprintf(ctx.err, "orvanta-cli: %s\n", notice.c_str());
+            (void)std::fprintf(ctx.err, "orvanta-cli: %s\n", notice.c_str());
         }
     }
     return kExitOk;

@@ -1,5 +1,5 @@
+#include "app/startup_settings.h"
 #include "cli/cli.h"
-#include "cli/startup_settings.h"
 #include "platform/text_util.h"
 #include "tariff/day_band.h"
 
@@ -28,7 +28,7 @@ int Run(Context& ctx, Args args) {
     if (!seconds || *seconds < 0 || *seconds > INT32_MAX) {
         return UsageError(ctx, kCommand, "'" + args[1] + "' is not a number of seconds");
     }
-    const auto settings = LoadStartupSettings(SettingsTexts());
+    const auto settings = LoadStartupSettings(BuiltInEnglishTexts());
     const float price =
         PriceOfCall(settings->CurrentTariff, *start, static_cast<std::int32_t>(*seconds));
     WriteLine(ctx, {PriceText(price), PriceBits(price)});

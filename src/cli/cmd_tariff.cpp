@@ -1,8 +1,8 @@
 #include <cstdio>
 #include <vector>
 
+#include "app/startup_settings.h"
 #include "cli/cli.h"
-#include "cli/startup_settings.h"
 #include "platform/file_util.h"
 #include "tariff/tariff_file.h"
 
@@ -43,7 +43,7 @@ int Run(Context& ctx, Args args) {
         return kExitOk;
     }
     if (args.size() == 1 && args[0] == "show") {
-        const auto settings = LoadStartupSettings(SettingsTexts());
+        const auto settings = LoadStartupSettings(BuiltInEnglishTexts());
         WriteRaw(ctx, TariffFileText({settings->CurrentTariff}));
         WriteLine(ctx, {"CurrDecName", std::to_string(settings->CurrentTariff.CurrDecName)});
         return kExitOk;

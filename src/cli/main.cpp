@@ -6,6 +6,7 @@
 
 #include "cli/cli.h"
 #include "platform/ras/ras_providers.h"
+#include "sysint/autostart.h"
 
 namespace {
 
@@ -27,6 +28,7 @@ void PrintOverview(std::FILE* to) {
 
 int main(int argc, char** argv) {
     ov::RegisterRasProviders();
+    ov::UseDesktopAutostart();
     std::vector<std::string> args(argv + 1, argv + argc);
     std::size_t next = 0;
     while (next < args.size() && args[next].rfind("--", 0) == 0) {

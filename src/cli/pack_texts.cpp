@@ -31,8 +31,14 @@ std::optional<LangId> ParseLangId(std::string_view text) {
     return static_cast<LangId>(value);
 }
 
-std::optional<FixedTextSource> LoadPackTexts(Context& ctx, std::optional<LangId> lang,
+std::optional<FixedTextSource> LoadPackTexts(std::optional<LangId> lang, std::string* error,
                                              const std::string& langsFolder) {
+    const auto fail = [error](std::string why) {
+        if (error != nullptr) {
+            *error = std::move(why);
+        }
+        return std::nullopt;
+    };
 #ifdef OV_CLI_LANGUAGE_PACKS
     // Read-only: the choice is only stored when the tray program ends.
     RegistryLanguageSettingsStore store;
@@ -41,23 +47,19 @@ std::optional<FixedTextSource> LoadPackTexts(Context& ctx, std::optional<LangId>
     if (lang) {
         const int index = packs.PackFor(*lang);
         if (index < 0) {
-            Fail(ctx, "no language pack for language " + std::to_string(*lang));
-            return std::nullopt;
+            return fail("no language pack for language " + std::to_string(*lang));
         }
         if (!packs.SwitchTo(packs.Packs()[static_cast<std::size_t>(index)].langId)) {
-            Fail(ctx, packs.LastError());
-            return std::nullopt;
+            return fail(packs.LastError());
         }
     } else if (!packs.ChooseAtStartup()) {
-        Fail(ctx, "no language pack can be loaded: " + packs.LastError());
-        return std::nullopt;
+        return fail("no language pack can be loaded: " + packs.LastError());
     }
     return FixedTextSource(packs.Strings());
 #else
     (void)lang;
     (void)langsFolder;
-    Fail(ctx, "this orvanta-cli is built without the language packs");
-    return std::nullopt;
+    return fail("this orvanta-cli is built without the language packs");
 #endif
 }
 

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <cstdint>
+
 namespace ov {
+
+/// The window message of a timer's expiry; wParam is the timer's identifier.
+inline constexpr std::uint32_t WM_TIMER = 0x0113;
 
 /// The periodic timers of a window, by identifier, as the live display and the limit
 /// notification set them. The window delivers each expiry back to its owner (WM_TIMER).

@@ -13,6 +13,7 @@
 #include "platform/registry/system_keys.h"
 #include "platform/text_util.h"
 #include "settings/registry_key.h"
+#include "sysint/autostart.h"
 
 extern char** environ;
 

@@ -3,9 +3,9 @@
 // what lands in the call log, the commands of the tray menu, the first run and the exit.
 #include "app/ui/app_window.h"
 
+#include "app/call_log_writer.h"
 #include "app/ui/qt_window_timer.h"
 #include "calllog/call_log_file.h"
-#include "calllog/call_log_writer.h"
 #include "launcher/app_paths.h"
 #include "launcher/process_list.h"
 #include "launcher/window_list.h"

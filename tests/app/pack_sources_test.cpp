@@ -1,7 +1,7 @@
 // Checks of the language pack sources themselves: whatever one pack has, the other has too,
 // and texts used as printf formats carry the conversions their callers pass.
 
-#include "app/qt/string_table.h"
+#include "app/string_table.h"
 #include "platform/text_source.h"
 #include "support/temp_dir.h"
 

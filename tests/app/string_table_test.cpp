@@ -1,4 +1,4 @@
-#include "app/qt/string_table.h"
+#include "app/string_table.h"
 
 #include <gtest/gtest.h>
 

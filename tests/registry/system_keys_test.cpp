@@ -1,5 +1,5 @@
-// The system keys: the autostart list, application paths, the system language, the shell
-// folders and the language names, as the program reads and writes them through the registry.
+// The system keys: the Run key, application paths, the system language, the shell folders
+// and the language names, as the program reads and writes them through the registry.
 #include "platform/registry/system_keys.h"
 
 #include <gtest/gtest.h>
@@ -67,42 +67,14 @@ protected:
     RegistryStore m_store;
 };
 
-TEST_F(SystemKeysTest, TheAutostartFileFollowsTheRunValue) {
-    const std::string file = AutostartFolder() + "/Orvanta.desktop";
+TEST_F(SystemKeysTest, TheRunKeyIsEmptyAndTakesNoValuesWithoutAnAutostartList) {
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kRunKey, "Orvanta"), "(error 2)");
-
-    ASSERT_EQ(Write(HKEY_LOCAL_MACHINE, kRunKey, "Orvanta", "/opt/my apps/orvanta"), 0u);
-    const std::string text = test::ReadFileOrEmpty(file);
-    EXPECT_NE(text.find("[Desktop Entry]\nType=Application\nName=Orvanta\n"), std::string::npos)
-        << text;
-    EXPECT_NE(text.find("\nExec=\"/opt/my apps/orvanta\"\n"), std::string::npos) << text;
-    EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kRunKey, "orvanta"), "/opt/my apps/orvanta");
-
-    // A new path rewrites the same file, whatever the case of the name.
-    ASSERT_EQ(Write(HKEY_LOCAL_MACHINE, kRunKey, "ORVANTA", "/usr/bin/orvanta %u"), 0u);
-    EXPECT_NE(test::ReadFileOrEmpty(file).find("\nExec=\"/usr/bin/orvanta %%u\"\n"),
-              std::string::npos);
-    EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kRunKey, "Orvanta"), "/usr/bin/orvanta %u");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(AutostartFolder()), {}), 1);
-    // Nothing of it went into the machine hive.
+    EXPECT_EQ(Write(HKEY_LOCAL_MACHINE, kRunKey, "Orvanta", "/usr/bin/orvanta"),
+              ERROR_ACCESS_DENIED);
+    EXPECT_EQ(Delete(HKEY_LOCAL_MACHINE, kRunKey, "Orvanta"), ERROR_FILE_NOT_FOUND);
+    // Never kept in the machine hive instead.
     EXPECT_EQ(test::ReadFileOrEmpty(m_home.File("machine.reg")).find("Orvanta\"="),
               std::string::npos);
-
-    ASSERT_EQ(Delete(HKEY_LOCAL_MACHINE, kRunKey, "orvanta"), 0u);
-    EXPECT_FALSE(std::filesystem::exists(file));
-    EXPECT_EQ(Delete(HKEY_LOCAL_MACHINE, kRunKey, "Orvanta"), ERROR_FILE_NOT_FOUND);
-}
-
-TEST_F(SystemKeysTest, OtherProgramsAutostartFilesAreLeftAlone) {
-    ASSERT_TRUE(std::filesystem::create_directories(AutostartFolder()));
-    const std::string foreign = AutostartFolder() + "/Other.desktop";
-    test::WriteFileOrDie(foreign, "[Desktop Entry]\nExec=other\n");
-    EXPECT_EQ(Write(HKEY_LOCAL_MACHINE, kRunKey, "Other", "/bin/x"), ERROR_ACCESS_DENIED);
-    EXPECT_EQ(Delete(HKEY_LOCAL_MACHINE, kRunKey, "Other"), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(Write(HKEY_LOCAL_MACHINE, kRunKey, "../escape", "/bin/x"), ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(Write(HKEY_LOCAL_MACHINE, kRunKey, "Num", "1234", REG_DWORD),
-              ERROR_INVALID_PARAMETER);
-    EXPECT_EQ(test::ReadFileOrEmpty(foreign), "[Desktop Entry]\nExec=other\n");
 }
 
 TEST_F(SystemKeysTest, ApplicationPathsComeFromTheHiveElseFromThePath) {

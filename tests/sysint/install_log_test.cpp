@@ -15,6 +15,7 @@
 #include "support/bratislava_time.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
+#include "sysint/autostart.h"
 #include "sysint/shortcuts.h"
 
 namespace ov {
@@ -43,6 +44,7 @@ std::vector<std::string> Lines(const std::string& text) {
 class InstallLogTest : public test::BratislavaTime {
 protected:
     InstallLogTest() {
+        UseDesktopAutostart();
         EnsureFolder(m_paths.programFolder);
         EnsureFolder(m_home.File("Desktop"));
     }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "app/language_settings_store.h"
-#include "app/qt/string_table.h"
 #include "app/qt/text_table.h"
+#include "app/string_table.h"
 #include "platform/text_source.h"
 
 #include <QString>

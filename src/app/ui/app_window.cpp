@@ -296,7 +296,11 @@ void AppWindow::Exit() {
     m_parts.desktop.SetWaitCursor(true);
     // Open calls ended and logged, their programs closed, the stop marker, every group saved,
     // the program list released.
-    m_parts.session.Exit(m_parts.monitor);
+    if (m_hooks.exitMonitoring) {
+        m_hooks.exitMonitoring();
+    } else {
+        m_parts.session.Exit(m_parts.monitor);
+    }
     if (m_exitPauseMs > 0) {
         QEventLoop pause;
         QTimer::singleShot(m_exitPauseMs, &pause, &QEventLoop::quit);

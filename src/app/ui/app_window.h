@@ -99,6 +99,9 @@ public:
         std::function<void()> destroyMainFrame;  // exit: the main frame goes first
         std::function<void()> languageChanged;   // main frame rebuilt, live display told
         std::function<void()> quit;              // ends the event loop
+        /// The exit's monitoring part (open calls ended and logged, the stop marker, every
+        /// group saved, the programs let go); empty: the session's own exit.
+        std::function<void()> exitMonitoring;
         /// A displayed call starts and ends here: opens or closes the live display window.
         std::function<DisplayWindow*()> displayWindow;
     };
@@ -108,8 +111,10 @@ public:
         Settings& settings;
         ConnectionMonitor& monitor;
         MonitorSession& session;
-        RasLibrary* entries;     // the phone book for the hang-up; may be null
-        MeteringHost* metering;  // the live display's metering; null without one
+        RasLibrary* entries;  // the phone book for the hang-up; may be null
+        /// The live display's metering, told of each call here; null where the application
+        /// core tells it itself (or there is none).
+        MeteringHost* metering;
         AppDesktop& desktop;
     };
 

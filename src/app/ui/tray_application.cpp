@@ -1,26 +1,13 @@
 #include "app/ui/tray_application.h"
 
-#include "app/monitor_session.h"
+#include "app/monitor_app.h"
 #include "app/qt/language_packs.h"
 #include "app/ui/app_window.h"
 #include "app/ui/qt_desktop.h"
 #include "app/ui/qt_window_timer.h"
-#include "calllog/call_log_writer.h"
-#include "launcher/process_list.h"
-#include "launcher/registry_app_paths.h"
 #include "launcher/single_instance.h"
-#include "limits/metering_host.h"
-#include "monitor/connection_monitor.h"
-#include "monitor/hang_up.h"
-#include "platform/data_root_lock.h"
-#include "platform/file_util.h"
 #include "platform/instance_channel.h"
-#include "platform/message_loop.h"
-#include "platform/paths.h"
-#include "platform/ras/ras_factory.h"
-#include "platform/text_util.h"
 #include "sysint/install_log.h"
-#include "sysint/ras_library.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -32,7 +19,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -42,16 +28,6 @@ namespace {
 
 /// A second copy waits this long for the running one to answer.
 constexpr std::chrono::milliseconds kAskTimeout{1500};
-
-/// The poll period: 2000 ms, or ORVANTA_POLL_MS for end-to-end tests that cannot wait.
-std::chrono::milliseconds PollPeriod() {
-    if (const char* text = std::getenv("ORVANTA_POLL_MS")) {
-        if (const auto ms = ParseInteger(text); ms && *ms >= 10 && *ms <= 60000) {
-            return std::chrono::milliseconds(*ms);
-        }
-    }
-    return std::chrono::milliseconds(2000);
-}
 
 /// SIGINT, SIGTERM and SIGHUP turned into bytes on a pipe that the event loop reads, so the
 /// exit sequence runs on the window thread. A handler rather than blocked signals: a blocked
@@ -115,10 +91,48 @@ int Fail(const std::string& text) {
     return 1;
 }
 
-/// Call log failures shown as message boxes, notices as well.
-class DesktopCallLogMessages final : public CallLogMessages {
+/// The hang-up question as a message box.
+class DesktopQuestion final : public HangUpQuestion {
 public:
-    explicit DesktopCallLogMessages(AppDesktop& desktop) : m_desktop(desktop) {}
+    explicit DesktopQuestion(AppDesktop& desktop) : m_desktop(desktop) {}
+    int Ask(const std::string& text, const std::string& /*entryName*/) override {
+        return m_desktop.AskYesNo(text) ? IDYES : IDNO;
+    }
+
+private:
+    AppDesktop& m_desktop;
+};
+
+/// What the tray program gives the application core: the pack's texts, timers on Qt's event
+/// loop, questions and call log messages as message boxes, the service's problems on
+/// standard error.
+class TrayFrontEnd final : public MonitorFrontEnd {
+public:
+    TrayFrontEnd(LanguagePacks& packs, AppDesktop& desktop)
+        : m_packs(packs), m_desktop(desktop), m_question(desktop) {}
+
+    const TextSource* Texts(std::string* why) override {
+        if (m_packs.Loaded()) {
+            return &m_packs;
+        }
+        *why = m_packs.LastError();
+        return nullptr;
+    }
+    void OnBuiltInTexts(const std::string& why) override {
+        (void)std::fprintf(stderr,
+                           "orvanta: no language pack can be loaded%s%s; the built-in "
+                           "English texts are used\n",
+                           why.empty() ? "" : ": ", why.c_str());
+    }
+    std::unique_ptr<WindowTimer> MakeTimer(MessageWindow& window) override {
+        auto timer = std::make_unique<QtWindowTimer>();
+        timer->SetReceiver([&window](unsigned id) { window.HandleMessage(WM_TIMER, id, 0); });
+        return timer;
+    }
+    HangUpQuestion* Question() override { return &m_question; }
+    void OnProviderError(const std::string& message) override {
+        (void)std::fprintf(stderr, "orvanta: %s\n", message.c_str());
+    }
     void ShowWriteFailure(const std::string& text) override {
         m_desktop.ShowMessage(text, AppDesktop::Icon::Warning);
     }
@@ -128,36 +142,15 @@ public:
     }
 
 private:
+    LanguagePacks& m_packs;
     AppDesktop& m_desktop;
-};
-
-/// The hang-up of the limit notification's countdown, asking through the desktop.
-class DesktopHangUp final : public HangUpService {
-public:
-    DesktopHangUp(RasLibrary& entries, AppDesktop& desktop, const TextSource& texts)
-        : m_entries(entries), m_desktop(desktop), m_texts(texts) {}
-    void HangUpAll(bool ask) override {
-        struct Question final : HangUpQuestion {
-            explicit Question(AppDesktop& desktop) : desktop(desktop) {}
-            int Ask(const std::string& text, const std::string& /*entryName*/) override {
-                return desktop.AskYesNo(text) ? IDYES : IDNO;
-            }
-            AppDesktop& desktop;
-        } question(m_desktop);
-        const HangUpAsker asker{question, m_texts};
-        ov::HangUpAll(&m_entries, ask, &asker);
-    }
-
-private:
-    RasLibrary& m_entries;
-    AppDesktop& m_desktop;
-    const TextSource& m_texts;
+    DesktopQuestion m_question;
 };
 
 }  // namespace
 
 int RunTrayProgram() {
-    // 1. Single instance: a copy of this program that runs already is asked to come forward.
+    // Single instance: a copy of this program that runs already is asked to come forward.
     std::string error;
     const std::string instanceFolder = InstanceFolder(&error);
     if (instanceFolder.empty()) {
@@ -175,78 +168,40 @@ int RunTrayProgram() {
         return 0;
     }
 
-    // Only one monitor logs to a data root: orvanta-cli monitor may hold it.
-    const std::string root = EnsureDataRoot(&error);
-    if (root.empty()) {
-        return Fail(error);
-    }
-    const auto rootLock = DataRootLock::Acquire(root, &error);
-    if (!rootLock) {
-        return Fail(error);
-    }
-
-    // 2. Language packs; without one the program runs on without its texts.
+    // The language packs and the text table; without one the program runs on in English.
     RegistryLanguageSettingsStore languageStore;
     LanguagePacks packs(languageStore);
     packs.AddStandardPacks();
-    if (!packs.ChooseAtStartup()) {
-        (void)std::fprintf(stderr, "orvanta: no language pack can be loaded: %s\n",
-                           packs.LastError().c_str());
-    }
+    packs.ChooseAtStartup();
 
-    // 4. The installation record, at every start (it does nothing once registered).
+    // The installation record, at every start (it does nothing once registered).
     {
         InstallLog installLog("Quorvex", "Orvanta", OV_VERSION);
         RecordInstalledFiles(installLog, LangsFolder(), packs.Texts().String(kProductName));
     }
 
-    // 5. Phone book, then the settings: defaults, the tariff for the system language, every
-    // group loaded.
-    auto provider = MakeRasProvider(
-        [](const std::string& message) {
-            (void)std::fprintf(stderr, "orvanta: %s\n", message.c_str());
-        },
-        &error);
-    if (!provider) {
-        return Fail(error);
-    }
-    RasApi ras(*provider);
-    RasLibrary entries(&ras);
-    Settings settings(packs, &entries);
-    settings.PickTariffForSystemLanguage();
-    settings.Exchange(false);
-
-    // The window thread's message layer runs inside Qt's event loop.
-    MessageLoop loop;
+    // The application core: the data root claimed, the settings loaded, the call log, the
+    // phone book, the metering. Its message layer runs inside Qt's event loop.
+    QtDesktop desktop;
+    TrayFrontEnd frontEnd(packs, desktop);
+    const SystemClock clock;
+    MonitorApp app(frontEnd, clock);
+    MessageLoop& loop = app.Loop();
     loop.SetWakeHook([&loop] {
         QMetaObject::invokeMethod(
             qApp, [&loop] { loop.ProcessPending(); }, Qt::QueuedConnection);
     });
-
-    QtDesktop desktop;
-    DesktopCallLogMessages logMessages(desktop);
-    const SystemClock clock;
-    CallLogWriter writer(settings, packs, clock, logMessages);
-    EnsureFolder(writer.Folder());
-    const RegistryAppPaths appPaths;
-    ProcessList processes;
-    MonitorSession session(loop, settings, writer, appPaths, processes);
-
-    QtWindowTimer timers;
-    DesktopHangUp countdownHangUp(entries, desktop, packs);
-    MeteringHost::Hooks meteringHooks;
-    meteringHooks.saveEvents = [&settings] { settings.ExchangeEvents(true); };
-    MeteringHost metering(settings, clock, timers, countdownHangUp, std::move(meteringHooks));
-    timers.SetReceiver([&metering](unsigned id) { metering.OnTimer(id); });
-
-    ConnectionMonitor::Options options;
-    options.pollPeriod = PollPeriod();
-    ConnectionMonitor monitor(ras, clock, options);
+    if (!app.Start(&error)) {
+        return Fail(error);
+    }
 
     AppWindow::Hooks hooks;
     hooks.quit = [] { QCoreApplication::exit(0); };
-    AppWindow window({packs, settings, monitor, session, &entries, &metering, desktop},
-                     std::move(hooks));
+    hooks.exitMonitoring = [&app] { app.Exit(); };
+    // The core meters the calls itself, before the window hears of them.
+    AppWindow window(
+        {packs, app.settings(), app.monitor(), app.session(), &app.entries(), nullptr, desktop},
+        std::move(hooks));
 
     // A later copy asks over the channel: the main frame is opened or raised.
     QSocketNotifier raiseRequests(instance->Fd(), QSocketNotifier::Read);
@@ -276,7 +231,7 @@ int RunTrayProgram() {
     const int status = window.Exited() ? 0 : QApplication::exec();
     window.Exit();  // the event loop may also end without the exit command
     signalNotifier.reset();
-    // 8. The packs go last, storing the chosen language.
+    // The packs go last, storing the chosen language.
     packs.Release();
     return status;
 }

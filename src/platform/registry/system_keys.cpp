@@ -1,11 +1,11 @@
 #include "platform/registry/system_keys.h"
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
@@ -13,6 +13,7 @@
 #include "platform/file_util.h"
 #include "platform/language.h"
 #include "platform/paths.h"
+#include "platform/registry/language_names.h"
 #include "platform/text_util.h"
 #include "platform/win_error.h"
 
@@ -44,68 +45,6 @@ const std::array kSystemPaths{
     SystemPath{RegRoot::ClassesRoot, &kRfc1766Key},
 };
 
-struct LanguageName {
-    std::uint16_t id;
-    std::string_view tag;  // RFC 1766
-    std::string_view name;
-};
-
-// Every language the locale table can report, named as the system's language list names them.
-constexpr std::array kLanguageNames{
-    LanguageName{0x0409, "en-us", "English (United States)"},
-    LanguageName{0x0809, "en-gb", "English (United Kingdom)"},
-    LanguageName{0x0C09, "en-au", "English (Australia)"},
-    LanguageName{0x1009, "en-ca", "English (Canada)"},
-    LanguageName{0x1409, "en-nz", "English (New Zealand)"},
-    LanguageName{0x1809, "en-ie", "English (Ireland)"},
-    LanguageName{0x041B, "sk", "Slovak"},
-    LanguageName{0x0405, "cs", "Czech"},
-    LanguageName{0x0407, "de", "German (Germany)"},
-    LanguageName{0x0807, "de-ch", "German (Switzerland)"},
-    LanguageName{0x0C07, "de-at", "German (Austria)"},
-    LanguageName{0x040C, "fr", "French (France)"},
-    LanguageName{0x080C, "fr-be", "French (Belgium)"},
-    LanguageName{0x0C0C, "fr-ca", "French (Canada)"},
-    LanguageName{0x100C, "fr-ch", "French (Switzerland)"},
-    LanguageName{0x0C0A, "es", "Spanish (Spain)"},
-    LanguageName{0x080A, "es-mx", "Spanish (Mexico)"},
-    LanguageName{0x0410, "it", "Italian (Italy)"},
-    LanguageName{0x0816, "pt", "Portuguese (Portugal)"},
-    LanguageName{0x0416, "pt-br", "Portuguese (Brazil)"},
-    LanguageName{0x0413, "nl", "Dutch (Netherlands)"},
-    LanguageName{0x0813, "nl-be", "Dutch (Belgium)"},
-    LanguageName{0x0415, "pl", "Polish"},
-    LanguageName{0x040E, "hu", "Hungarian"},
-    LanguageName{0x0419, "ru", "Russian"},
-    LanguageName{0x0422, "uk", "Ukrainian"},
-    LanguageName{0x0402, "bg", "Bulgarian"},
-    LanguageName{0x041A, "hr", "Croatian"},
-    LanguageName{0x0424, "sl", "Slovenian"},
-    LanguageName{0x0418, "ro", "Romanian"},
-    LanguageName{0x0408, "el", "Greek"},
-    LanguageName{0x041F, "tr", "Turkish"},
-    LanguageName{0x041D, "sv", "Swedish"},
-    LanguageName{0x0406, "da", "Danish"},
-    LanguageName{0x0414, "no", "Norwegian (Bokmal)"},
-    LanguageName{0x0814, "no", "Norwegian (Nynorsk)"},
-    LanguageName{0x040B, "fi", "Finnish"},
-    LanguageName{0x0425, "et", "Estonian"},
-    LanguageName{0x0426, "lv", "Latvian"},
-    LanguageName{0x0427, "lt", "Lithuanian"},
-    LanguageName{0x0411, "ja", "Japanese"},
-    LanguageName{0x0412, "ko", "Korean"},
-    LanguageName{0x0804, "zh-cn", "Chinese (PRC)"},
-    LanguageName{0x0404, "zh-tw", "Chinese (Taiwan)"},
-    LanguageName{0x0C04, "zh-hk", "Chinese (Hong Kong)"},
-    LanguageName{0x040D, "he", "Hebrew"},
-    LanguageName{0x0401, "ar-sa", "Arabic (Saudi Arabia)"},
-};
-
-constexpr std::string_view kDesktopSuffix = ".desktop";
-// Marks the autostart files that stand for values of the autostart list and keeps the value's
-// exact text (Exec= holds it quoted for the desktop).
-constexpr std::string_view kRunMarker = "X-Orvanta-Run=";
-
 bool Is(const Path& path, const Names& names) {
     return path.size() == names.size() && std::equal(path.begin(), path.end(), names.begin(),
                                                      [](const std::string& a, std::string_view b) {
@@ -134,132 +73,8 @@ RegValue Text(std::string name, std::string text) {
 
 std::string Hex(unsigned value, int digits) {
     char text[16];
-    std::snprintf(text, sizeof text, "%0*X", digits, value);
+    (void)std::snprintf(text, sizeof text, "%0*X", digits, value);
     return text;
-}
-
-// --- the autostart list -------------------------------------------------------------------
-
-/// A desktop entry value read back: the escapes EscapeField writes, and \s for a blank.
-std::string DesktopUnescape(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '\\' || i + 1 == text.size()) {
-            out += text[i];
-            continue;
-        }
-        switch (text[++i]) {
-            case 'n':
-                out += '\n';
-                break;
-            case 'r':
-                out += '\r';
-                break;
-            case 't':
-                out += '\t';
-                break;
-            case 's':
-                out += ' ';
-                break;
-            default:
-                out += text[i];
-        }
-    }
-    return out;
-}
-
-bool IsFitFileName(std::string_view name) {
-    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string_view::npos) {
-        return false;
-    }
-    return std::none_of(name.begin(), name.end(),
-                        [](char c) { return static_cast<unsigned char>(c) < 0x20; });
-}
-
-struct AutostartEntry {
-    std::string name;  // the value name: the file name without ".desktop"
-    std::string file;
-    std::string command;
-};
-
-std::vector<AutostartEntry> ReadAutostart() {
-    std::vector<AutostartEntry> entries;
-    const std::string folder = AutostartFolder();
-    DIR* dir = ::opendir(folder.c_str());
-    if (!dir) {
-        return entries;
-    }
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string_view fileName = entry->d_name;
-        if (fileName.size() <= kDesktopSuffix.size() || !fileName.ends_with(kDesktopSuffix)) {
-            continue;
-        }
-        const std::string file = JoinPath(folder, fileName);
-        const auto text = ReadWholeFile(file);
-        if (!text) {
-            continue;
-        }
-        for (std::size_t pos = 0; pos < text->size();) {
-            const auto end = std::min(text->find('\n', pos), text->size());
-            const std::string_view line(text->data() + pos, end - pos);
-            if (line.starts_with(kRunMarker)) {
-                entries.push_back(
-                    {std::string(fileName.substr(0, fileName.size() - kDesktopSuffix.size())), file,
-                     DesktopUnescape(line.substr(kRunMarker.size()))});
-                break;
-            }
-            pos = end + 1;
-        }
-    }
-    ::closedir(dir);
-    std::sort(entries.begin(), entries.end(),
-              [](const AutostartEntry& a, const AutostartEntry& b) { return a.name < b.name; });
-    return entries;
-}
-
-const AutostartEntry* FindAutostart(const std::vector<AutostartEntry>& entries,
-                                    std::string_view name) {
-    for (const auto& entry : entries) {
-        if (EqualsIgnoreCase(entry.name, name)) {
-            return &entry;
-        }
-    }
-    return nullptr;
-}
-
-std::uint32_t SetAutostart(std::string_view name, std::uint32_t type, std::string_view data) {
-    if (type != REG_SZ || !IsFitFileName(name)) {
-        return ERROR_INVALID_PARAMETER;
-    }
-    // A text value may carry its terminating zero; the command ends there.
-    const std::string command(data.substr(0, data.find('\0')));
-    const auto entries = ReadAutostart();
-    std::string file;
-    if (const auto* existing = FindAutostart(entries, name)) {
-        file = existing->file;
-    } else {
-        file = JoinPath(AutostartFolder(), std::string(name) + std::string(kDesktopSuffix));
-        struct stat st {};
-        if (::lstat(file.c_str(), &st) == 0) {
-            return ERROR_ACCESS_DENIED;  // another program's autostart file: not ours to replace
-        }
-    }
-    if (!EnsureFolder(AutostartFolder())) {
-        return ERROR_ACCESS_DENIED;
-    }
-    const std::string text = "[Desktop Entry]\nType=Application\nName=" + EscapeField(name) +
-                             "\nExec=" + DesktopExecArgument(command) + "\n" +
-                             std::string(kRunMarker) + EscapeField(command) + "\n";
-    return WriteFileAtomically(file, text) ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
-}
-
-std::uint32_t DeleteAutostart(std::string_view name) {
-    const auto entries = ReadAutostart();
-    const auto* existing = FindAutostart(entries, name);
-    if (!existing) {
-        return ERROR_FILE_NOT_FOUND;
-    }
-    return ::unlink(existing->file.c_str()) == 0 ? ERROR_SUCCESS : ERROR_ACCESS_DENIED;
 }
 
 // --- the other system keys ----------------------------------------------------------------
@@ -268,53 +83,19 @@ std::vector<RegValue> AppPathValues(const std::string& program) {
     return {Text("", program), Text("Path", ParentFolder(program))};
 }
 
-std::vector<RegValue> LocaleValues() {
-    std::vector<RegValue> values{Text("", Hex(SystemLanguageId(), 8))};
-    for (const auto& language : kLanguageNames) {
-        values.push_back(Text(Hex(language.id, 8), std::string(language.name)));
-    }
-    return values;
-}
-
-std::vector<RegValue> LanguageNameValues() {
-    std::vector<RegValue> values;
-    for (const auto& language : kLanguageNames) {
-        values.push_back(Text(Hex(language.id, 4), LanguageNameEntry(language.id)));
-    }
-    return values;
-}
-
 bool IsExecutableFile(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
            ::access(path.c_str(), X_OK) == 0;
 }
 
+/// The autostart list the Run key stands for, once a program installed one.
+std::atomic<AutostartList*> g_autostart{nullptr};
+
 }  // namespace
 
-std::string DesktopExecArgument(std::string_view program) {
-    const bool plain = program.find_first_of(" \t\n\"'\\><~|&;$*?#()`") == std::string_view::npos;
-    std::string quoted;
-    if (!plain) {
-        quoted += '"';
-    }
-    for (const char c : program) {
-        if (!plain && (c == '"' || c == '`' || c == '$' || c == '\\')) {
-            quoted += '\\';
-        }
-        quoted += c;
-        if (c == '%') {
-            quoted += '%';  // a field code would be expanded otherwise
-        }
-    }
-    if (!plain) {
-        quoted += '"';
-    }
-    return EscapeField(quoted);
-}
-
-std::string AutostartFolder() {
-    return JoinPath(ConfigHome(), "autostart");
+void InstallAutostartList(AutostartList* list) {
+    g_autostart.store(list);
 }
 
 std::string FindInSearchPath(std::string_view name) {
@@ -373,15 +154,6 @@ std::string DesktopFolder() {
     return JoinPath(home, "Desktop");
 }
 
-std::string LanguageNameEntry(std::uint16_t langId) {
-    for (const auto& language : kLanguageNames) {
-        if (language.id == langId) {
-            return std::string(language.tag) + ";" + std::string(language.name);
-        }
-    }
-    return {};
-}
-
 SystemKey LookupSystemKey(RegRoot root, const Path& path, bool inHive) {
     SystemKey key;
     for (const auto& system : kSystemPaths) {
@@ -398,8 +170,8 @@ SystemKey LookupSystemKey(RegRoot root, const Path& path, bool inHive) {
         if (Is(path, kRunKey)) {
             key.exists = true;
             key.replacesHive = true;
-            for (auto& entry : ReadAutostart()) {
-                key.values.push_back(Text(std::move(entry.name), std::move(entry.command)));
+            if (const AutostartList* list = g_autostart.load()) {
+                key.values = list->Values();
             }
         } else if (Is(path, kAppPathsKey)) {
             key.exists = true;
@@ -431,7 +203,8 @@ SystemKey LookupSystemKey(RegRoot root, const Path& path, bool inHive) {
 std::optional<std::uint32_t> SetSystemValue(RegRoot root, const Path& path, std::string_view name,
                                             std::uint32_t type, std::string_view data) {
     if (root == RegRoot::LocalMachine && Is(path, kRunKey)) {
-        return SetAutostart(name, type, data);
+        AutostartList* list = g_autostart.load();
+        return list != nullptr ? list->Set(name, type, data) : ERROR_ACCESS_DENIED;
     }
     return std::nullopt;
 }
@@ -439,7 +212,8 @@ std::optional<std::uint32_t> SetSystemValue(RegRoot root, const Path& path, std:
 std::optional<std::uint32_t> DeleteSystemValue(RegRoot root, const Path& path,
                                                std::string_view name) {
     if (root == RegRoot::LocalMachine && Is(path, kRunKey)) {
-        return DeleteAutostart(name);
+        AutostartList* list = g_autostart.load();
+        return list != nullptr ? list->Delete(name) : ERROR_FILE_NOT_FOUND;
     }
     return std::nullopt;
 }

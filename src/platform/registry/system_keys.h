@@ -36,12 +36,22 @@ std::optional<std::uint32_t> SetSystemValue(RegRoot root, const std::vector<std:
 std::optional<std::uint32_t> DeleteSystemValue(RegRoot root, const std::vector<std::string>& path,
                                                std::string_view name);
 
-/// ~/.config/autostart (in XDG_CONFIG_HOME), where the autostart list lives.
-std::string AutostartFolder();
+/// The autostart list the Run key of the local machine stands for. The desktop keeps it, not
+/// a hive; the layer that knows the desktop's autostart files installs it.
+class AutostartList {
+public:
+    virtual ~AutostartList() = default;
+    /// The list's values (text values: the command of each name), in name order.
+    virtual std::vector<RegValue> Values() const = 0;
+    /// Adds or changes value `name`: an error number, 0 on success.
+    virtual std::uint32_t Set(std::string_view name, std::uint32_t type, std::string_view data) = 0;
+    /// Removes value `name`: an error number, 0 on success.
+    virtual std::uint32_t Delete(std::string_view name) = 0;
+};
 
-/// One argument of a desktop entry's Exec key: quoted when it holds a reserved character, with
-/// `%` doubled (no field code), then escaped as a desktop entry value.
-std::string DesktopExecArgument(std::string_view argument);
+/// Makes `list` the Run key's, for the whole process; `list` must stay alive while installed.
+/// Without one the Run key holds nothing and takes no values.
+void InstallAutostartList(AutostartList* list);
 
 /// The full path of an executable `name` found in a folder of PATH, or empty. A name ending in
 /// ".exe" is also looked for without it.
@@ -49,9 +59,5 @@ std::string FindInSearchPath(std::string_view name);
 
 /// The desktop folder: XDG_DESKTOP_DIR of user-dirs.dirs, else ~/Desktop.
 std::string DesktopFolder();
-
-/// "tag;Display name" for a language identifier ("en-us;English (United States)"), or empty
-/// for a language the table does not know.
-std::string LanguageNameEntry(std::uint16_t langId);
 
 }  // namespace ov

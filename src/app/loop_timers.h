@@ -9,10 +9,7 @@
 #include "limits/window_timer.h"
 #include "platform/message_loop.h"
 
-namespace ov::cli {
-
-/// The window message of a timer's expiry; wParam is the timer's identifier.
-inline constexpr std::uint32_t WM_TIMER = 0x0113;
+namespace ov {
 
 /// Window timers for a window of a MessageLoop: a worker thread posts WM_TIMER to the window at
 /// each expiry. An expiry posted just before KillTimer may still arrive; IsSet tells.
@@ -44,4 +41,4 @@ private:
     std::thread m_thread;  // last: starts once the rest is made
 };
 
-}  // namespace ov::cli
+}  // namespace ov

@@ -1,8 +1,8 @@
-#include "cli/loop_timers.h"
+#include "app/loop_timers.h"
 
 #include <algorithm>
 
-namespace ov::cli {
+namespace ov {
 
 LoopTimers::LoopTimers(MessageWindow& window) : m_window(window), m_thread([this] { Run(); }) {}
 
@@ -64,4 +64,4 @@ void LoopTimers::Run() {
     }
 }
 
-}  // namespace ov::cli
+}  // namespace ov

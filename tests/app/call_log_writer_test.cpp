@@ -1,7 +1,7 @@
 // The call log writer over real month files and the real settings store: kinds from the
 // durations, pricing and totals, the month of the moment of writing, the markers, the name
 // lists, the call list hooks, and records kept over a failed write.
-#include "calllog/call_log_writer.h"
+#include "app/call_log_writer.h"
 
 #include <gtest/gtest.h>
 

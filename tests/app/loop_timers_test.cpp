@@ -1,11 +1,11 @@
-#include "cli/loop_timers.h"
+#include "app/loop_timers.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <map>
 
-namespace ov::cli {
+namespace ov {
 namespace {
 
 using namespace std::chrono_literals;
@@ -45,4 +45,4 @@ TEST(LoopTimersTest, PostsExpiriesOfTheTimersStillSet) {
 }
 
 }  // namespace
-}  // namespace ov::cli
+}  // namespace ov

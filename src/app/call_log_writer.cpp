@@ -1,4 +1,4 @@
-#include "calllog/call_log_writer.h"
+#include "app/call_log_writer.h"
 
 #include <ctime>
 #include <utility>

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <memory>
+#include <string_view>
+
+#include "platform/text_source.h"
+#include "settings/settings.h"
+
+namespace ov {
+
+/// The English pack's strings as the build took them from its strings.tsv.
+std::string_view EnglishStringsTsv();
+
+/// The English pack's texts, built into the program: what a program shows when no language
+/// pack can be loaded, and the settings' texts of the commands that print no pack texts.
+const TextSource& BuiltInEnglishTexts();
+
+/// The settings as the program has them after start-up: the defaults, the tariff for the
+/// system language from the tariff file, then every group loaded from the registry.
+std::unique_ptr<Settings> LoadStartupSettings(const TextSource& texts);
+
+}  // namespace ov

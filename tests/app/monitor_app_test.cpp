@@ -1,0 +1,98 @@
+// The monitoring program's start-up and exit without a window, on the simulated dial-up
+// service: what a front end gets told, and the texts it runs on without a language pack.
+#include "app/monitor_app.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/loop_timers.h"
+#include "app/startup_settings.h"
+#include "app/string_table.h"
+#include "support/temp_dir.h"
+
+namespace ov {
+namespace {
+
+/// A front end without a language pack that notes what it is told.
+class NotingFrontEnd final : public MonitorFrontEnd, public MonitorObserver {
+public:
+    const TextSource* Texts(std::string* why) override {
+        *why = "no pack here";
+        return nullptr;
+    }
+    void OnBuiltInTexts(const std::string& why) override { notes.push_back("built-in: " + why); }
+    std::unique_ptr<WindowTimer> MakeTimer(MessageWindow& window) override {
+        return std::make_unique<LoopTimers>(window);
+    }
+    void ShowWriteFailure(const std::string& text) override { notes.push_back("failure: " + text); }
+    void OnMonitorStarted() override { notes.emplace_back("started"); }
+    void OnMonitorStopped() override { notes.emplace_back("stopped"); }
+
+    std::vector<std::string> notes;
+};
+
+TEST(BuiltInEnglishTexts, HoldTheEnglishPackWithEveryTextTableEntry) {
+    const auto pack = ParseStringTable(EnglishStringsTsv());
+    ASSERT_TRUE(pack);
+    const TextSource& texts = BuiltInEnglishTexts();
+    for (int i = 0; i < kTextTableSize; ++i) {
+        EXPECT_FALSE(texts.Entry(i).empty()) << "text-table entry " << i;
+    }
+    for (const auto& [number, text] : *pack) {
+        EXPECT_EQ(texts.String(number), text) << number;
+    }
+    EXPECT_EQ(PrintfConversions(texts.String(kWriteFailedString)), std::vector<std::string>{"s"});
+}
+
+TEST(MonitorPollPeriod, TakesTheTestsPeriodOnlyWithinItsBounds) {
+    const struct {
+        std::optional<std::string> value;
+        long long ms;
+    } cases[] = {
+        {{}, 2000},      {"50", 50}, {"10", 10},     {"60000", 60000}, {"9", 2000},
+        {"60001", 2000}, {"", 2000}, {"50ms", 2000}, {"-50", 2000},
+    };
+    for (const auto& c : cases) {
+        test::ScopedEnv poll("ORVANTA_POLL_MS", c.value);
+        EXPECT_EQ(MonitorPollPeriod().count(), c.ms) << c.value.value_or("(unset)");
+    }
+}
+
+TEST(MonitorApp, RunsOnTheBuiltInTextsFromStartToExit) {
+    test::TempHome home;
+    test::ScopedEnv ras("ORVANTA_RAS", std::string("sim"));
+    test::ScopedEnv poll("ORVANTA_POLL_MS", std::string("20"));
+    const SystemClock clock;
+    NotingFrontEnd frontEnd;
+    MonitorApp app(frontEnd, clock);
+    std::string error;
+    ASSERT_TRUE(app.Start(&error)) << error;
+    EXPECT_EQ(app.ProviderName(), "simulator");
+    app.AddObserver(&frontEnd);
+
+    // A second monitor on the same data root is refused, naming why.
+    NotingFrontEnd secondFrontEnd;
+    MonitorApp second(secondFrontEnd, clock);
+    std::string secondError;
+    EXPECT_FALSE(second.Start(&secondError));
+    EXPECT_FALSE(secondError.empty());
+    EXPECT_TRUE(secondFrontEnd.notes.empty());
+
+    ASSERT_TRUE(app.StartMonitor());
+    app.Quit();
+    app.Run();
+    app.Exit();
+    EXPECT_EQ(frontEnd.notes,
+              (std::vector<std::string>{"built-in: no pack here", "started", "stopped"}));
+    // The start and stop markers went to this month's file of the log folder.
+    std::size_t files = 0;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(home.Path()) / "LogData")) {
+        files += entry.path().extension() == ".ovl" ? 1 : 0;
+    }
+    EXPECT_EQ(files, 1U);
+}
+
+}  // namespace
+}  // namespace ov
