@@ -98,6 +98,8 @@ public:
     MonitorSession& session() { return *m_session; }
     RasLibrary& entries() { return *m_entries; }
     MeteringHost& metering() { return *m_metering; }
+    /// The monitor, for the commands that start and stop it.
+    ConnectionMonitor& monitor() { return *m_monitor; }
 
 private:
     class MeteringWindow;

@@ -67,6 +67,19 @@ Settings::Settings(const TextSource& texts, const PhoneBookLists* phoneBook,
     ResetToDefaults();
 }
 
+void Settings::RefreshLanguageTexts() {
+    // Item 0 of each list always stands for all values (loading makes sure of it).
+    const std::pair<TextList*, int> lists[] = {{&ListUsers, kAllUsersEntry},
+                                               {&ListDNames, kAllDeviceNamesEntry},
+                                               {&ListDTypes, kAllDeviceTypesEntry},
+                                               {&ListEntries, kAllEntriesEntry}};
+    for (const auto& [list, entry] : lists) {
+        if (!list->items.empty()) {
+            list->items[0] = m_texts.Entry(entry);
+        }
+    }
+}
+
 ScreenSize Settings::Screen() const {
     return m_screen ? m_screen->PrimaryScreen() : FixedScreenMetrics().PrimaryScreen();
 }

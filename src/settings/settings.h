@@ -153,6 +153,9 @@ public:
     /// Every setting to its default and every list to its default items; then, with a reachable
     /// phone book, its device names, device types and entry names added (each list saved).
     void ResetToDefaults();
+    /// After a change of language: the lists' entries that stand for all values take the texts
+    /// of the new language.
+    void RefreshLanguageTexts();
     /// The first tariff of the tariff file meant for the system language replaces the tariff.
     void PickTariffForSystemLanguage();
 
