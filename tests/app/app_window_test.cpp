@@ -4,12 +4,15 @@
 #include "app/ui/app_window.h"
 
 #include "app/call_log_writer.h"
-#include "app/ui/qt_window_timer.h"
+#include "app/ui/pack_ui_resources.h"
 #include "calllog/call_log_file.h"
 #include "launcher/app_paths.h"
 #include "launcher/process_list.h"
 #include "launcher/window_list.h"
 #include "limits/metering_host.h"
+#include "limits/ui/live_display_window.h"
+#include "limits/ui/metering_windows.h"
+#include "limits/ui/qt_window_timer.h"
 #include "monitor/connection_monitor.h"
 #include "platform/registry/registry.h"
 #include "settings/registry_key.h"
@@ -23,6 +26,7 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QMenu>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -140,7 +144,6 @@ protected:
             QMetaObject::invokeMethod(
                 qApp, [this] { m_loop.ProcessPending(); }, Qt::QueuedConnection);
         });
-        m_timers.SetReceiver([this](unsigned id) { m_metering.OnTimer(id); });
     }
     ~AppWindowTest() override {
         if (m_window && !m_window->Exited()) {
@@ -224,7 +227,7 @@ protected:
     RasApi m_rasApi{m_ras};
     RasLibrary m_entries{&m_rasApi};
     ConnectionMonitor m_monitor{m_rasApi, m_clock, FastPolls()};
-    QtWindowTimer m_timers;
+    QtWindowTimer m_timers{[this](unsigned id) { m_metering.OnTimer(id); }};
     NoHangUp m_hangUp;
     MeteringHost m_metering{m_settings, m_clock, m_timers, m_hangUp, {}};
     Events m_events;
@@ -426,6 +429,82 @@ TEST_F(AppWindowTest, AChangeOfLanguageRebuildsTheMenuTipListsAndShortcuts) {
     const std::string readme =
         test::ReadFileOrEmpty(m_home.File("data/applications/Orvanta/Readme.desktop"));
     EXPECT_NE(readme.find("Slovak/Citajma.txt"), std::string::npos) << readme;
+}
+
+/// The display's context-menu command that hangs up the connection it shows.
+constexpr unsigned kHangUpShown = 3026;
+
+/// The live display windows that exist now.
+std::vector<LiveDisplayWindow*> DisplayWindows() {
+    std::vector<LiveDisplayWindow*> windows;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (auto* display = qobject_cast<LiveDisplayWindow*>(widget)) {
+            windows.push_back(display);
+        }
+    }
+    return windows;
+}
+
+TEST_F(AppWindowTest, TheLiveDisplayOpensWithACallTogglesAndClosesAtItsEnd) {
+    m_ras.SetUserName("Work ISP", "bob");  // a phone-book entry, for the hang-up
+    m_settings.ShowEvnWnd = 1;
+    const PackUiResources resources(m_packs);
+    MeteringWindows windows(m_settings, resources, m_metering, nullptr);
+    Create();
+    m_window->SetMeteringWindows(&windows);
+    EXPECT_FALSE(MenuItem(ID_DISPLAY_TOGGLE)->isEnabled());
+
+    const HRASCONN line = m_ras.Add("Work ISP", RASCS_Connected);
+    ASSERT_TRUE(HandleUntil([&] { return windows.Display() != nullptr; }));
+    ASSERT_EQ(DisplayWindows().size(), 1u);
+    EXPECT_TRUE(DisplayWindows().front()->isVisible());
+    EXPECT_TRUE(MenuItem(ID_DISPLAY_TOGGLE)->isEnabled());
+    EXPECT_EQ(MenuItem(ID_DISPLAY_TOGGLE)->text(), "Hide &live display");
+
+    // 3203 from the menu hides it and shows it again; the display keeps existing meanwhile.
+    MenuItem(ID_DISPLAY_TOGGLE)->trigger();
+    EXPECT_FALSE(windows.Display()->isVisible());
+    EXPECT_EQ(MenuItem(ID_DISPLAY_TOGGLE)->text(), "Show &live display");
+    EXPECT_TRUE(MenuItem(ID_DISPLAY_TOGGLE)->isEnabled());
+    EXPECT_TRUE(m_window->OnCommand(ID_DISPLAY_TOGGLE));
+    EXPECT_TRUE(windows.Display()->isVisible());
+    EXPECT_EQ(MenuItem(ID_DISPLAY_TOGGLE)->text(), "Hide &live display");
+
+    // The window's commands reach the application window; its hang-up of the shown
+    // connection asks first (answered No here).
+    m_events.clear();
+    windows.Display()->ContextCommand(ID_OPEN_MAIN);
+    windows.Display()->ContextCommand(kHangUpShown);
+    ASSERT_TRUE(HandleUntil([&] { return m_events.size() == 2; }));
+    EXPECT_EQ(m_events, (Events{"main frame", "ask: Hang up the connection Work ISP?"}));
+    EXPECT_EQ(DisplayWindows().size(), 1u);
+
+    // Without the question the shown connection is hung up and the display goes with the call.
+    m_settings.NotPromptHangUp = 1;
+    m_events.clear();
+    windows.Display()->ContextCommand(kHangUpShown);
+    ASSERT_TRUE(HandleUntil([&] { return DisplayWindows().empty(); }));
+    EXPECT_EQ(windows.Display(), nullptr);
+    EXPECT_EQ(m_events, (Events{"ended 128 Orvanta - watching connections"}));
+    EXPECT_FALSE(MenuItem(ID_DISPLAY_TOGGLE)->isEnabled());
+    EXPECT_FALSE(m_window->OnCommand(ID_DISPLAY_TOGGLE));
+    (void)line;
+}
+
+TEST_F(AppWindowTest, TheEndOfACallClosesTheLiveDisplayAndTheNextOpensANewOne) {
+    m_settings.ShowEvnWnd = 1;
+    const PackUiResources resources(m_packs);
+    MeteringWindows windows(m_settings, resources, m_metering, nullptr);
+    Create();
+    m_window->SetMeteringWindows(&windows);
+    for (int call = 0; call < 2; ++call) {
+        const HRASCONN line = m_ras.Add("Work ISP", RASCS_Connected);
+        ASSERT_TRUE(HandleUntil([&] { return DisplayWindows().size() == 1; })) << call;
+        m_ras.Remove(line);
+        ASSERT_TRUE(HandleUntil([&] { return DisplayWindows().empty(); })) << call;
+        EXPECT_FALSE(MenuItem(ID_DISPLAY_TOGGLE)->isEnabled()) << call;
+    }
+    m_window->SetMeteringWindows(nullptr);
 }
 
 }  // namespace

@@ -4,6 +4,8 @@
 #include "app/menu_file.h"
 #include "app/tray_tip.h"
 #include "limits/metering_host.h"
+#include "limits/ui/live_display_window.h"
+#include "limits/ui/metering_windows.h"
 #include "monitor/connection_monitor.h"
 #include "monitor/hang_up.h"
 #include "settings/registry_key.h"
@@ -34,6 +36,23 @@ public:
 
 private:
     AppDesktop& m_desktop;
+};
+
+/// The metering's live display window as the application window sees it.
+class MeteringDisplay final : public DisplayWindow {
+public:
+    explicit MeteringDisplay(MeteringWindows& windows) : m_windows(windows) {}
+    bool IsVisible() const override {
+        return m_windows.Display() != nullptr && m_windows.Display()->isVisible();
+    }
+    void SetVisible(bool visible) override {
+        if (IsVisible() != visible) {
+            m_windows.ToggleDisplay();
+        }
+    }
+
+private:
+    MeteringWindows& m_windows;
 };
 
 QAction* FindCommand(QMenu& menu, unsigned command) {
@@ -86,7 +105,40 @@ AppWindow::AppWindow(Parts parts, Hooks hooks, QObject* parent)
 }
 
 AppWindow::~AppWindow() {
+    SetMeteringWindows(nullptr);
     m_parts.session.RemoveObserver(this);
+}
+
+void AppWindow::SetMeteringWindows(MeteringWindows* windows) {
+    for (const QMetaObject::Connection& connection : m_meteringConnections) {
+        disconnect(connection);
+    }
+    m_meteringConnections.clear();
+    m_meteringDisplay.reset();
+    m_meteringWindows = windows;
+    if (windows == nullptr) {
+        return;
+    }
+    m_meteringDisplay = std::make_unique<MeteringDisplay>(*windows);
+    // Both signals come from the event loop, never from inside the windows' own handlers, so a
+    // command may close the display.
+    m_meteringConnections.push_back(
+        connect(windows, &MeteringWindows::command, this, [this](unsigned id) { OnCommand(id); }));
+    m_meteringConnections.push_back(
+        connect(windows, &MeteringWindows::hangUpEntry, this,
+                [this](const QString& name) { HangUpEntry(name.toStdString()); }));
+}
+
+DisplayWindow* AppWindow::CurrentDisplay() {
+    if (m_hooks.displayWindow) {
+        if (DisplayWindow* window = m_hooks.displayWindow()) {
+            return window;
+        }
+    }
+    if (m_meteringWindows != nullptr && m_meteringWindows->Display() != nullptr) {
+        return m_meteringDisplay.get();
+    }
+    return nullptr;
 }
 
 bool AppWindow::Create() {
@@ -196,7 +248,7 @@ void AppWindow::UpdateMenu() {
             Text(m_parts.monitor.IsRunning() ? kTextStopMonitor : kTextStartMonitor)));
     }
     if (QAction* display = FindCommand(menu, ID_DISPLAY_TOGGLE)) {
-        DisplayWindow* window = m_hooks.displayWindow ? m_hooks.displayWindow() : nullptr;
+        DisplayWindow* window = CurrentDisplay();
         display->setEnabled(window != nullptr);
         if (window != nullptr) {
             display->setText(QString::fromStdString(
@@ -224,6 +276,12 @@ void AppWindow::HangUpAll() {
     DesktopQuestion question(m_parts.desktop);
     const HangUpAsker asker{question, m_parts.packs};
     ov::HangUpAll(m_parts.entries, m_parts.settings.NotPromptHangUp == 0, &asker);
+}
+
+void AppWindow::HangUpEntry(const std::string& entryName) {
+    DesktopQuestion question(m_parts.desktop);
+    const HangUpAsker asker{question, m_parts.packs};
+    ov::HangUpEntry(m_parts.entries, entryName, m_parts.settings.NotPromptHangUp == 0, &asker);
 }
 
 bool AppWindow::OnCommand(unsigned command) {
@@ -256,7 +314,7 @@ bool AppWindow::OnCommand(unsigned command) {
             }
             return true;
         case ID_DISPLAY_TOGGLE: {
-            DisplayWindow* window = m_hooks.displayWindow ? m_hooks.displayWindow() : nullptr;
+            DisplayWindow* window = CurrentDisplay();
             if (window == nullptr) {
                 return false;
             }
@@ -280,8 +338,8 @@ bool AppWindow::OnCommand(unsigned command) {
             HangUpAll();
             return true;
         case ID_LIMIT_NOTIFY:
-            // The metering opened the notification with its countdown when the rule fired; its
-            // window comes with the live display.
+            // The metering's windows opened the notification with its countdown when the rule
+            // fired.
             return true;
         default:
             return false;
@@ -322,6 +380,9 @@ void AppWindow::OnLanguageChanged() {
     m_parts.settings.RefreshLanguageTexts();
     if (m_hooks.languageChanged) {
         m_hooks.languageChanged();
+    }
+    if (m_meteringWindows != nullptr) {
+        m_meteringWindows->ReloadPack();
     }
     BuildMenu();
     // The icon and the tip of the state shown, from the new pack.

@@ -12,11 +12,13 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace ov {
 
 class ConnectionMonitor;
 class MeteringHost;
+class MeteringWindows;
 class RasLibrary;
 class Settings;
 
@@ -149,6 +151,12 @@ public:
     /// Sets the menu's texts and states for the monitor and the display as they are now.
     void UpdateMenu();
 
+    /// The live display and limit notification windows of the metering: their display is
+    /// toggled by 3203 and followed by the menu, their commands come here, their hang-up of
+    /// the shown connection asks first unless NotPromptHangUp, and a new pack reaches them.
+    /// `windows` must outlive this window or be unset (null) before it goes.
+    void SetMeteringWindows(MeteringWindows* windows);
+
     /// The pause between saving and destroying the windows at exit.
     void SetExitPause(int ms) { m_exitPauseMs = ms; }
 
@@ -158,12 +166,18 @@ private:
     void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
     void OpenMainFrame() const;
     void HangUpAll();
+    void HangUpEntry(const std::string& entryName);
+    /// The live display window while there is one; null otherwise.
+    DisplayWindow* CurrentDisplay();
     std::string ProductName() const;
     std::string Text(unsigned resourceId) const;
 
     Parts m_parts;
     Hooks m_hooks;
     TrayIcon m_tray;
+    MeteringWindows* m_meteringWindows = nullptr;
+    std::unique_ptr<DisplayWindow> m_meteringDisplay;  // over m_meteringWindows' display
+    std::vector<QMetaObject::Connection> m_meteringConnections;
     QString m_title;
     unsigned m_tipString = 0;  // the tip shown and its entry name, to show again in a new language
     std::string m_tipEntry;

@@ -3,9 +3,13 @@
 #include "app/monitor_app.h"
 #include "app/qt/language_packs.h"
 #include "app/ui/app_window.h"
+#include "app/ui/pack_ui_resources.h"
 #include "app/ui/qt_desktop.h"
-#include "app/ui/qt_window_timer.h"
 #include "launcher/single_instance.h"
+#include "limits/ui/desktop_notifier.h"
+#include "limits/ui/live_display_window.h"
+#include "limits/ui/metering_windows.h"
+#include "limits/ui/qt_window_timer.h"
 #include "platform/instance_channel.h"
 #include "sysint/install_log.h"
 
@@ -125,9 +129,8 @@ public:
                            why.empty() ? "" : ": ", why.c_str());
     }
     std::unique_ptr<WindowTimer> MakeTimer(MessageWindow& window) override {
-        auto timer = std::make_unique<QtWindowTimer>();
-        timer->SetReceiver([&window](unsigned id) { window.HandleMessage(WM_TIMER, id, 0); });
-        return timer;
+        return std::make_unique<QtWindowTimer>(
+            [&window](unsigned id) { window.HandleMessage(WM_TIMER, id, 0); });
     }
     HangUpQuestion* Question() override { return &m_question; }
     void OnProviderError(const std::string& message) override {
@@ -203,6 +206,13 @@ int RunTrayProgram() {
         {packs, app.settings(), app.monitor(), app.session(), &app.entries(), nullptr, desktop},
         std::move(hooks));
 
+    // The live display with each call and the limit notification with its desktop
+    // notification, over the core's metering.
+    const PackUiResources resources(packs);
+    DesktopNotifier notifier;
+    MeteringWindows meteringWindows(app.settings(), resources, app.metering(), &notifier);
+    window.SetMeteringWindows(&meteringWindows);
+
     // A later copy asks over the channel: the main frame is opened or raised.
     QSocketNotifier raiseRequests(instance->Fd(), QSocketNotifier::Read);
     QObject::connect(&raiseRequests, &QSocketNotifier::activated, &window, [&] {
@@ -230,6 +240,7 @@ int RunTrayProgram() {
     }
     const int status = window.Exited() ? 0 : QApplication::exec();
     window.Exit();  // the event loop may also end without the exit command
+    window.SetMeteringWindows(nullptr);
     signalNotifier.reset();
     // The packs go last, storing the chosen language.
     packs.Release();
