@@ -493,6 +493,13 @@ private:
 };
 
 TEST_F(NotificationTest, TheLimitIsAlsoADesktopNotification) {
+#if defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+    // ThreadSanitizer's runtime (clang 14) aborts in a child that QProcess clones from a
+    // process running Qt's threads; the notification is checked in the other builds.
+    GTEST_SKIP() << "no child processes from Qt's threads under ThreadSanitizer";
+#endif
+#endif
     PrivateBus bus;
     ASSERT_FALSE(bus.Address().isEmpty()) << "no dbus-daemon";
     QDBusConnection client = QDBusConnection::connectToBus(bus.Address(), QStringLiteral("client"));
