@@ -21,6 +21,7 @@
 
 #include "support/bratislava_time.h"
 #include "support/fake_ras.h"
+#include "support/qt_application.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>
@@ -41,21 +42,8 @@ using namespace std::chrono_literals;
 
 constexpr Time32 kT0 = 1'710'331'200;  // 2024-03-13 13:00:00 in Bratislava
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "test_app_window";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::QtApplicationEnvironment<QApplication>);
 
 class EnglishStore final : public LanguageSettingsStore {
 public:

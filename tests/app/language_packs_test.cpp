@@ -1,6 +1,7 @@
 #include "app/qt/language_packs.h"
 #include "app/ui/pack_images.h"
 
+#include "support/qt_application.h"
 #include "support/temp_dir.h"
 
 #include <QApplication>
@@ -18,21 +19,8 @@ namespace ov {
 namespace {
 
 /// One widget application for the whole program, on the offscreen platform.
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "test_app_ui";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::QtApplicationEnvironment<QApplication>);
 
 /// A store whose answers the test sets and whose writes it sees.
 class FakeStore final : public LanguageSettingsStore {

@@ -23,25 +23,13 @@
 #include "dialogs/ui/qx_web_link_ctrl.h"
 #include "dialogs/ui/template_loader.h"
 #include "dialogs/ui/ui_resources.h"
+#include "support/qt_application.h"
 
 namespace ov {
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "test_dialogs_ui";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::QtApplicationEnvironment<QApplication>);
 
 /// The English pack's sources as resources, with one text.
 class SourceResources final : public UiResources {

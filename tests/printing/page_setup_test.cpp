@@ -19,6 +19,7 @@
 #include "printing/ui/page_setup_dialog.h"
 #include "printing/ui/printer_settings.h"
 #include "printing/ui/report_print.h"
+#include "support/qt_application.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 
@@ -28,21 +29,8 @@
 namespace ov {
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "test_page_setup";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::QtApplicationEnvironment<QApplication>);
 
 TEST(PageSetupFields, PositionsAndUnits) {
     EXPECT_EQ(PositionFieldText(750), "7mm");

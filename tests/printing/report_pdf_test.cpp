@@ -8,26 +8,14 @@
 #include <memory>
 
 #include "printing/qt/report_painter.h"
+#include "support/qt_application.h"
 #include "support/temp_dir.h"
 
 namespace ov {
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "test_printing_qt";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QGuiApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QGuiApplication> m_app;
-};
-const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::QtApplicationEnvironment<QGuiApplication>);
 
 TEST(ReportFonts, NegativeHeightsAreCharacterHeightsPositiveOnesCellHeights) {
     LogFont font = LogFont::Make("Times New Roman", -360, 700, 1);

@@ -33,28 +33,13 @@
 #include "limits/ui/live_display_window.h"
 #include "limits/ui/qt_window_timer.h"
 #include "notification_service.h"
+#include "support/qt_application.h"
 
 namespace ov {
 namespace {
 
-class QtEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override {
-        // Offscreen unless asked for a real screen (screenshots under Xvfb).
-        if (qEnvironmentVariableIsEmpty("OV_SCREENSHOTS")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        }
-        static int argc = 1;
-        static char name[] = "test_limits_ui";
-        static char* argv[] = {name, nullptr};
-        m_app = std::make_unique<QApplication>(argc, argv);
-    }
-    void TearDown() override { m_app.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_app;
-};
-const auto* const kQtEnvironment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);
+const auto* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::QtApplicationEnvironment<QApplication>);
 
 class NoStore final : public LanguageSettingsStore {
 public:
