@@ -2,6 +2,7 @@
 // of its controls.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,10 +16,13 @@
 
 #include <memory>
 
+#include "app/ui/pack_ui_resources.h"
+#include "dialogs/ui/qx_font_button.h"
 #include "printing/page_setup_fields.h"
 #include "printing/ui/page_setup_dialog.h"
 #include "printing/ui/printer_settings.h"
 #include "printing/ui/report_print.h"
+#include "printing/ui/sample_page_widget.h"
 #include "support/qt_application.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
@@ -68,7 +72,29 @@ PageRecord SettingsPage() {
     return page;
 }
 
-TEST(PageSetupDialog, ShowsTheRecordAndTakesItBack) {
+class NoStore final : public LanguageSettingsStore {
+public:
+    std::optional<std::uint32_t> ReadCurrentLng() const override { return std::nullopt; }
+    bool WriteCurrentLng(std::uint32_t) override { return true; }
+    std::uint32_t SystemLanguage() const override { return 0; }
+    std::string LanguageName(std::uint32_t) const override { return {}; }
+};
+
+/// The packs the build made, switched to one of them.
+class PackDialogTest : public ::testing::Test {
+protected:
+    PackDialogTest() : m_resources(m_packs) { m_packs.AddStandardPacks(); }
+    void Use(std::uint32_t pack) { ASSERT_TRUE(m_packs.SwitchTo(pack)) << m_packs.LastError(); }
+
+    NoStore m_store;
+    LanguagePacks m_packs{m_store};
+    PackUiResources m_resources;
+};
+
+using PageSetupDialogTest = PackDialogTest;
+
+TEST_F(PageSetupDialogTest, ShowsTheRecordAndTakesItBack) {
+    Use(kPackEnglish);
     const struct {
         QLocale locale;
         const char* suffix;
@@ -77,17 +103,11 @@ TEST(PageSetupDialog, ShowsTheRecordAndTakesItBack) {
                  {QLocale(QLocale::English, QLocale::UnitedStates), " in", 0.591}};
     for (const auto& c : cases) {
         QLocale::setDefault(c.locale);
-        QPixmap portrait(8, 8);
-        portrait.fill(Qt::red);
-        QPixmap landscape(8, 8);
-        landscape.fill(Qt::blue);
         const PageRecord page = SettingsPage();
-        PageSetupDialog dialog(page, {portrait, landscape});
+        PageSetupDialog dialog(page, m_resources);
 
         auto* tabs = Find<QTabWidget>(dialog, "id26503");
         ASSERT_EQ(tabs->count(), 2);
-        EXPECT_EQ(tabs->tabText(0), "   &Margins   ");
-        EXPECT_EQ(tabs->tabText(1), "&Header/Footer");
         auto* left = Find<QDoubleSpinBox>(dialog, "id1155");
         EXPECT_EQ(left->suffix(), c.suffix);
         EXPECT_DOUBLE_EQ(left->value(), c.left);
@@ -98,16 +118,8 @@ TEST(PageSetupDialog, ShowsTheRecordAndTakesItBack) {
         EXPECT_TRUE(Find<QCheckBox>(dialog, "id26506")->isChecked());
         EXPECT_FALSE(Find<QCheckBox>(dialog, "id26509")->isChecked());
         EXPECT_EQ(Find<QPlainTextEdit>(dialog, "id26510")->toPlainText(), "#d  #t#|#|Orvanta");
-        EXPECT_EQ(Find<FontButton>(dialog, "id26508")->Font().lfHeight, -10);  // 400 / -40
-        ASSERT_NE(Find<QWidget>(dialog, "id1080"), nullptr);
-        ASSERT_NE(Find<QComboBox>(dialog, "id1026"), nullptr);
-        // Every input control is named by its label.
-        for (const char* name : {"id1155", "id1137", "id26504", "id26507", "id26508"}) {
-            const auto labels = dialog.findChildren<QLabel*>();
-            EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [&](QLabel* l) {
-                return l->buddy() == Find<QWidget>(dialog, name);
-            })) << name;
-        }
+        EXPECT_EQ(Find<QXFontButton>(dialog, "id26508")->Font().lfHeight, -10);  // 400 / -40
+        ASSERT_NE(Find<SamplePageWidget>(dialog, "id1080"), nullptr);
 
         // Unchanged, the record comes back as it was, apart from the unit of the dialog.
         PageRecord back = dialog.Result();
@@ -125,7 +137,7 @@ TEST(PageSetupDialog, ShowsTheRecordAndTakesItBack) {
         back.paperHeight = page.paperHeight;
         EXPECT_EQ(back, page);
 
-        // Changes are taken back.
+        // Changes are taken back, and the sample page follows them.
         Find<QLineEdit>(dialog, "id26504")->setText("12 mm");
         Find<QLineEdit>(dialog, "id26505")->setText("none");
         Find<QCheckBox>(dialog, "id26506")->setChecked(false);
@@ -146,14 +158,116 @@ TEST(PageSetupDialog, ShowsTheRecordAndTakesItBack) {
         EXPECT_EQ(back.paperWidth, 21590);
         EXPECT_EQ(back.leftMargin, c.suffix == std::string(" mm") ? 1000 : 2540);
         EXPECT_EQ(back.headerFont, page.headerFont);
-        // The icon follows the orientation.
-        EXPECT_EQ(Find<QLabel>(dialog, "id26515")->pixmap().toImage().pixelColor(0, 0),
-                  QColor(Qt::red));
+        EXPECT_EQ(Find<SamplePageWidget>(dialog, "id1080")->Page().paperSize, 1);
+        EXPECT_EQ(Find<SamplePageWidget>(dialog, "id1080")->Page().leftMargin, back.leftMargin);
+        // The pack's icon follows the orientation.
+        auto* icon = Find<QLabel>(dialog, "id26515");
+        const QImage portrait = icon->pixmap().toImage();
+        EXPECT_FALSE(portrait.isNull());
         Find<QRadioButton>(dialog, "id1057")->setChecked(true);
-        EXPECT_EQ(Find<QLabel>(dialog, "id26515")->pixmap().toImage().pixelColor(0, 0),
-                  QColor(Qt::blue));
+        EXPECT_NE(icon->pixmap().toImage(), portrait);
     }
     QLocale::setDefault(QLocale::c());
+}
+
+/// The mnemonic letter of a text with "&", lower case; none for a text without one.
+QChar Mnemonic(const QString& text) {
+    for (qsizetype k = 0; k + 1 < text.size(); ++k) {
+        if (text[k] == u'&') {
+            if (text[k + 1] != u'&') {
+                return text[k + 1].toLower();
+            }
+            ++k;
+        }
+    }
+    return {};
+}
+
+TEST_F(PageSetupDialogTest, SpeaksThePacksLanguageWithMnemonicsAndNamedFields) {
+    const struct {
+        std::uint32_t pack;
+        const char* title;
+        const char* tabs[2];
+        const char* defaultPrinter;
+        const char* headerLabel;
+    } cases[] = {
+        {kPackEnglish,
+         "Page Setup",
+         {"   &Margins   ", "&Header/Footer"},
+         "Default printer",
+         "Header te&xt:"},
+        {kPackSlovak,
+         "Nastavenie strany",
+         {"   &Okraje   ", "&Hlavička/päta"},
+         "Predvolená tlačiareň",
+         "&Text hlavičky:"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.title);
+        Use(c.pack);
+        PageRecord page = SettingsPage();
+        page.paperSize = 256;  // a paper of its own
+        PageSetupDialog dialog(page, m_resources);
+        EXPECT_EQ(dialog.windowTitle(), QString::fromUtf8(c.title));
+        auto* tabs = Find<QTabWidget>(dialog, "id26503");
+        ASSERT_EQ(tabs->count(), 2);
+        EXPECT_EQ(tabs->tabText(0), QString::fromUtf8(c.tabs[0]));
+        EXPECT_EQ(tabs->tabText(1), QString::fromUtf8(c.tabs[1]));
+        EXPECT_EQ(Find<QComboBox>(dialog, "id1026")->itemText(0),
+                  QString::fromUtf8(c.defaultPrinter));
+        const QString ownSize = Find<QComboBox>(dialog, "id1137")->currentText();
+        EXPECT_TRUE(ownSize.contains(QStringLiteral("203.2 × 281.0 mm"))) << ownSize.toStdString();
+        EXPECT_FALSE(ownSize.contains(QStringLiteral("%s")));
+
+        // Every input control is the buddy of a label with a mnemonic; the mnemonics of one
+        // tab, its check boxes' and radio buttons' and the two tab titles' are all different.
+        const QStringList inputs = {"id1137",  "id1026",  "id1155",  "id1156",
+                                    "id1157",  "id1158",  "id26507", "id26504",
+                                    "id26508", "id26510", "id26505", "id26511"};
+        const auto labels = dialog.findChildren<QLabel*>();
+        for (const QString& name : inputs) {
+            QWidget* input = Find<QWidget>(dialog, name.toLatin1().constData());
+            const auto it = std::find_if(labels.begin(), labels.end(),
+                                         [&](QLabel* l) { return l->buddy() == input; });
+            ASSERT_NE(it, labels.end()) << name.toStdString();
+            EXPECT_FALSE(Mnemonic((*it)->text()).isNull()) << (*it)->text().toStdString();
+        }
+        EXPECT_EQ(Find<QLabel>(dialog, "label26507")->text(), QString::fromUtf8(c.headerLabel));
+        for (int tab = 0; tab < 2; ++tab) {
+            QList<QChar> keys = {Mnemonic(tabs->tabText(0)), Mnemonic(tabs->tabText(1))};
+            QWidget* page = tabs->widget(tab);
+            QStringList texts;
+            for (QLabel* label : page->findChildren<QLabel*>()) {
+                texts << label->text();
+            }
+            for (QAbstractButton* button : page->findChildren<QAbstractButton*>()) {
+                texts << button->text();
+            }
+            for (const QString& text : texts) {
+                const QChar key = Mnemonic(text);
+                if (!key.isNull()) {
+                    EXPECT_FALSE(keys.contains(key)) << "tab " << tab << ": " << text.toStdString();
+                    keys << key;
+                }
+            }
+        }
+        // The font buttons and the sample page have names for screen readers.
+        EXPECT_FALSE(Find<QWidget>(dialog, "id26508")->accessibleName().isEmpty());
+        EXPECT_FALSE(Find<QWidget>(dialog, "id1080")->accessibleName().isEmpty());
+
+        // Nothing is cut: the dialog is at least as large as its contents ask.
+        dialog.adjustSize();
+        EXPECT_GE(dialog.width(), dialog.minimumSizeHint().width());
+        if (const QString shots = qEnvironmentVariable("OV_SCREENSHOTS"); !shots.isEmpty()) {
+            dialog.show();
+            for (int tab = 0; tab < 2; ++tab) {
+                tabs->setCurrentIndex(tab);
+                QCoreApplication::processEvents();
+                dialog.grab().save(
+                    QStringLiteral("%1/page-setup-%2-%3.png").arg(shots).arg(c.pack).arg(tab));
+            }
+        }
+    }
 }
 
 TEST(ReportPrinting, PageSettingsReachThePrinterAndThePagesPrint) {
