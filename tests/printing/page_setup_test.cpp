@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -19,6 +20,8 @@
 #include "app/ui/pack_ui_resources.h"
 #include "dialogs/ui/qx_font_button.h"
 #include "printing/page_setup_fields.h"
+#include "printing/qt/sample_page.h"
+#include "printing/report_document.h"
 #include "printing/ui/page_setup_dialog.h"
 #include "printing/ui/printer_settings.h"
 #include "printing/ui/report_print.h"
@@ -309,6 +312,199 @@ TEST(ReportPrinting, PageSettingsReachThePrinterAndThePagesPrint) {
     const auto info = test::RunProcess({"/usr/bin/pdfinfo", dir.File("printed.pdf")});
     EXPECT_TRUE(std::regex_search(info.out, std::regex("Pages: +2\\n"))) << info.out;
     EXPECT_FALSE(PrintPages(pages, printer, 4 + pages.PageCount(), 9 + pages.PageCount()));
+}
+
+}  // namespace
+}  // namespace ov
+
+namespace ov {
+namespace {
+
+/// How many pixels of `image` inside `area` are near `colour`.
+int CountNear(const QImage& image, const QRect& area, const QColor& colour, int tolerance = 60) {
+    int count = 0;
+    const QRect inside = area.intersected(image.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (std::abs(pixel.red() - colour.red()) + std::abs(pixel.green() - colour.green()) +
+                    std::abs(pixel.blue() - colour.blue()) <=
+                tolerance) {
+                ++count;
+            }
+        }
+    }
+    return count;
+}
+
+/// How many pixels of `image` inside `area` are dark or middle grey: lines, not coloured texts.
+int CountGrey(const QImage& image, const QRect& area) {
+    int count = 0;
+    const QRect inside = area.intersected(image.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y) {
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QColor p = image.pixelColor(x, y);
+            if (std::abs(p.red() - p.green()) < 12 && std::abs(p.green() - p.blue()) < 12 &&
+                p.red() < 230) {
+                ++count;
+            }
+        }
+    }
+    return count;
+}
+
+ReportStyle SampleStyle() {
+    ReportStyle style;  // the print settings' defaults
+    style.titleFont = PrintFontFrom(LogFont::Make("Times New Roman", -14, 700, 1));
+    style.rowFont = PrintFontFrom(LogFont::Make("Times New Roman", -12, 400, 1));
+    style.page = SettingsPage();
+    style.page.paperWidth = 28101;  // landscape A4
+    style.page.paperHeight = 20320;
+    style.titleColor = 0x000000FF;  // red
+    style.rowColor = 0x0000A000;    // green
+    return style;
+}
+
+QImage DrawnSample(const ReportStyle& style, QSize size = {600, 450}) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(QColor(200, 200, 200));
+    QPainter painter(&image);
+    DrawSampleReport(painter, QRectF(QPointF(0, 0), QSizeF(size)), style);
+    return image;
+}
+
+/// The printing area of a style's page on a sample image drawn into `bounds`.
+QRect AreaOnSample(const ReportStyle& style, const QRectF& bounds) {
+    const SampleSheet sheet = FitSampleSheet(style.page, bounds);
+    const PrintArea area = PrintAreaOf(style.page);
+    return QRectF(sheet.paper.left() + area.left * sheet.scale,
+                  sheet.paper.top() + area.top * sheet.scale,
+                  (area.right - area.left) * sheet.scale, (area.bottom - area.top) * sheet.scale)
+        .toRect();
+}
+
+TEST(SamplePage, PageSetupSampleDrawsTheHeaderAndFooterLinesWhereTheyBegin) {
+    PageRecord page = SettingsPage();  // header at 7.5 mm, footer 12.5 mm up
+    page.paperWidth = 28101;           // landscape A4
+    page.paperHeight = 20320;
+    page.headerColor = 0x000000FF;
+    page.footerOn = 1;
+    page.footerColor = 0x00FF0000;
+    QImage image(400, 300, QImage::Format_RGB32);
+    image.fill(Qt::gray);
+    {
+        QPainter painter(&image);
+        DrawSamplePage(painter, image.rect(), page);
+    }
+    const SampleSheet sheet = FitSampleSheet(page, image.rect());
+    EXPECT_EQ(sheet.paper.width(), 390);  // the wider side fits, 5 pixels to spare each way
+    const QRect paper = sheet.paper.toRect();
+    const int headerY = paper.top() + static_cast<int>(750 * sheet.scale);
+    const int footerY = paper.bottom() - static_cast<int>(1250 * sheet.scale);
+    EXPECT_EQ(image.pixelColor(paper.center().x(), headerY), QColor(Qt::red));
+    EXPECT_EQ(image.pixelColor(paper.center().x(), footerY), QColor(Qt::blue));
+    // The lines stop 5 pixels inside the sheet.
+    EXPECT_EQ(image.pixelColor(paper.left() + 5, headerY), QColor(Qt::red));
+    EXPECT_NE(image.pixelColor(paper.left() + 3, headerY), QColor(Qt::red));
+    page.headerOn = 0;
+    image.fill(Qt::gray);
+    {
+        QPainter painter(&image);
+        DrawSamplePage(painter, image.rect(), page);
+    }
+    EXPECT_NE(image.pixelColor(paper.center().x(), headerY), QColor(Qt::red));
+}
+
+TEST(SamplePage, ReportSampleFollowsThePrintSettings) {
+    const QRectF bounds(0, 0, 600, 450);
+    const ReportStyle base = SampleStyle();
+    const QRect area = AreaOnSample(base, bounds);
+    const QRect lowerThird(area.left(), area.bottom() - area.height() / 3 + 2, area.width(),
+                           area.height() / 3 - 2);
+    const QColor blue(0, 0, 255);
+
+    // The chart: its blue line in the lower third of the printing area, only when set.
+    ReportStyle style = base;
+    style.monthSums = style.totalSums = false;  // no blue sums values there either
+    EXPECT_EQ(CountNear(DrawnSample(style), lowerThird, blue), 0);
+    style.chart = true;
+    EXPECT_GT(CountNear(DrawnSample(style), lowerThird, blue), 50);
+
+    // The titles in the title colour, the rows in the row colour.
+    const QImage plain = DrawnSample(base);
+    EXPECT_GT(CountNear(plain, area, QColor(255, 0, 0)), 20);
+    EXPECT_GT(CountNear(plain, area, QColor(0, 160, 0)), 20);
+
+    // Frame and lines: each adds dark pixels.
+    const struct {
+        bool borders, rowLines, columnLines;
+    } lines[] = {
+        {false, false, false}, {true, false, false}, {true, true, false}, {true, true, true}};
+    int before = -1;
+    for (const auto& l : lines) {
+        style = base;
+        style.borders = l.borders;
+        style.rowLines = l.rowLines;
+        style.columnLines = l.columnLines;
+        const int dark = CountGrey(DrawnSample(style), area);
+        EXPECT_GT(dark, before) << l.borders << l.rowLines << l.columnLines;
+        before = dark;
+    }
+
+    // Each sums block adds its blue values.
+    style = base;
+    style.monthSums = style.totalSums = false;
+    const int none = CountNear(DrawnSample(style), area, blue);
+    style.monthSums = true;
+    const int one = CountNear(DrawnSample(style), area, blue);
+    style.totalSums = true;
+    const int two = CountNear(DrawnSample(style), area, blue);
+    EXPECT_EQ(none, 0);
+    EXPECT_GT(one, 20);
+    EXPECT_GT(two, one);
+
+    // Nothing of the report lies in the margins.
+    style = base;
+    style.chart = true;
+    style.page.headerOn = 0;
+    const QImage image = DrawnSample(style);
+    const QRect paper = FitSampleSheet(style.page, bounds).paper.toRect();
+    const QRect leftMargin(paper.left() + 2, paper.top() + 2, area.left() - paper.left() - 4,
+                           paper.height() - 4);
+    const QRect topMargin(paper.left() + 2, paper.top() + 2, paper.width() - 4,
+                          area.top() - paper.top() - 4);
+    EXPECT_EQ(CountNear(image, leftMargin, Qt::white, 0), leftMargin.width() * leftMargin.height());
+    EXPECT_EQ(CountNear(image, topMargin, Qt::white, 0), topMargin.width() * topMargin.height());
+
+    // Too small a place draws no report, and nothing breaks.
+    EXPECT_FALSE(DrawnSample(style, {4, 4}).isNull());
+}
+
+TEST(SamplePage, TheControlShowsThePageOrTheReport) {
+    SamplePageWidget sample;
+    sample.resize(300, 240);
+    ReportStyle style = SampleStyle();
+    style.chart = true;
+    sample.SetReport(style);
+    EXPECT_TRUE(sample.ShowsReport());
+    EXPECT_EQ(sample.Page(), style.page);
+    const QImage report = sample.grab().toImage();
+    EXPECT_GT(CountNear(report, report.rect(), QColor(255, 0, 0)), 5);
+    sample.SetPage(style.page);
+    EXPECT_FALSE(sample.ShowsReport());
+    const QImage page = sample.grab().toImage();
+    EXPECT_EQ(CountNear(page, page.rect(), QColor(255, 0, 0)), 0);
+    if (const QString shots = qEnvironmentVariable("OV_SCREENSHOTS"); !shots.isEmpty()) {
+        report.save(shots + QStringLiteral("/sample-report.png"));
+        sample.resize(600, 460);
+        sample.SetReport(style);
+        sample.grab().save(shots + QStringLiteral("/sample-report-large.png"));
+        style.chart = false;
+        style.page = FreshPageRecord();  // portrait
+        sample.resize(200, 240);
+        sample.SetReport(style);
+        sample.grab().save(shots + QStringLiteral("/sample-report-portrait.png"));
+    }
 }
 
 }  // namespace
