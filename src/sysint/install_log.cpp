@@ -263,8 +263,7 @@ void RecordInstalledFiles(InstallLog& log, const std::string& langsFolder,
         log.LogFile(paths.programPath);
         const std::vector<std::string> englishFiles{"OVEngRes.rcc", "OVEng.html", "License.txt",
                                                     "Readme.txt"};
-        const std::vector<std::string> slovakFiles{"OVSlvRes.rcc", "Licencia.txt",
-                                                   "Citajma.txt"};
+        const std::vector<std::string> slovakFiles{"OVSlvRes.rcc", "Licencia.txt", "Citajma.txt"};
         for (const auto& file : englishFiles) {
             log.LogFile(JoinPath(english, file));
         }

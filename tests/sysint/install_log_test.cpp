@@ -320,10 +320,9 @@ TEST_F(InstallLogTest, InstalledAndPortableCopiesRecordOnlyWhatIsTheirs) {
         EXPECT_EQ(std::count(made.begin(), made.end(), root), portable || !rootExisted ? 1 : 0);
         EXPECT_EQ(std::count(made.begin(), made.end(), group), 1);
 
-        std::vector<std::string> expectedLinks{group + "/Orvanta.desktop",
-                                               group + "/Licensee Agreement.desktop",
-                                               group + "/Readme.desktop",
-                                               desktop + "/Orvanta.desktop"};
+        std::vector<std::string> expectedLinks{
+            group + "/Orvanta.desktop", group + "/Licensee Agreement.desktop",
+            group + "/Readme.desktop", desktop + "/Orvanta.desktop"};
         if (c.uninstaller) {
             expectedLinks.push_back(group + "/Uninstall Orvanta.desktop");
         }
