@@ -11,7 +11,7 @@ namespace ov {
 QIcon PackIcon(const LanguagePacks& packs, unsigned number) {
     const QPixmap pixmap = PackBitmap(packs, number);
     if (pixmap.isNull()) {
-        return QIcon();
+        return {};
     }
     QIcon icon(pixmap);
     // A pack may carry the icon drawn at twice the size, for screens with a device pixel
