@@ -187,6 +187,7 @@ bool MonitorApp::Start(std::string* error) {
 
     ConnectionMonitor::Options options;
     options.pollPeriod = MonitorPollPeriod();
+    options.polledWithoutConnections = false;  // no front end reads the empty cycles
     m_monitor = std::make_unique<ConnectionMonitor>(*m_ras, m_clock, options);
     return true;
 }
