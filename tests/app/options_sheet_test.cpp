@@ -1,0 +1,462 @@
+// The options sheet on the offscreen platform with the shipped packs, the simulated phone
+// book and a temporary data root: its pages driven by the controls' object names, what Apply,
+// OK and Cancel leave in the live settings and in the hives, and the pages' rules.
+
+#include "app/ui/options_sheet.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include "app/qt/language_packs.h"
+#include "app/ui/pack_ui_resources.h"
+#include "platform/ras/ras_sim.h"
+#include "settings/registry_key.h"
+#include "settings/settings.h"
+#include "support/qt_application.h"
+#include "support/temp_dir.h"
+#include "sysint/ras_library.h"
+#include "sysint/shortcuts.h"
+#include "tariff/tariff_file.h"
+
+namespace ov {
+namespace {
+
+const auto* const kQtEnvironment =
+    ::testing::AddGlobalTestEnvironment(new test::QtApplicationEnvironment<QApplication>);
+
+class FixedStore final : public LanguageSettingsStore {
+public:
+    std::optional<std::uint32_t> ReadCurrentLng() const override { return kPackEnglish; }
+    bool WriteCurrentLng(std::uint32_t) override { return true; }
+    std::uint32_t SystemLanguage() const override { return kPackEnglish; }
+    std::string LanguageName(std::uint32_t id) const override {
+        return id == kPackSlovak ? "Slovenčina" : "English";
+    }
+};
+
+std::int32_t StoredNumber(HKEY root, const char* name) {
+    RegistryKey key(root, kMainKey);
+    std::int32_t value = -1;
+    if (!key.Open(root, kMainKey, KEY_READ) || !key.ReadNumber(name, value)) {
+        return -1;
+    }
+    return value;
+}
+
+class OptionsSheetTest : public ::testing::Test {
+protected:
+    OptionsSheetTest() : m_resources(m_packs) {
+        m_packs.AddStandardPacks();
+        EXPECT_TRUE(m_packs.SwitchTo(kPackEnglish));
+        m_hooks.showMessage = [this](const QString& text) { m_messages << text; };
+        m_hooks.beep = [this] { ++m_beeps; };
+        m_hooks.reloadCallList = [this] { ++m_reloads; };
+        m_hooks.languageChanged = [this] { ++m_languageChanges; };
+        m_hooks.dialCommand = [](const std::string&) { return std::vector<std::string>{"true"}; };
+        EXPECT_TRUE(m_phoneBook.Load());
+    }
+
+    /// A fresh sheet over the live settings; `withPhoneBook` false: a system without one.
+    OptionsSheet& Open(bool withPhoneBook = true) {
+        m_sheet = std::make_unique<OptionsSheet>(
+            OptionsSheetParts{m_packs, m_resources, m_settings,
+                              withPhoneBook ? &m_phoneBook : nullptr, nullptr},
+            m_hooks);
+        EXPECT_TRUE(m_sheet->Initialise());
+        return *m_sheet;
+    }
+
+    template <typename Control>
+    Control* Find(unsigned id) const {
+        auto* control = m_sheet->findChild<Control*>(QStringLiteral("id%1").arg(id));
+        EXPECT_NE(control, nullptr) << id;
+        return control;
+    }
+    /// Shows a page as a click on its tree item does.
+    void Select(unsigned page) {
+        auto* tree = Find<QTreeWidget>(kOptionsTree);
+        const auto items = tree->findItems(m_sheet->Page(page)->accessibleName(),
+                                           Qt::MatchExactly | Qt::MatchRecursive);
+        ASSERT_EQ(items.size(), 1);
+        tree->setCurrentItem(items.front());
+        ASSERT_EQ(m_sheet->CurrentPage(), m_sheet->Page(page));
+    }
+    /// What a user's typing does: the text, then the control's change.
+    void Type(unsigned id, const QString& text) {
+        auto* edit = Find<QLineEdit>(id);
+        edit->setText(text);
+        Q_EMIT edit->textEdited(text);
+    }
+    void Click(unsigned id) { Find<QAbstractButton>(id)->click(); }
+    void Choose(unsigned id, int index) {
+        auto* combo = Find<QComboBox>(id);
+        combo->setCurrentIndex(index);
+        Q_EMIT combo->activated(index);
+    }
+    bool ApplyEnabled() { return Find<QPushButton>(kApplyButton)->isEnabled(); }
+
+    test::TempHome m_home;
+    FixedStore m_store;
+    LanguagePacks m_packs{m_store};
+    PackUiResources m_resources;
+    SimRasProvider m_sim{m_home.File("ras-sim.state"), {}};
+    RasApi m_api{m_sim};
+    RasLibrary m_phoneBook{&m_api};
+    Settings m_settings{m_packs};
+    OptionsSheetHooks m_hooks;
+    std::unique_ptr<OptionsSheet> m_sheet;
+    QStringList m_messages;
+    int m_beeps = 0;
+    int m_reloads = 0;
+    int m_languageChanges = 0;
+};
+
+TEST_F(OptionsSheetTest, TreeHoldsThePagesUnderTheirParents) {
+    Open();
+    auto* tree = Find<QTreeWidget>(kOptionsTree);
+    ASSERT_EQ(tree->topLevelItemCount(), 3);
+    const auto children = [](QTreeWidgetItem* item) {
+        QStringList texts;
+        for (int i = 0; i < item->childCount(); ++i) {
+            texts << item->child(i)->text(0);
+        }
+        return texts;
+    };
+    EXPECT_EQ(tree->topLevelItem(0)->text(0), "General");
+    EXPECT_EQ(children(tree->topLevelItem(0)),
+              (QStringList{"Tariff and currency", "Language", "Programs"}));
+    EXPECT_EQ(tree->topLevelItem(1)->text(0), "Call list");
+    EXPECT_EQ(children(tree->topLevelItem(1)), QStringList{"Printing"});
+    EXPECT_EQ(tree->topLevelItem(2)->text(0), "Dial-up");
+    EXPECT_EQ(children(tree->topLevelItem(2)), (QStringList{"Phone-book entries", "Links"}));
+    EXPECT_EQ(m_sheet->CurrentPage(), m_sheet->Page(kPageGeneral));
+    EXPECT_FALSE(ApplyEnabled());
+    EXPECT_FALSE(m_sheet->Modified());
+}
+
+TEST_F(OptionsSheetTest, NoEntriesPageWithoutAUsablePhoneBook) {
+    Open(false);
+    EXPECT_EQ(m_sheet->Page(kPageEntries), nullptr);
+    auto* tree = Find<QTreeWidget>(kOptionsTree);
+    EXPECT_EQ(tree->topLevelItem(2)->childCount(), 1);
+    EXPECT_EQ(m_sheet->findChild<QWidget*>("id3047"), nullptr);
+}
+
+TEST_F(OptionsSheetTest, ApplyStoresOnlyAfterAChangeAndThenDisablesItself) {
+    m_settings.Exchange(true);
+    Open();
+    // Nothing changed: nothing is stored, nothing reloaded.
+    RegistryKey(HKEY_LOCAL_MACHINE, kMainKey).Open(HKEY_LOCAL_MACHINE, kMainKey, KEY_WRITE);
+    {
+        RegistryKey key(HKEY_LOCAL_MACHINE, kMainKey);
+        ASSERT_TRUE(key.Open(HKEY_LOCAL_MACHINE, kMainKey, KEY_WRITE));
+        ASSERT_TRUE(key.DeleteValue("EventTotTime"));
+    }
+    m_sheet->OnCommand(kApplyButton, kNotifyClicked);
+    EXPECT_EQ(StoredNumber(HKEY_LOCAL_MACHINE, "EventTotTime"), -1);
+    EXPECT_EQ(m_reloads, 0);
+
+    // A change: Apply enables, stores every group and disables itself.
+    auto* hours = Find<QSpinBox>(3108);
+    hours->setValue(100);
+    EXPECT_TRUE(ApplyEnabled());
+    Find<QSpinBox>(3109)->setValue(75);
+    Click(kApplyButton);
+    EXPECT_FALSE(ApplyEnabled());
+    EXPECT_EQ(m_settings.EventTotTime, 100 * 3600 + 59 * 60);
+    EXPECT_EQ(StoredNumber(HKEY_LOCAL_MACHINE, "EventTotTime"), 100 * 3600 + 59 * 60);
+    EXPECT_EQ(StoredNumber(HKEY_CURRENT_USER, "ShowConnEvnt"), m_settings.ShowConnEvnt);
+    EXPECT_EQ(m_reloads, 1);
+    // The presets file is written with the sheet's presets.
+    std::vector<Tariff> presets;
+    ReadTariffFile(TariffFilePath(), presets);
+    EXPECT_EQ(presets.size(), m_sheet->Presets().size());
+}
+
+TEST_F(OptionsSheetTest, StoredSecondsOfTheTotalAreDroppedByTheNextApply) {
+    m_settings.EventTotTime = 3 * 3600 + 4 * 60 + 5;
+    Open();
+    EXPECT_EQ(Find<QSpinBox>(3108)->value(), 3);
+    EXPECT_EQ(Find<QSpinBox>(3109)->value(), 4);
+    Click(3399);  // any change
+    Click(kApplyButton);
+    EXPECT_EQ(m_settings.EventTotTime, 3 * 3600 + 4 * 60);
+}
+
+TEST_F(OptionsSheetTest, LimitKindSwapsTimeAndPriceFields) {
+    m_settings.EventUseNotification = 1;
+    m_settings.EventType = 1;
+    Open();
+    m_sheet->show();
+    const auto shown = [this](unsigned id) { return Find<QWidget>(id)->isVisible(); };
+    const struct {
+        int type;
+        bool time;
+    } cases[] = {{1, true}, {2, false}, {1, true}, {3, false}, {0, true}};
+    for (const auto& c : cases) {
+        Choose(3391, c.type);
+        EXPECT_EQ(shown(3392), c.time) << c.type;
+        EXPECT_EQ(shown(3393), c.time) << c.type;
+        EXPECT_EQ(shown(3396), !c.time) << c.type;
+        EXPECT_EQ(shown(3394), !c.time) << c.type;
+    }
+    EXPECT_TRUE(m_sheet->Modified());
+}
+
+TEST_F(OptionsSheetTest, ClearingTheLimitDisablesItsControlsButKeepsThem) {
+    m_settings.EventUseNotification = 1;
+    m_settings.EventTime = 45;
+    m_settings.HangUpTimeout = 20;
+    Open();
+    Click(3390);
+    for (const unsigned id : {3391u, 3393u, 3392u, 3396u, 3397u, 3398u}) {
+        EXPECT_FALSE(Find<QWidget>(id)->isEnabled()) << id;
+    }
+    EXPECT_EQ(Find<QLineEdit>(3392)->text(), "45");
+    Click(kSheetOk);
+    EXPECT_EQ(m_settings.EventUseNotification, 0);
+    EXPECT_EQ(m_settings.EventTime, 45);
+    EXPECT_EQ(m_settings.HangUpTimeout, 20);
+    // The running totals' controls follow the live display's check box.
+    Open();
+    Click(3115);
+    for (const unsigned id : {3107u, 3108u, 3109u}) {
+        EXPECT_EQ(Find<QWidget>(id)->isEnabled(), m_settings.ShowEvnWnd == 0) << id;
+    }
+}
+
+TEST_F(OptionsSheetTest, CancelLeavesTheLiveSettingsAndTheHivesUntouched) {
+    m_settings.Exchange(true);
+    const SettingsValues before = m_settings;
+    Open();
+    Find<QSpinBox>(3108)->setValue(7);
+    Select(kPageCallList);
+    Click(3025);
+    Select(kPagePrograms);
+    Type(3088, "/usr/bin/true");
+    Click(3091);
+    EXPECT_EQ(m_sheet->WorkingCopy().Programs.size(), before.Programs.size() + 1);
+    Click(kSheetCancel);
+    EXPECT_EQ(m_sheet->result(), static_cast<int>(kSheetCancel));
+    EXPECT_TRUE(static_cast<const SettingsValues&>(m_settings) == before);
+    EXPECT_EQ(StoredNumber(HKEY_LOCAL_MACHINE, "EventTotTime"), before.EventTotTime);
+    EXPECT_EQ(StoredNumber(HKEY_CURRENT_USER, "ShowStartMon"), before.ShowStartMon);
+    EXPECT_EQ(m_reloads, 0);
+}
+
+TEST_F(OptionsSheetTest, OkStoresEveryPageIntoTheHives) {
+    Open();
+    Type(3392, "12");
+    Select(kPageTariff);
+    Type(3002, "EUR");
+    EXPECT_EQ(Find<QLabel>(3082)->text(), "EUR");
+    Click(3004);
+    Find<QSpinBox>(3003)->setValue(3);
+    EXPECT_EQ(Find<QLabel>(3080)->text().toStdString(), "100.200EUR");
+    EXPECT_EQ(Find<QLabel>(3080)->font().family(), "Times New Roman");
+    EXPECT_EQ(Find<QLabel>(3080)->font().pixelSize(), 17);
+    Choose(3086, 1);                     // workdays
+    Find<QSpinBox>(3007)->setValue(30);  // hour 30 is stored as 23
+    Type(3011, "1.5");
+    Find<QSpinBox>(3012)->setValue(5000);
+    Select(kPageCallList);
+    Click(3104);  // the user column
+    Select(kPagePrinting);
+    Click(3097);
+    Click(kSheetOk);
+    EXPECT_EQ(m_sheet->result(), static_cast<int>(kSheetOk));
+    EXPECT_EQ(m_settings.EventTime, 12);
+    EXPECT_EQ(m_settings.CurrentTariff.CurrShort, "EUR");
+    EXPECT_EQ(m_settings.CurrentTariff.CurrAfterNum, 1);
+    EXPECT_EQ(m_settings.CurrentTariff.CurrDecName, 3);
+    const TariffBand band = m_settings.CurrentTariff.Band(SlotIndex(Workdays, 0));
+    EXPECT_EQ(band.TimeFrom / 60, 23);
+    EXPECT_FLOAT_EQ(band.Price, 1.5f);
+    EXPECT_EQ(band.Minuts, 1439);
+    EXPECT_EQ(m_settings.Columns[5], SettingsValues().Columns[5] == 0 ? 1 : 0);
+    EXPECT_EQ(m_settings.PrintGraph, 1);
+    EXPECT_EQ(StoredNumber(HKEY_LOCAL_MACHINE, "EventTime"), 12);
+    EXPECT_EQ(StoredNumber(HKEY_CURRENT_USER, "PrintGraph"), 1);
+    Settings reloaded(m_packs);
+    reloaded.Exchange(false);
+    EXPECT_EQ(reloaded.CurrentTariff, m_settings.CurrentTariff);
+    EXPECT_EQ(reloaded.Columns, m_settings.Columns);
+}
+
+TEST_F(OptionsSheetTest, DropsAddProgramsOnceAndBeepElsewhere) {
+    test::TempDir dir;
+    const QString program = QString::fromStdString(dir.File("dialer"));
+    const QString text = QString::fromStdString(dir.File("readme.txt"));
+    test::WriteFileOrDie(program.toStdString(), "#!/bin/sh\n");
+    test::WriteFileOrDie(text.toStdString(), "text\n");
+    ASSERT_EQ(chmod(program.toStdString().c_str(), 0700), 0);
+    Open();
+    const std::size_t before = m_sheet->WorkingCopy().Programs.size();
+    m_sheet->DropFiles({program});  // the general page is current
+    EXPECT_EQ(m_beeps, 1);
+    EXPECT_EQ(m_sheet->WorkingCopy().Programs.size(), before);
+    Select(kPagePrograms);
+    m_sheet->DropFiles({text});
+    m_sheet->DropFiles({program, program});
+    m_sheet->DropFiles({program});
+    ASSERT_EQ(m_sheet->WorkingCopy().Programs.size(), before + 1);
+    const ProgramEntry& added = m_sheet->WorkingCopy().Programs.back();
+    EXPECT_EQ(added.path, program.toStdString());
+    EXPECT_EQ(added.style, 0);
+    EXPECT_EQ(added.exit, 0);
+    EXPECT_EQ(Find<QListWidget>(3087)->count(), static_cast<int>(before + 1));
+    EXPECT_TRUE(ApplyEnabled());
+}
+
+TEST_F(OptionsSheetTest, ProgramsPageEditsTheList) {
+    m_settings.Programs = {{"/bin/a", 1, 0}, {"/bin/b", 2, 1}};
+    Open();
+    Select(kPagePrograms);
+    auto* list = Find<QListWidget>(3087);
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_EQ(Find<QLineEdit>(3088)->text(), "/bin/a");
+    list->setCurrentRow(1);
+    EXPECT_EQ(Find<QLineEdit>(3088)->text(), "/bin/b");
+    EXPECT_EQ(Find<QComboBox>(3106)->currentIndex(), 2);
+    EXPECT_TRUE(Find<QCheckBox>(3090)->isChecked());
+    Type(3088, "/bin/c");
+    Click(3092);
+    EXPECT_EQ(list->item(1)->text(), "/bin/c");
+    Click(3093);
+    ASSERT_EQ(m_sheet->WorkingCopy().Programs.size(), 1u);
+    EXPECT_EQ(m_sheet->WorkingCopy().Programs[0].path, "/bin/a");
+    Type(3088, "");
+    EXPECT_FALSE(Find<QPushButton>(3091)->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>(3092)->isEnabled());
+    m_hooks.browseProgram = [] { return QStringLiteral("/usr/bin/env"); };
+    Open();
+    Select(kPagePrograms);
+    Click(3101);
+    EXPECT_EQ(Find<QLineEdit>(3088)->text(), "/usr/bin/env");
+    EXPECT_TRUE(Find<QPushButton>(3091)->isEnabled());
+}
+
+TEST_F(OptionsSheetTest, EntriesPageCreatesUpdatesAndDeletes) {
+    Open();
+    Select(kPageEntries);
+    auto* entries = Find<QComboBox>(3047);
+    EXPECT_EQ(entries->currentText(), "Demo ISP");
+    EXPECT_EQ(Find<QComboBox>(3044)->currentText(), "Simulated Modem");
+    EXPECT_TRUE(Find<QPushButton>(3048)->isEnabled());
+    EXPECT_FALSE(Find<QPushButton>(3046)->isEnabled());
+
+    // A new name with specific addresses: 300 is stored as 255.
+    entries->setEditText("Work");
+    Q_EMIT entries->lineEdit()->textEdited("Work");
+    EXPECT_TRUE(Find<QPushButton>(3046)->isEnabled());
+    Find<QCheckBox>(3050)->setChecked(true);
+    Click(3050);  // now cleared: the addresses are the user's
+    EXPECT_TRUE(Find<QLineEdit>(3051)->isEnabled());
+    Type(3045, "555 0100");
+    for (const unsigned id : {3051u, 3052u, 3053u, 3054u}) {
+        Type(id, id == 3051 ? "300" : "1");
+    }
+    Click(3046);
+    EXPECT_TRUE(m_messages.isEmpty());
+    RASENTRY stored{};
+    ASSERT_TRUE(m_phoneBook.GetEntryProperties("Work", stored));
+    EXPECT_EQ(stored.ipaddr, (RASIPADDR{255, 1, 1, 1}));
+    EXPECT_EQ(stored.dwfOptions & 0x2u, 0x2u);
+    EXPECT_STREQ(stored.szLocalPhoneNumber, "555 0100");
+    EXPECT_EQ(entries->findText("Work"), entries->currentIndex());
+    EXPECT_EQ(m_sheet->WorkingCopy().ListEntries.items.back(), "Work");
+
+    // A name another program gave the phone book meanwhile: the save fails aloud.
+    ASSERT_EQ(m_sim.AddEntry("Home", "Simulated Modem", ""), 0u);
+    entries->setEditText("Home");
+    Q_EMIT entries->lineEdit()->textEdited("Home");
+    Click(3046);
+    ASSERT_EQ(m_messages.size(), 1);
+    EXPECT_EQ(m_messages.front(), "The phone-book entry Home cannot be saved.");
+
+    // Delete clears the name and refills the list.
+    entries->setCurrentIndex(entries->findText("Work"));
+    Q_EMIT entries->activated(entries->currentIndex());
+    Click(3049);
+    EXPECT_EQ(entries->findText("Work"), -1);
+    RASENTRY gone{};
+    EXPECT_FALSE(m_phoneBook.GetEntryProperties("Work", gone));
+}
+
+TEST_F(OptionsSheetTest, LanguageSwitchOnOkOnly) {
+    Open();
+    Select(kPageLanguage);
+    auto* language = Find<QComboBox>(3120);
+    ASSERT_EQ(language->count(), 2);
+    EXPECT_EQ(language->currentIndex(), 0);
+    Choose(3120, 1);
+    Click(kApplyButton);  // Apply does not switch
+    EXPECT_EQ(m_packs.CurrentIndex(), 0);
+    EXPECT_EQ(m_languageChanges, 0);
+    Click(kSheetOk);
+    EXPECT_EQ(m_packs.CurrentIndex(), 1);
+    EXPECT_EQ(m_languageChanges, 1);
+    // The lists' "all" items of the settings follow the new language.
+    EXPECT_EQ(m_settings.ListEntries.items.front(), m_packs.String(kAllEntriesEntry));
+    // A sheet opened now is in Slovak.
+    Open();
+    EXPECT_EQ(m_sheet->windowTitle(), "Možnosti");
+    EXPECT_EQ(Find<QTreeWidget>(kOptionsTree)->topLevelItem(0)->text(0), "Všeobecné");
+}
+
+TEST_F(OptionsSheetTest, OnlyOneSheetIsOpen) {
+    QTimer::singleShot(0, [this] {
+        OptionsSheet* open = OptionsSheet::Open();
+        ASSERT_NE(open, nullptr);
+        // A second 3200 brings the open one forward and makes no other.
+        EXPECT_EQ(RunOptionsSheet({m_packs, m_resources, m_settings, nullptr, nullptr}, {}), 0);
+        EXPECT_EQ(OptionsSheet::Open(), open);
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        EXPECT_EQ(
+            std::count_if(windows.begin(), windows.end(),
+                          [](QWidget* w) { return qobject_cast<OptionsSheet*>(w) != nullptr; }),
+            1);
+        open->OnCommand(kSheetCancel, kNotifyClicked);
+    });
+    EXPECT_EQ(RunOptionsSheet({m_packs, m_resources, m_settings, nullptr, nullptr}, {}),
+              static_cast<int>(kSheetCancel));
+    EXPECT_EQ(OptionsSheet::Open(), nullptr);
+}
+
+TEST_F(OptionsSheetTest, EveryInputIsNamedByItsLabel) {
+    Open();
+    for (const auto& item : m_sheet->Pages()) {
+        for (QWidget* control : item->page->findChildren<QWidget*>()) {
+            const bool input = qobject_cast<QLineEdit*>(control) != nullptr ||
+                               qobject_cast<QSpinBox*>(control) != nullptr ||
+                               qobject_cast<QComboBox*>(control) != nullptr ||
+                               qobject_cast<QListWidget*>(control) != nullptr;
+            if (!input || !control->objectName().startsWith(QLatin1String("id")) ||
+                qobject_cast<QComboBox*>(control->parentWidget()) != nullptr) {
+                continue;
+            }
+            bool named = !control->accessibleName().isEmpty();
+            for (QLabel* label : item->page->findChildren<QLabel*>()) {
+                named = named || (label->buddy() == control && label->text().contains(u'&'));
+            }
+            EXPECT_TRUE(named) << item->page->TemplateId() << " "
+                               << control->objectName().toStdString();
+        }
+    }
+}
+
+}  // namespace
+}  // namespace ov
