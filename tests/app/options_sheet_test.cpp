@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -107,6 +108,23 @@ protected:
         Q_EMIT combo->activated(index);
     }
     bool ApplyEnabled() { return Find<QPushButton>(kApplyButton)->isEnabled(); }
+    /// A presets file of two countries.
+    static std::vector<Tariff> WritePresets() {
+        Tariff slovakia;
+        slovakia.CurrCompany = "Slovakia";
+        slovakia.CurrName = "Euro";
+        slovakia.CurrShort = "EUR";
+        slovakia.CountryID = 1051;
+        slovakia.CurrAfterNum = 1;
+        slovakia.SetBand(SlotIndex(Workdays, 0), {420, 1139, 0.05f, 1});
+        Tariff states;
+        states.CurrCompany = "United States";
+        states.CountryID = 1033;
+        states.SetBand(0, {0, 1439, 0.1f, 2});
+        const std::vector<Tariff> presets{states, slovakia};
+        EXPECT_TRUE(WriteTariffFile(TariffFilePath(), presets));
+        return presets;
+    }
 
     test::TempHome m_home;
     FixedStore m_store;
@@ -296,6 +314,31 @@ TEST_F(OptionsSheetTest, OkStoresEveryPageIntoTheHives) {
     EXPECT_EQ(reloaded.Columns, m_settings.Columns);
 }
 
+TEST_F(OptionsSheetTest, ChoosingAPresetKeepsTheEditsOfTheOneBefore) {
+    const std::vector<Tariff> presets = WritePresets();
+    m_settings.CurrentTariff = presets[0];
+    Open();
+    Select(kPageTariff);
+    EXPECT_EQ(Find<QComboBox>(3149)->currentText(), "United States");
+    Type(3011, "0.2");
+    Choose(3149, 1);
+    EXPECT_EQ(Find<QLineEdit>(3002)->text(), "EUR");
+    EXPECT_TRUE(Find<QRadioButton>(3004)->isChecked());
+    EXPECT_EQ(Find<QLabel>(3082)->text(), "EUR");
+    Choose(3086, 1);
+    EXPECT_EQ(Find<QSpinBox>(3007)->value(), 7);
+    EXPECT_EQ(Find<QSpinBox>(3009)->value(), 18);
+    EXPECT_EQ(Find<QSpinBox>(3010)->value(), 59);
+    EXPECT_TRUE(ApplyEnabled());
+    Click(kSheetOk);
+    EXPECT_EQ(m_settings.CurrentTariff, presets[1]);
+    std::vector<Tariff> stored;
+    ReadTariffFile(TariffFilePath(), stored);
+    ASSERT_EQ(stored.size(), 2u);
+    EXPECT_FLOAT_EQ(stored[0].Price[0], 0.2f);  // the edit went back into its preset
+    EXPECT_EQ(stored[1].CurrShort, "EUR");
+}
+
 TEST_F(OptionsSheetTest, DropsAddProgramsOnceAndBeepElsewhere) {
     test::TempDir dir;
     const QString program = QString::fromStdString(dir.File("dialer"));
@@ -436,6 +479,24 @@ TEST_F(OptionsSheetTest, OnlyOneSheetIsOpen) {
     EXPECT_EQ(OptionsSheet::Open(), nullptr);
 }
 
+TEST_F(OptionsSheetTest, TabGoesFromTheTreeThroughThePageToTheButtons) {
+    Open();
+    m_sheet->show();
+    QWidget* tree = Find<QWidget>(kOptionsTree);
+    tree->setFocus();
+    QStringList order;
+    for (QWidget* w = tree->nextInFocusChain(); w != tree && order.size() < 400;
+         w = w->nextInFocusChain()) {
+        if (w->isVisible() && w->isEnabled() && (w->focusPolicy() & Qt::TabFocus) != 0 &&
+            w->objectName().startsWith(QLatin1String("id"))) {
+            order << w->objectName();
+        }
+    }
+    ASSERT_GE(order.size(), 4);
+    EXPECT_EQ(order.front(), "id3000");  // the first control of the general page
+    EXPECT_EQ(order.mid(order.size() - 2), (QStringList{"id1", "id2"}));  // Apply is disabled
+}
+
 TEST_F(OptionsSheetTest, EveryInputIsNamedByItsLabel) {
     Open();
     for (const auto& item : m_sheet->Pages()) {
@@ -455,6 +516,78 @@ TEST_F(OptionsSheetTest, EveryInputIsNamedByItsLabel) {
             EXPECT_TRUE(named) << item->page->TemplateId() << " "
                                << control->objectName().toStdString();
         }
+    }
+}
+
+/// The controls a page shows: its labels and the controls with identifiers, without the
+/// inner parts of the composite ones.
+std::vector<QWidget*> ShownControls(QWidget& page) {
+    std::vector<QWidget*> controls;
+    for (QWidget* w : page.findChildren<QWidget*>()) {
+        const bool control = qobject_cast<QLabel*>(w) != nullptr ||
+                             (w->objectName().startsWith(QLatin1String("id")) &&
+                              qobject_cast<QGroupBox*>(w) == nullptr);
+        const bool inner = qobject_cast<QComboBox*>(w->parentWidget()) != nullptr ||
+                           qobject_cast<QAbstractSpinBox*>(w->parentWidget()) != nullptr;
+        if (control && !inner && w->isVisible()) {
+            controls.push_back(w);
+        }
+    }
+    return controls;
+}
+
+// Every page in both packs: no control cut short of what its text needs, none over another.
+// With OV_SCREENSHOTS set each page is saved there to be looked at.
+TEST_F(OptionsSheetTest, EveryPageFitsInBothPacks) {
+    const QString shots = qEnvironmentVariable("OV_SCREENSHOTS");
+    for (const auto& [pack, name] : {std::pair(kPackEnglish, "en"), std::pair(kPackSlovak, "sk")}) {
+        SCOPED_TRACE(name);
+        ASSERT_TRUE(m_packs.SwitchTo(pack));
+        m_settings.EventUseNotification = 1;
+        WritePresets();
+        Open();
+        m_sheet->show();
+        for (const auto& item : m_sheet->Pages()) {
+            const unsigned page = item->page->TemplateId();
+            SCOPED_TRACE(page);
+            Select(page);
+            QApplication::processEvents();
+            EXPECT_TRUE(m_sheet->PageRect().contains(
+                QRect(item->page->mapTo(m_sheet.get(), QPoint(0, 0)), item->page->size())));
+            const std::vector<QWidget*> controls = ShownControls(*item->page);
+            EXPECT_FALSE(controls.empty());
+            for (QWidget* control : controls) {
+                const auto* label = qobject_cast<QLabel*>(control);
+                if (label == nullptr || !label->wordWrap()) {
+                    EXPECT_GE(control->width(), control->minimumSizeHint().width())
+                        << control->objectName().toStdString();
+                    EXPECT_GE(control->height(), control->minimumSizeHint().height())
+                        << control->objectName().toStdString();
+                }
+                if (const auto* edit = qobject_cast<QLineEdit*>(control)) {
+                    EXPECT_GE(edit->width(),
+                              edit->fontMetrics().horizontalAdvance(edit->text()) + 8)
+                        << control->objectName().toStdString();
+                }
+                const QRect a(control->mapTo(item->page, QPoint(0, 0)), control->size());
+                EXPECT_TRUE(item->page->rect().contains(a)) << control->objectName().toStdString();
+                for (QWidget* other : controls) {
+                    if (other == control || other->isAncestorOf(control) ||
+                        control->isAncestorOf(other)) {
+                        continue;
+                    }
+                    const QRect b(other->mapTo(item->page, QPoint(0, 0)), other->size());
+                    EXPECT_FALSE(a.intersects(b)) << control->objectName().toStdString() << " "
+                                                  << other->objectName().toStdString();
+                }
+            }
+            if (!shots.isEmpty()) {
+                m_sheet->grab().save(QStringLiteral("%1/options-%2-%3.png")
+                                         .arg(shots, QLatin1String(name))
+                                         .arg(page));
+            }
+        }
+        m_sheet->OnCommand(kSheetCancel, kNotifyClicked);
     }
 }
 

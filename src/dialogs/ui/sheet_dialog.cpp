@@ -13,6 +13,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "dialogs/ui/qx_font_button.h"
 #include "dialogs/ui/template_loader.h"
 #include "dialogs/ui/ui_resources.h"
@@ -235,9 +237,23 @@ bool sSheetDialog::Build(const UiResources& resources) {
         }
     }
     if (m_tree != nullptr) {
+        // Wide enough for the longest caption of the pack.
         m_tree->expandAll();
+        m_tree->resizeColumnToContents(0);
+        m_tree->setMinimumWidth(std::max(m_tree->minimumWidth(),
+                                         m_tree->columnWidth(0) + 2 * m_tree->frameWidth() + 8));
     }
     m_rebuilding = false;
+    // Tab goes from the navigation through the page to the sheet's own buttons: the pages
+    // were made after the buttons, so the buttons move to the end of the focus chain.
+    QWidget* last = previousInFocusChain();
+    for (QWidget* control : root->findChildren<QWidget*>()) {
+        if (qobject_cast<QAbstractButton*>(control) != nullptr &&
+            !m_pageHost->isAncestorOf(control) && ControlId(*control) != 0) {
+            setTabOrder(last, control);
+            last = control;
+        }
+    }
     for (std::size_t i = 0; i < m_pages.size(); ++i) {
         if (m_pages[i]->loaded) {
             SelectPage(static_cast<int>(i));
