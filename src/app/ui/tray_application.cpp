@@ -24,6 +24,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -201,12 +202,20 @@ int RunTrayProgram() {
 
     const PackUiResources resources(packs);
     AppWindow* appWindow = nullptr;  // set once the window is made, before any command
+    // Empties and reloads the main frame's call list after the sheet stored the settings;
+    // empty while there is no main frame.
+    std::function<void()> reloadCallList;
     AppWindow::Hooks hooks;
     hooks.quit = [] { QCoreApplication::exit(0); };
     // 3200: the options sheet over the live settings; the switch of language reaches the
     // application window as its message does, after the sheet's command has returned.
     hooks.openOptions = [&] {
         OptionsSheetHooks sheetHooks;
+        sheetHooks.reloadCallList = [&reloadCallList] {
+            if (reloadCallList) {
+                reloadCallList();
+            }
+        };
         sheetHooks.languageChanged = [&appWindow] {
             QMetaObject::invokeMethod(
                 appWindow, [&appWindow] { appWindow->OnLanguageChanged(); }, Qt::QueuedConnection);

@@ -168,6 +168,19 @@ bool sSheetDialog::Build(const UiResources& resources) {
     // rectangle; without a placeholder the tab bar's rectangle or the whole sheet.
     m_tree = m_navigation == Navigation::Tree ? Item<QTreeWidget>(m_navigationId) : nullptr;
     m_tabs = m_navigation == Navigation::Tabs ? Item<QTabBar>(m_navigationId) : nullptr;
+    if (m_navigation == Navigation::Tabs && m_tabs == nullptr) {
+        // Designer files cannot hold a bare tab bar: any control of that identifier stands for
+        // it and gives it its place.
+        if (QWidget* stand = Item<QWidget>(m_navigationId)) {
+            m_tabs = new QTabBar(stand->parentWidget());
+            QLayout* layout = stand->parentWidget()->layout();
+            if (layout == nullptr || layout->replaceWidget(stand, m_tabs) == nullptr) {
+                m_tabs->setGeometry(stand->geometry());
+            }
+            delete stand;
+            m_tabs->setObjectName(QStringLiteral("id%1").arg(m_navigationId));
+        }
+    }
     QWidget* frame = m_frameId != 0 ? Item<QWidget>(m_frameId) : nullptr;
     m_pageHost = new QWidget(frame != nullptr ? frame->parentWidget() : root);
     m_pageHost->setObjectName(QStringLiteral("pages"));
@@ -318,11 +331,20 @@ void sSheetDialog::UpdateWizardButtons() {
         return;
     }
     if (auto* next = Item<QPushButton>(kSheetNext)) {
-        next->setEnabled(m_current < static_cast<int>(m_pages.size()) - 1);
+        next->setEnabled(Neighbour(1) >= 0);
     }
     if (auto* back = Item<QPushButton>(kSheetBack)) {
-        back->setEnabled(m_current > 0);
+        back->setEnabled(Neighbour(-1) >= 0);
     }
+}
+
+int sSheetDialog::Neighbour(int step) const {
+    for (int i = m_current + step; i >= 0 && i < static_cast<int>(m_pages.size()); i += step) {
+        if (m_pages[static_cast<std::size_t>(i)]->loaded) {
+            return i;
+        }
+    }
+    return -1;
 }
 
 void sSheetDialog::PageDataExchange(bool /*save*/, unsigned /*pageTemplateId*/) {}
@@ -330,10 +352,10 @@ void sSheetDialog::PageDataExchange(bool /*save*/, unsigned /*pageTemplateId*/) 
 void sSheetDialog::OnCommand(unsigned id, int /*code*/) {
     switch (id) {
         case kSheetNext:
-            SelectPage(m_current + 1);
+            SelectPage(Neighbour(1));
             break;
         case kSheetBack:
-            SelectPage(m_current - 1);
+            SelectPage(Neighbour(-1));
             break;
         case kSheetOk:
         case kSheetCancel:

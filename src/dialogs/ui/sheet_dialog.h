@@ -57,7 +57,7 @@ public:
 
     /// Loads the template of the current pack into the page and makes every control with an
     /// identifier report to OnCommand. False when the pack has no such template.
-    bool LoadTemplate(const UiResources& resources);
+    virtual bool LoadTemplate(const UiResources& resources);
     /// The sheet the page belongs to; null for a page on its own.
     sSheetDialog* Sheet() const;
 
@@ -119,6 +119,8 @@ public:
     /// Builds the sheet from its template and its pages from theirs (a page whose template
     /// cannot be had is left out); shows the first page. False without the sheet's template.
     bool Build(const UiResources& resources);
+    /// A sheet inside another sheet builds itself with its pages.
+    bool LoadTemplate(const UiResources& resources) override { return Build(resources); }
 
     /// A page's values to or from its controls; the concrete sheet binds them.
     virtual void PageDataExchange(bool save, unsigned pageTemplateId);
@@ -135,6 +137,8 @@ protected:
 
 private:
     void UpdateWizardButtons();
+    /// The next shown page in that direction (1 or -1) from the current one; -1 for none.
+    int Neighbour(int step) const;
     int IndexOf(const sSheetDialogBase* page) const;
     void AddNavigationItem(PageItem& item);
 
