@@ -81,6 +81,7 @@ TEST_F(PackSources, PrintfConversionsMatchTheCallersAndBetweenPacks) {
         {3338, {"s"}},       // phone-book entry not deleted: entry name
         {3339, {"s"}},       // phone-book entry not saved: entry name
         {3402, {"s"}},       // hang-up question: entry name
+        {26521, {"s"}},      // page setup, a paper of its own: its size
     };
     const auto& english = (*s_packs)[0].strings;
     for (const auto& pack : *s_packs) {
