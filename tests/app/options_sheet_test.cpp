@@ -544,6 +544,7 @@ TEST_F(OptionsSheetTest, EveryPageFitsInBothPacks) {
         SCOPED_TRACE(name);
         ASSERT_TRUE(m_packs.SwitchTo(pack));
         m_settings.EventUseNotification = 1;
+        m_settings.PrintGraph = 1;
         WritePresets();
         Open();
         m_sheet->show();

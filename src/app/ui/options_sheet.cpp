@@ -3,12 +3,13 @@
 #include "app/qt/language_packs.h"
 #include "app/ui/app_window.h"
 #include "dialogs/options_rules.h"
-#include "dialogs/ui/colours.h"
 #include "dialogs/ui/qx_font_button.h"
 #include "dialogs/ui/qx_web_link_ctrl.h"
 #include "dialogs/ui/ui_resources.h"
 #include "launcher/single_instance.h"
+#include "printing/report_document.h"
 #include "printing/ui/page_setup_dialog.h"
+#include "printing/ui/sample_page_widget.h"
 #include "settings/settings.h"
 #include "sysint/ras_library.h"
 #include "sysint/shortcuts.h"
@@ -23,11 +24,11 @@
 #include <QEventLoop>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QMimeData>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
@@ -355,7 +356,8 @@ void OptionsSheet::OnCommand(unsigned id, int code) {
             SetModified(true);
             return;
         case kPageSetup:
-            if (RunPageSetup(m_work->PrintPage, this)) {
+            if (RunPageSetup(m_work->PrintPage, m_parts.resources, this)) {
+                UpdatePrintPreview();
                 SetModified(true);
             }
             return;
@@ -728,92 +730,46 @@ void OptionsSheet::ExchangePrinting(bool save) {
 }
 
 void OptionsSheet::UpdatePrintPreview() {
-    auto* preview = Ctl<QLabel>(kPrintPreview);
+    // The sample page class has no meta object of its own, so it is kept, not looked up.
+    SamplePageWidget* preview = m_samplePage;
     if (preview == nullptr) {
-        return;
+        // The template's placeholder gives its place to the printing's sample page.
+        auto* placeholder = Ctl<QWidget>(kPrintPreview);
+        if (placeholder == nullptr) {
+            return;
+        }
+        preview = new SamplePageWidget(placeholder->parentWidget());
+        preview->setAccessibleName(placeholder->accessibleName());
+        preview->setMinimumSize(placeholder->minimumSize());
+        QLayout* layout = placeholder->parentWidget()->layout();
+        if (layout == nullptr || layout->replaceWidget(placeholder, preview) == nullptr) {
+            preview->setGeometry(placeholder->geometry());
+        }
+        delete placeholder;
+        preview->setObjectName(QStringLiteral("id%1").arg(kPrintPreview));
+        m_samplePage = preview;
     }
+    // The style as the page's controls stand, on the working copy's page settings.
     const auto checked = [this](unsigned id) {
         const auto* check = Ctl<QCheckBox>(id);
         return check != nullptr && check->isChecked();
     };
-    const bool hLines = checked(3098);
-    const bool vLines = checked(3099);
-    const bool borders = checked(3094);
-    const bool totals = checked(3095);
-    const bool monthTotals = checked(3096);
-    const bool chart = checked(3097);
-    const auto* headerButton = Ctl<QXFontButton>(kHeaderFont);
-    const auto* textButton = Ctl<QXFontButton>(kTextFont);
-
-    // A sample page: the header line, a small table of calls with the chosen lines and sums,
-    // and the chart of the month when it is printed.
-    const QSize size(150, 200);
-    QPixmap page(size);
-    page.fill(Qt::white);
-    QPainter painter(&page);
-    painter.setPen(QColor(160, 160, 160));
-    painter.drawRect(page.rect().adjusted(0, 0, -1, -1));
-    const int left = 10;
-    const int width = size.width() - 20;
-    QFont headerFont = headerButton != nullptr ? ToQFont(headerButton->Font()) : QFont();
-    headerFont.setPixelSize(9);
-    painter.setFont(headerFont);
-    painter.setPen(headerButton != nullptr ? ToQColor(headerButton->Colour()) : Qt::black);
-    painter.drawText(QRect(left, 6, width, 12), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("Orvanta"));
-    QFont textFont = textButton != nullptr ? ToQFont(textButton->Font()) : QFont();
-    textFont.setPixelSize(6);
-    painter.setFont(textFont);
-    const QColor textColour = textButton != nullptr ? ToQColor(textButton->Colour()) : Qt::black;
-    const int rows = 8;
-    const int rowHeight = 9;
-    const int top = 24;
-    const int columns[] = {0, 34, 70, 100, width};
-    for (int row = 0; row < rows; ++row) {
-        const int y = top + row * rowHeight;
-        painter.setPen(textColour);
-        for (int c = 0; c < 4; ++c) {
-            painter.fillRect(
-                QRect(left + columns[c] + 2, y + 3, (columns[c + 1] - columns[c]) / 2, 3),
-                textColour);
-        }
-        painter.setPen(Qt::black);
-        if (hLines && row > 0) {
-            painter.drawLine(left, y, left + width, y);
-        }
+    ReportStyle style = ReportStyleOf(*m_work);
+    style.rowLines = checked(kPrintChecks[0]);
+    style.columnLines = checked(kPrintChecks[1]);
+    style.borders = checked(kPrintChecks[2]);
+    style.totalSums = checked(kPrintChecks[3]);
+    style.monthSums = checked(kPrintChecks[4]);
+    style.chart = checked(kPrintChecks[5]);
+    if (const auto* header = Ctl<QXFontButton>(kHeaderFont)) {
+        style.titleFont = PrintFontFrom(header->Font());
+        style.titleColor = header->Colour();
     }
-    const int bottom = top + rows * rowHeight;
-    painter.setPen(Qt::black);
-    if (vLines) {
-        for (int c = 1; c < 4; ++c) {
-            painter.drawLine(left + columns[c], top, left + columns[c], bottom);
-        }
+    if (const auto* text = Ctl<QXFontButton>(kTextFont)) {
+        style.rowFont = PrintFontFrom(text->Font());
+        style.rowColor = text->Colour();
     }
-    if (borders) {
-        painter.drawRect(left, top, width, bottom - top);
-    }
-    int y = bottom + 4;
-    for (const bool sum : {monthTotals, totals}) {
-        if (sum) {
-            painter.fillRect(QRect(left + width - 50, y, 48, 4), textColour);
-            y += 8;
-        }
-    }
-    if (chart) {
-        const QRect area(left, y + 4, width, size.height() - y - 14);
-        painter.drawLine(area.bottomLeft(), area.bottomRight());
-        painter.drawLine(area.bottomLeft(), area.topLeft());
-        const int values[] = {20, 45, 30, 70, 55, 85, 60};
-        QPolygon line;
-        for (int i = 0; i < 7; ++i) {
-            line << QPoint(area.left() + 4 + i * (area.width() - 8) / 6,
-                           area.bottom() - values[i] * (area.height() - 4) / 100);
-        }
-        painter.setPen(QPen(QColor(0, 0, 200), 1.5));
-        painter.drawPolyline(line);
-    }
-    painter.end();
-    preview->setPixmap(page);
+    preview->SetReport(style);
 }
 
 // ---- Page 314: language ----

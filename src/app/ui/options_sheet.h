@@ -17,6 +17,7 @@ namespace ov {
 
 class LanguagePacks;
 class RasLibrary;
+class SamplePageWidget;
 class Settings;
 class UiResources;
 
@@ -146,6 +147,7 @@ private:
     std::unique_ptr<ToolWindow> m_toolWindow;
     std::unique_ptr<ProgramLauncher> m_tool;
     std::map<unsigned, sSheetDialogBase*> m_pageOf;
+    SamplePageWidget* m_samplePage = nullptr;  // the printing page's preview, once made
 
     static inline OptionsSheet* s_open = nullptr;
 };
