@@ -4,6 +4,7 @@
 
 #include "app/ui/options_sheet.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -495,6 +496,51 @@ TEST_F(OptionsSheetTest, TabGoesFromTheTreeThroughThePageToTheButtons) {
     ASSERT_GE(order.size(), 4);
     EXPECT_EQ(order.front(), "id3000");  // the first control of the general page
     EXPECT_EQ(order.mid(order.size() - 2), (QStringList{"id1", "id2"}));  // Apply is disabled
+}
+
+/// Every name a screen reader hears below `node`.
+void AccessibleNames(QAccessibleInterface* node, QStringList& names, int depth = 0) {
+    if (node == nullptr || depth > 6) {
+        return;
+    }
+    names << node->text(QAccessible::Name);
+    for (int i = 0; i < node->childCount(); ++i) {
+        AccessibleNames(node->child(i), names, depth + 1);
+    }
+}
+
+TEST_F(OptionsSheetTest, ScreenReadersHearADialogWithItsPagesFieldsAndButtons) {
+    Open();
+    m_sheet->show();
+    QAccessibleInterface* sheet = QAccessible::queryAccessibleInterface(m_sheet.get());
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_EQ(sheet->role(), QAccessible::Dialog);
+    QStringList tree;
+    AccessibleNames(QAccessible::queryAccessibleInterface(Find<QTreeWidget>(kOptionsTree)), tree);
+    for (const char* caption :
+         {"General", "Tariff and currency", "Language", "Programs", "Call list", "Printing",
+          "Dial-up", "Phone-book entries", "Links"}) {
+        EXPECT_TRUE(tree.contains(QLatin1String(caption))) << caption;
+    }
+    const auto name = [this](unsigned id) {
+        return QAccessible::queryAccessibleInterface(Find<QWidget>(id))->text(QAccessible::Name);
+    };
+    EXPECT_EQ(name(3108), "Total time:");
+    // A list is heard by its choice and labelled by its label.
+    const auto relations =
+        QAccessible::queryAccessibleInterface(Find<QWidget>(3391))->relations(QAccessible::Label);
+    ASSERT_FALSE(relations.isEmpty());
+    EXPECT_EQ(relations.front().first->text(QAccessible::Name), "Limit kind:");
+    EXPECT_EQ(name(kSheetOk), "OK");
+    EXPECT_EQ(name(kSheetCancel), "Cancel");
+    EXPECT_EQ(name(kApplyButton), "Apply");
+    QAccessibleInterface* apply =
+        QAccessible::queryAccessibleInterface(Find<QWidget>(kApplyButton));
+    EXPECT_TRUE(apply->state().disabled);
+    Click(3399);
+    EXPECT_FALSE(apply->state().disabled);
+    Click(kApplyButton);
+    EXPECT_TRUE(apply->state().disabled);
 }
 
 TEST_F(OptionsSheetTest, EveryInputIsNamedByItsLabel) {
