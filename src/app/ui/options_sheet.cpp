@@ -285,7 +285,7 @@ void OptionsSheet::Message(const QString& text) {
     }
 }
 
-void OptionsSheet::Beep() {
+void OptionsSheet::Beep() const {
     if (m_hooks.beep) {
         m_hooks.beep();
     } else {
@@ -327,8 +327,6 @@ void OptionsSheet::OnCommand(unsigned id, int code) {
     switch (id) {
         case kShowDisplay:
         case kUseLimit:
-            UpdateGeneralEnabling();
-            break;
         case kLimitType:
             UpdateGeneralEnabling();
             break;
@@ -694,7 +692,7 @@ void OptionsSheet::ExchangeCallList(bool save) {
     }
     for (int i = 0; i < 8; ++i) {
         if (auto* check = Ctl<QCheckBox>(kColumnChecks[i])) {
-            std::int32_t& column = m_work->Columns[static_cast<std::size_t>(i + 1)];
+            std::int32_t& column = m_work->Columns[static_cast<std::size_t>(i) + 1];
             if (save) {
                 column = check->isChecked() ? 1 : 0;
             } else {

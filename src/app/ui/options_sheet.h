@@ -100,7 +100,7 @@ private:
     void Apply(bool withLanguage);
     void EndSheet(unsigned code);
     void Message(const QString& text);
-    void Beep();
+    void Beep() const;
     template <typename Control>
     Control* Ctl(unsigned id) const;
 

@@ -171,7 +171,7 @@ bool sSheetDialog::Build(const UiResources& resources) {
     if (m_navigation == Navigation::Tabs && m_tabs == nullptr) {
         // Designer files cannot hold a bare tab bar: any control of that identifier stands for
         // it and gives it its place.
-        if (QWidget* stand = Item<QWidget>(m_navigationId)) {
+        if (auto* stand = Item<QWidget>(m_navigationId)) {
             m_tabs = new QTabBar(stand->parentWidget());
             QLayout* layout = stand->parentWidget()->layout();
             if (layout == nullptr || layout->replaceWidget(stand, m_tabs) == nullptr) {

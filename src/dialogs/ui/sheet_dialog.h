@@ -105,7 +105,7 @@ public:
     /// Adds a page under `parentItem` (null: at the top).
     PageItem* AddPage(sSheetDialogBase* page, const QString& caption,
                       PageItem* parentItem = nullptr, int image = -1);
-    void LinkChild(PageItem* parentItem, PageItem* child);
+    static void LinkChild(PageItem* parentItem, PageItem* child);
     /// Shows or hides a page's navigation item.
     void ShowPage(sSheetDialogBase* page, bool show);
     /// Makes page `index` (in the order added) the current one.
