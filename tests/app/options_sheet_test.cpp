@@ -454,7 +454,8 @@ TEST_F(OptionsSheetTest, LanguageSwitchOnOkOnly) {
     EXPECT_EQ(m_packs.CurrentIndex(), 1);
     EXPECT_EQ(m_languageChanges, 1);
     // The lists' "all" items of the settings follow the new language.
-    EXPECT_EQ(m_settings.ListEntries.items.front(), m_packs.String(kAllEntriesEntry));
+    EXPECT_FALSE(m_packs.Entry(kAllEntriesEntry).empty());
+    EXPECT_EQ(m_settings.ListEntries.items.front(), m_packs.Entry(kAllEntriesEntry));
     // A sheet opened now is in Slovak.
     Open();
     EXPECT_EQ(m_sheet->windowTitle(), "Možnosti");
