@@ -450,10 +450,13 @@ TEST_F(OptionsSheetTest, LanguageSwitchOnOkOnly) {
     Click(kApplyButton);  // Apply does not switch
     EXPECT_EQ(m_packs.CurrentIndex(), 0);
     EXPECT_EQ(m_languageChanges, 0);
+    Select(kPageGeneral);
+    Click(3399);  // a change stored with the OK
     Click(kSheetOk);
     EXPECT_EQ(m_packs.CurrentIndex(), 1);
     EXPECT_EQ(m_languageChanges, 1);
-    // The lists' "all" items of the settings follow the new language.
+    // The working copy stored with the OK carries the lists' "all" items of the new language,
+    // not those of the old one.
     EXPECT_FALSE(m_packs.Entry(kAllEntriesEntry).empty());
     EXPECT_EQ(m_settings.ListEntries.items.front(), m_packs.Entry(kAllEntriesEntry));
     // A sheet opened now is in Slovak.
