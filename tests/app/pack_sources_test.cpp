@@ -60,6 +60,9 @@ TEST_F(PackSources, EveryStringTheProgramNamesIsThereAndNotEmpty) {
     for (unsigned n = 3303; n <= 3378; ++n) {
         required.insert(n);
     }
+    for (unsigned n = 3450; n <= 3457; ++n) {  // the main frame and the export
+        required.insert(n);
+    }
     required.insert(kTextTableResources.begin(), kTextTableResources.end());
     for (const auto& pack : *s_packs) {
         for (const unsigned number : required) {
@@ -81,6 +84,7 @@ TEST_F(PackSources, PrintfConversionsMatchTheCallersAndBetweenPacks) {
         {3338, {"s"}},       // phone-book entry not deleted: entry name
         {3339, {"s"}},       // phone-book entry not saved: entry name
         {3402, {"s"}},       // hang-up question: entry name
+        {3451, {"d"}},       // the main frame's status bar: connected calls
     };
     const auto& english = (*s_packs)[0].strings;
     for (const auto& pack : *s_packs) {

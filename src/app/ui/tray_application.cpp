@@ -3,6 +3,7 @@
 #include "app/monitor_app.h"
 #include "app/qt/language_packs.h"
 #include "app/ui/app_window.h"
+#include "app/ui/main_frame.h"
 #include "app/ui/pack_ui_resources.h"
 #include "app/ui/qt_desktop.h"
 #include "launcher/single_instance.h"
@@ -18,6 +19,7 @@
 
 #include <QApplication>
 #include <QMetaObject>
+#include <QPointer>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -198,17 +200,61 @@ int RunTrayProgram() {
         return Fail(error);
     }
 
+    // The main frame, while it is open, over the core's settings and call log.
+    const PackUiResources resources(packs);
+    AppWindow* appWindow = nullptr;
+    QPointer<MainFrame> mainFrame;
+    const auto openMainFrame = [&] {
+        if (mainFrame == nullptr) {
+            MainFrame::Parts parts{app.settings(),
+                                   packs,
+                                   resources,
+                                   app.writer().Folder(),
+                                   &app.writer(),
+                                   [&app] { return app.monitor().IsRunning(); },
+                                   [&appWindow](unsigned command) {
+                                       if (appWindow != nullptr) {
+                                           appWindow->OnCommand(command);
+                                       }
+                                   }};
+            mainFrame = new MainFrame(std::move(parts));
+            QObject::connect(mainFrame, &MainFrame::closed, mainFrame, [&mainFrame] {
+                // Gone for the program at once; the object goes once its close is over.
+                MainFrame* closing = mainFrame;
+                mainFrame = nullptr;
+                closing->deleteLater();
+            });
+        }
+        mainFrame->show();
+        mainFrame->raise();
+        mainFrame->activateWindow();
+    };
+    const auto destroyMainFrame = [&mainFrame] {
+        delete mainFrame.data();
+        mainFrame = nullptr;
+    };
+
     AppWindow::Hooks hooks;
+    hooks.openMainFrame = openMainFrame;
+    hooks.destroyMainFrame = destroyMainFrame;
+    hooks.languageChanged = [&] {
+        // Built again from the new pack, where it was.
+        if (mainFrame != nullptr) {
+            mainFrame->SavePlacement();
+            destroyMainFrame();
+            openMainFrame();
+        }
+    };
     hooks.quit = [] { QCoreApplication::exit(0); };
     hooks.exitMonitoring = [&app] { app.Exit(); };
     // The core meters the calls itself, before the window hears of them.
     AppWindow window(
         {packs, app.settings(), app.monitor(), app.session(), &app.entries(), nullptr, desktop},
         std::move(hooks));
+    appWindow = &window;
 
     // The live display with each call and the limit notification with its desktop
     // notification, over the core's metering.
-    const PackUiResources resources(packs);
     DesktopNotifier notifier;
     MeteringWindows meteringWindows(app.settings(), resources, app.metering(), &notifier);
     window.SetMeteringWindows(&meteringWindows);
@@ -240,6 +286,7 @@ int RunTrayProgram() {
     }
     const int status = window.Exited() ? 0 : QApplication::exec();
     window.Exit();  // the event loop may also end without the exit command
+    destroyMainFrame();
     window.SetMeteringWindows(nullptr);
     signalNotifier.reset();
     // The packs go last, storing the chosen language.

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+
+class QFileDialog;
+class QWidget;
+
+namespace ov {
+
+class CallList;
+class UiResources;
+
+/// The save dialog of the call list's export: titled "Save to file", the file types the export
+/// writes (log files first, the text export), the default extension following the chosen
+/// type, and a question before an existing file is replaced.
+std::unique_ptr<QFileDialog> MakeExportDialog(const UiResources& resources, QWidget* owner);
+
+/// The export format of the file type chosen in the dialog, by its index in the type list.
+enum class ExportChoice { Text, Csv, Json };
+std::optional<ExportChoice> ExportChoiceOf(const QFileDialog& dialog);
+
+/// Writes the list's rows to `path` in the chosen format. False, with the reason, when the file
+/// could not be written whole.
+bool WriteCallExport(const CallList& list, ExportChoice choice, const QString& path,
+                     QString* error);
+
+/// The export command: the dialog, then the file; a failure is told in a message box. True
+/// when a file was written.
+bool RunCallExport(const CallList& list, const UiResources& resources, QWidget* owner);
+
+}  // namespace ov
