@@ -456,4 +456,45 @@ void MainFrame::PageSetup() {
     }
 }
 
+MainFrameHost::MainFrameHost(std::function<MainFrame::Parts()> makeParts)
+    : m_makeParts(std::move(makeParts)) {}
+
+MainFrameHost::~MainFrameHost() {
+    Destroy();
+    // Closed frames whose deletion the event loop did not get to any more.
+    for (const QPointer<MainFrame>& closing : m_closing) {
+        delete closing.data();
+    }
+}
+
+void MainFrameHost::Open() {
+    if (m_frame == nullptr) {
+        m_frame = new MainFrame(m_makeParts());
+        QObject::connect(m_frame, &MainFrame::closed, m_frame, [this] {
+            // Gone for the program at once; the object goes once its close is over.
+            MainFrame* closing = m_frame;
+            m_frame = nullptr;
+            closing->deleteLater();
+            m_closing.emplace_back(closing);
+        });
+    }
+    m_frame->show();
+    m_frame->raise();
+    m_frame->activateWindow();
+}
+
+void MainFrameHost::Rebuild() {
+    if (m_frame == nullptr) {
+        return;
+    }
+    m_frame->SavePlacement();
+    Destroy();
+    Open();
+}
+
+void MainFrameHost::Destroy() {
+    delete m_frame;
+    m_frame = nullptr;
+}
+
 }  // namespace ov

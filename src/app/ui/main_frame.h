@@ -1,11 +1,13 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 
 #include <array>
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QPrinter;
@@ -117,6 +119,31 @@ private:
     QTimer* m_stateTimer = nullptr;
     int m_listHeight = kListPaneDefault;  // to be given to the list's row once laid out
     bool m_splitterPlaced = false;
+};
+
+/// The main frame as the program holds it: made when it is asked for, let go when the user
+/// closes it (the program goes on in the tray), rebuilt in a new language, destroyed at exit.
+class MainFrameHost {
+public:
+    /// `makeParts` gives what each new frame is made with.
+    explicit MainFrameHost(std::function<MainFrame::Parts()> makeParts);
+    ~MainFrameHost();
+    MainFrameHost(const MainFrameHost&) = delete;
+    MainFrameHost& operator=(const MainFrameHost&) = delete;
+
+    /// Makes the frame unless it is open, shows it and brings it forward.
+    void Open();
+    /// Saves its placement and builds it again from the current pack, if it is open.
+    void Rebuild();
+    /// The frame goes at once, if it is open.
+    void Destroy();
+    /// The open frame; null while there is none.
+    MainFrame* Frame() const { return m_frame; }
+
+private:
+    std::function<MainFrame::Parts()> m_makeParts;
+    MainFrame* m_frame = nullptr;
+    std::vector<QPointer<MainFrame>> m_closing;  // closed, their deletion posted
 };
 
 /// The placement as stored (`WinPos`): the window's normal rectangle, whether it is maximised.

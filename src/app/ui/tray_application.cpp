@@ -19,7 +19,6 @@
 
 #include <QApplication>
 #include <QMetaObject>
-#include <QPointer>
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -203,48 +202,25 @@ int RunTrayProgram() {
     // The main frame, while it is open, over the core's settings and call log.
     const PackUiResources resources(packs);
     AppWindow* appWindow = nullptr;
-    QPointer<MainFrame> mainFrame;
-    const auto openMainFrame = [&] {
-        if (mainFrame == nullptr) {
-            MainFrame::Parts parts{app.settings(),
-                                   packs,
-                                   resources,
-                                   app.writer().Folder(),
-                                   &app.writer(),
-                                   [&app] { return app.monitor().IsRunning(); },
-                                   [&appWindow](unsigned command) {
-                                       if (appWindow != nullptr) {
-                                           appWindow->OnCommand(command);
-                                       }
-                                   }};
-            mainFrame = new MainFrame(std::move(parts));
-            QObject::connect(mainFrame, &MainFrame::closed, mainFrame, [&mainFrame] {
-                // Gone for the program at once; the object goes once its close is over.
-                MainFrame* closing = mainFrame;
-                mainFrame = nullptr;
-                closing->deleteLater();
-            });
-        }
-        mainFrame->show();
-        mainFrame->raise();
-        mainFrame->activateWindow();
-    };
-    const auto destroyMainFrame = [&mainFrame] {
-        delete mainFrame.data();
-        mainFrame = nullptr;
-    };
+    MainFrameHost mainFrame([&] {
+        return MainFrame::Parts{app.settings(),
+                                packs,
+                                resources,
+                                app.writer().Folder(),
+                                &app.writer(),
+                                [&app] { return app.monitor().IsRunning(); },
+                                [&appWindow](unsigned command) {
+                                    if (appWindow != nullptr) {
+                                        appWindow->OnCommand(command);
+                                    }
+                                }};
+    });
 
     AppWindow::Hooks hooks;
-    hooks.openMainFrame = openMainFrame;
-    hooks.destroyMainFrame = destroyMainFrame;
-    hooks.languageChanged = [&] {
-        // Built again from the new pack, where it was.
-        if (mainFrame != nullptr) {
-            mainFrame->SavePlacement();
-            destroyMainFrame();
-            openMainFrame();
-        }
-    };
+    hooks.openMainFrame = [&mainFrame] { mainFrame.Open(); };
+    hooks.destroyMainFrame = [&mainFrame] { mainFrame.Destroy(); };
+    // Built again from the new pack, where it was.
+    hooks.languageChanged = [&mainFrame] { mainFrame.Rebuild(); };
     hooks.quit = [] { QCoreApplication::exit(0); };
     hooks.exitMonitoring = [&app] { app.Exit(); };
     // The core meters the calls itself, before the window hears of them.
@@ -286,7 +262,7 @@ int RunTrayProgram() {
     }
     const int status = window.Exited() ? 0 : QApplication::exec();
     window.Exit();  // the event loop may also end without the exit command
-    destroyMainFrame();
+    mainFrame.Destroy();
     window.SetMeteringWindows(nullptr);
     signalNotifier.reset();
     // The packs go last, storing the chosen language.
