@@ -16,10 +16,8 @@ LogFont PrintFontFrom(const LogFont& screenFont) {
     return font;
 }
 
-ReportDocument MakeReportDocument(const CallList& list, const Settings& settings,
-                                  const TextSource& texts) {
-    ReportDocument document;
-    ReportStyle& style = document.style;
+ReportStyle ReportStyleOf(const Settings& settings) {
+    ReportStyle style;
     style.titleFont = PrintFontFrom(settings.PrintHFont);
     style.rowFont = PrintFontFrom(settings.PrintTFont);
     style.titleColor = settings.PrintHCol;
@@ -31,7 +29,13 @@ ReportDocument MakeReportDocument(const CallList& list, const Settings& settings
     style.totalSums = settings.PrintTotSum != 0;
     style.chart = settings.PrintGraph != 0;
     style.page = settings.PrintPage;
+    return style;
+}
 
+ReportDocument MakeReportDocument(const CallList& list, const Settings& settings,
+                                  const TextSource& texts) {
+    ReportDocument document;
+    document.style = ReportStyleOf(settings);
     document.monthSumsMode = list.Filter().monthSums;
     document.columns = list.VisibleColumns();
     for (const std::int16_t id : document.columns) {

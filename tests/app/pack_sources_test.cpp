@@ -85,6 +85,7 @@ TEST_F(PackSources, PrintfConversionsMatchTheCallersAndBetweenPacks) {
         {3339, {"s"}},       // phone-book entry not saved: entry name
         {3402, {"s"}},       // hang-up question: entry name
         {3451, {"d"}},       // the main frame's status bar: connected calls
+        {26521, {"s"}},      // page setup, a paper of its own: its size
     };
     const auto& english = (*s_packs)[0].strings;
     for (const auto& pack : *s_packs) {
