@@ -50,7 +50,6 @@ public:
     /// After a switch of language: the new texts, and the all-entries of the lists replaced.
     void SetTexts(const TextSource& texts);
 
-    const TextSource& Texts() const { return *m_texts; }
     CallFilter& Filter() { return m_filter; }
     const CallFilter& Filter() const { return m_filter; }
     FilterChoices& Choices() { return m_choices; }

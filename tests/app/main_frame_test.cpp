@@ -9,6 +9,9 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QHeaderView>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -449,40 +452,77 @@ TEST_F(MainFrameTest, ExitSavesThePlacementWritesTheAutostartWhenSetThenExits) {
     }
 }
 
-TEST_F(MainFrameTest, TheExportDialogOffersLogFilesAndWritesWhatTheCommandLineWrites) {
+TEST_F(MainFrameTest, TheExportDialogOffersItsThreeTypesAndWritesWhatTheCommandLineWrites) {
     SeedMonth();
+    {
+        // A text with a comma, quotes, a line break and letters beyond ASCII.
+        CallRecord odd;
+        odd.startTime = Local(2024, 4, 2, 8);
+        odd.connectedSeconds = 61;
+        odd.price = 1.5f;
+        odd.userName = "alice";
+        odd.entryName = "Caf\xc3\xa9 \"Zlat\xc3\xbd\",\nnoc";
+        CallLogAppender appender;
+        ASSERT_TRUE(appender.Append(MonthFilePath(Folder(), 2024, 4), odd));
+    }
     auto frame = Open();
+    ASSERT_EQ(frame->List().Count(), 63u);
     const auto dialog = MakeExportDialog(m_resources, frame.get());
     EXPECT_EQ(dialog->windowTitle(), "Save to file");
-    ASSERT_FALSE(dialog->nameFilters().isEmpty());
-    EXPECT_EQ(dialog->nameFilters().front(), "Log files (*.log)");
-    EXPECT_EQ(dialog->defaultSuffix(), "log");
     EXPECT_EQ(dialog->acceptMode(), QFileDialog::AcceptSave);
     EXPECT_FALSE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
-    EXPECT_EQ(ExportChoiceOf(*dialog), ExportChoice::Text);
+    EXPECT_EQ(dialog->nameFilters(),
+              QStringList({"Log files (*.log)", "CSV files (*.csv)", "JSON files (*.json)"}));
+    EXPECT_EQ(dialog->defaultSuffix(), "log");
+    EXPECT_EQ(ExportFormatOf(*dialog), ExportFormat::Text);
 
-    // Sorted on the screen; the file is in load order, byte for byte what the CLI writes.
+    // Sorted on the screen; the files keep the load order, byte for byte what the CLI writes.
     frame->ListView()->header()->sectionClicked(3);
-    const std::string ours = m_home.File("ours.log");
-    QString error;
-    ASSERT_TRUE(
-        WriteCallExport(frame->List(), ExportChoice::Text, QString::fromStdString(ours), &error))
-        << error.toStdString();
-    const std::string cli = m_home.File("cli.log");
-    const test::ProcessResult result =
-        test::RunProcess({OV_CLI_PATH, "calls", "export", cli, "--lang", "1033"});
-    ASSERT_EQ(result.exitCode, 0) << result.err;
     auto read = [](const std::string& path) {
         std::ifstream in(path, std::ios::binary);
         std::stringstream bytes;
         bytes << in.rdbuf();
         return bytes.str();
     };
-    EXPECT_EQ(read(ours), read(cli));
-    EXPECT_EQ(read(ours).substr(0, 4), "Kind");
+    const struct {
+        int type;
+        ExportFormat format;
+        const char* name;
+        const char* suffix;
+    } types[] = {{1, ExportFormat::Csv, "csv", "csv"},
+                 {2, ExportFormat::Json, "json", "json"},
+                 {0, ExportFormat::Text, "text", "log"}};
+    for (const auto& t : types) {
+        SCOPED_TRACE(t.name);
+        const QString filter = dialog->nameFilters()[t.type];
+        dialog->selectNameFilter(filter);
+        Q_EMIT dialog->filterSelected(filter);
+        EXPECT_EQ(ExportFormatOf(*dialog), t.format);
+        EXPECT_EQ(dialog->defaultSuffix().toStdString(), t.suffix);
+
+        const std::string ours = m_home.File(std::string("ours.") + t.suffix);
+        QString error;
+        ASSERT_TRUE(WriteCallExport(frame->List(), t.format, QString::fromStdString(ours), &error))
+            << error.toStdString();
+        const std::string cli = m_home.File(std::string("cli.") + t.suffix);
+        const test::ProcessResult result = test::RunProcess(
+            {OV_CLI_PATH, "calls", "export", cli, "--format", t.name, "--lang", "1033"});
+        ASSERT_EQ(result.exitCode, 0) << result.err;
+        EXPECT_EQ(read(ours), read(cli));
+        if (t.format == ExportFormat::Json) {
+            const QJsonDocument document =
+                QJsonDocument::fromJson(QByteArray::fromStdString(read(ours)));
+            ASSERT_TRUE(document.isArray());
+            ASSERT_EQ(document.array().size(), 63);
+            EXPECT_EQ(document.array().last().toObject().value("entry").toString(),
+                      QString::fromUtf8("Caf\xc3\xa9 \"Zlat\xc3\xbd\",\nnoc"));
+        }
+    }
+    EXPECT_EQ(read(m_home.File("ours.log")).substr(0, 4), "Kind");
 
     // A file that cannot be written is no export.
-    EXPECT_FALSE(WriteCallExport(frame->List(), ExportChoice::Text,
+    QString error;
+    EXPECT_FALSE(WriteCallExport(frame->List(), ExportFormat::Text,
                                  QString::fromStdString(m_home.File("none/x.log")), &error));
     EXPECT_FALSE(error.isEmpty());
 }

@@ -43,9 +43,6 @@ namespace {
 constexpr int kStateIntervalMs = 1000;
 /// The size of a frame with no placement stored.
 constexpr QSize kDefaultSize(760, 520);
-/// The orientation pictures of the page setup.
-constexpr unsigned kPortraitIcon = 26502;
-constexpr unsigned kLandscapeIcon = 26501;
 
 /// A newly logged record reaches the open list and its drop-down lists.
 class FrameSink final : public CallListSink {
@@ -440,11 +437,8 @@ void MainFrame::Print(bool preview) {
 }
 
 void MainFrame::PageSetup() {
-    OrientationArt art;
-    art.portrait = m_parts.resources.Bitmap(kPortraitIcon);
-    art.landscape = m_parts.resources.Bitmap(kLandscapeIcon);
     QString printerName;
-    if (!RunPageSetup(m_parts.settings.PrintPage, this, art, &printerName)) {
+    if (!RunPageSetup(m_parts.settings.PrintPage, m_parts.resources, this, &printerName)) {
         return;
     }
     m_parts.settings.ExchangeViewAndPrint(true);

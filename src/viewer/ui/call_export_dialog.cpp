@@ -12,14 +12,16 @@ namespace ov {
 namespace {
 
 struct FileType {
-    ExportChoice choice;
+    ExportFormat format;
     unsigned nameString;  // the pack's name of the type, e.g. "Log files (*.log)"
     const char* fallbackName;
     const char* suffix;
 };
 
 constexpr FileType kFileTypes[] = {
-    {ExportChoice::Text, kExportTextFilterString, "Log files (*.log)", "log"},
+    {ExportFormat::Text, kExportTextFilterString, "Log files (*.log)", "log"},
+    {ExportFormat::Csv, kExportCsvFilterString, "CSV files (*.csv)", "csv"},
+    {ExportFormat::Json, kExportJsonFilterString, "JSON files (*.json)", "json"},
 };
 
 QString TypeName(const UiResources& resources, const FileType& type) {
@@ -53,31 +55,24 @@ std::unique_ptr<QFileDialog> MakeExportDialog(const UiResources& resources, QWid
     return dialog;
 }
 
-std::optional<ExportChoice> ExportChoiceOf(const QFileDialog& dialog) {
+std::optional<ExportFormat> ExportFormatOf(const QFileDialog& dialog) {
     const auto index = dialog.nameFilters().indexOf(dialog.selectedNameFilter());
     if (index < 0 || static_cast<std::size_t>(index) >= std::size(kFileTypes)) {
         return std::nullopt;
     }
-    return kFileTypes[index].choice;
+    return kFileTypes[index].format;
 }
 
-bool WriteCallExport(const CallList& list, ExportChoice choice, const QString& path,
+bool WriteCallExport(const CallList& list, ExportFormat format, const QString& path,
                      QString* error) {
     std::string why;
-    bool ok = false;
-    switch (choice) {
-        case ExportChoice::Text:
-            ok = list.ExportToFile(path.toStdString(), &why);
-            break;
-        case ExportChoice::Csv:
-        case ExportChoice::Json:
-            why = "this format is not available";
-            break;
+    if (ExportCallsToFile(list, format, path.toStdString(), &why)) {
+        return true;
     }
-    if (!ok && error != nullptr) {
+    if (error != nullptr) {
         *error = QString::fromStdString(why);
     }
-    return ok;
+    return false;
 }
 
 bool RunCallExport(const CallList& list, const UiResources& resources, QWidget* owner) {
@@ -86,9 +81,9 @@ bool RunCallExport(const CallList& list, const UiResources& resources, QWidget* 
         return false;
     }
     const QString path = dialog->selectedFiles().front();
-    const ExportChoice choice = ExportChoiceOf(*dialog).value_or(ExportChoice::Text);
+    const ExportFormat format = ExportFormatOf(*dialog).value_or(ExportFormat::Text);
     QString error;
-    if (WriteCallExport(list, choice, path, &error)) {
+    if (WriteCallExport(list, format, path, &error)) {
         return true;
     }
     // A file left half written must not pass for an export: the user hears of it.
