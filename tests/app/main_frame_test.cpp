@@ -527,6 +527,49 @@ TEST_F(MainFrameTest, TheExportDialogOffersItsThreeTypesAndWritesWhatTheCommandL
     EXPECT_FALSE(error.isEmpty());
 }
 
+TEST_F(MainFrameTest, ColumnsChangedByTheOptionsAndANewLanguageRebuildTheFrame) {
+    SeedMonth();
+    MainFrameHost host([this] {
+        return MainFrame::Parts{m_settings,     m_packs,   m_resources,
+                                Folder(),       &m_writer, [] { return true; },
+                                [](unsigned) {}};
+    });
+    host.Open();
+    ASSERT_NE(host.Frame(), nullptr);
+    const QAbstractItemModel* model = host.Frame()->ListView()->model();
+    ASSERT_EQ(model->columnCount(), 5);
+
+    // The options turn the user and device name columns on and the price off.
+    m_settings.Columns = {1, 1, 1, 0, 0, 1, 1, 1, 0};
+    host.Frame()->List().RebuildColumns(true);
+    host.Frame()->List().Reload();
+    QStringList titles;
+    for (int c = 0; c < model->columnCount(); ++c) {
+        titles << model->headerData(c, Qt::Horizontal).toString();
+    }
+    EXPECT_EQ(titles,
+              QStringList({"Kind", "Start", "Time online", "User", "Entry", "Device name"}));
+    EXPECT_EQ(Row(*host.Frame(), 0).join(u'|'),
+              "Connected|01.03.2024  09:00:00|00:05:00|alice|Work ISP|modem0");
+    EXPECT_EQ(host.Frame()->ListView()->header()->sectionSize(5),
+              host.Frame()->ListView()->ColumnWidth(ColDeviceName));
+
+    // A new language: the frame is built again in it, where it was.
+    host.Frame()->setGeometry(QRect(70, 60, 640, 480));
+    ASSERT_TRUE(WaitFor([&] { return host.Frame()->geometry() == QRect(70, 60, 640, 480); }));
+    ASSERT_TRUE(m_packs.SwitchTo(kPackSlovak));
+    m_settings.RefreshLanguageTexts();
+    host.Rebuild();
+    ASSERT_NE(host.Frame(), nullptr);
+    EXPECT_EQ(host.Frame()->geometry(), QRect(70, 60, 640, 480));
+    EXPECT_EQ(host.Frame()->ListView()->model()->headerData(0, Qt::Horizontal).toString(), "Druh");
+    EXPECT_EQ(host.Frame()->FormView()->List(FilterListId::Months)->itemText(0),
+              QString::fromUtf8("V\xc5\xa1"
+                                "etky mesiace"));
+    host.Destroy();
+    EXPECT_EQ(host.Frame(), nullptr);
+}
+
 // With OV_SCREENSHOTS set to a folder, the frame over a month of calls in each pack is saved
 // there to be looked at.
 TEST_F(MainFrameTest, AMonthOfCallsInEachPack) {
