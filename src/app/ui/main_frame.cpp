@@ -472,7 +472,11 @@ void MainFrameHost::Open() {
             m_closing.emplace_back(closing);
         });
     }
-    m_frame->show();
+    if (m_frame->isMinimized()) {
+        m_frame->showNormal();
+    } else {
+        m_frame->show();
+    }
     m_frame->raise();
     m_frame->activateWindow();
 }

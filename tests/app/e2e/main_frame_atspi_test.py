@@ -18,7 +18,7 @@ import time
 import gi
 
 gi.require_version("Atspi", "2.0")
-from gi.repository import Atspi  # noqa: E402
+from gi.repository import Atspi, GLib  # noqa: E402
 
 # The export's field widths of the default columns (kind, start, connected, price, entry).
 WIDTHS = [25, 25, 15, 12, 10]
@@ -56,9 +56,14 @@ def find_frame(pid, timeout):
                         table = node.get_table_iface()
                         if table is not None and table.get_n_rows() > 0:
                             return app, node
-            except gi.repository.GLib.Error:
+            except GLib.Error:
                 continue
-        time.sleep(0.2)
+        # The registry tells of new applications by events, which arrive through the main
+        # context.
+        end = time.monotonic() + 0.2
+        while time.monotonic() < end:
+            if not GLib.MainContext.default().iteration(False):
+                time.sleep(0.02)
     seen = []
     desktop = Atspi.get_desktop(0)
     for i in range(desktop.get_child_count()):
@@ -106,7 +111,7 @@ def main():
     first = subprocess.Popen([program], env=env)
     try:
         # Without a tray the program opens its main frame itself.
-        app, table_node = find_frame(first.pid, 30)
+        app, table_node = find_frame(first.pid, 60)
         table = table_node.get_table_iface()
 
         columns = table.get_n_columns()
