@@ -179,8 +179,8 @@ bool MonitorApp::Start(std::string* error) {
     hooks.limit = [this](const std::string& message) { m_frontEnd.OnLimit(message); };
     // As the live display does when it closes: the totals are kept with the event settings.
     hooks.saveEvents = [this] { m_settings->ExchangeEvents(true); };
-    m_metering =
-        std::make_unique<MeteringHost>(*m_settings, m_clock, *m_timer, *m_hangUp, std::move(hooks));
+    m_metering = std::make_unique<MeteringHost>(*m_settings, *m_texts, m_clock, *m_timer, *m_hangUp,
+                                                std::move(hooks));
     m_meteringWindow->SetMetering(m_metering.get(), m_timer.get());
     // The display closes before the call is logged: the metering hears of an end first.
     m_session->AddObserver(m_meteringWindow.get());

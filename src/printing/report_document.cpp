@@ -1,5 +1,7 @@
 #include "printing/report_document.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 
@@ -10,9 +12,14 @@
 namespace ov {
 
 LogFont PrintFontFrom(const LogFont& screenFont) {
+    // A damaged stored height must not overflow: no font is larger than a paper.
+    auto scaled = [](std::int32_t size) {
+        return static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(static_cast<std::int64_t>(size) * -30, -65535, 65535));
+    };
     LogFont font = screenFont;
-    font.lfHeight = screenFont.lfHeight * -30;
-    font.lfWidth = screenFont.lfWidth * -30;
+    font.lfHeight = scaled(screenFont.lfHeight);
+    font.lfWidth = scaled(screenFont.lfWidth);
     return font;
 }
 
