@@ -1,6 +1,6 @@
 #!/usr/bin/python3
-"""The main frame read as a screen reader reads it: the tray program runs on a private display
-and session bus (xvfb-run, dbus-run-session) with Qt's accessibility bridge on, over a month of
+"""The main frame read as a screen reader reads it: the tray program runs on a display of its
+own (Xvfb) and a private session bus (dbus-run-session) with Qt's accessibility bridge on, over a month of
 calls written with orvanta-cli. Through AT-SPI the frame must show one table whose column
 headers are the list titles and whose rows hold the cells of `orvanta-cli calls list`, and text
 fields named by the sums captions holding what `orvanta-cli calls sums` prints.
@@ -41,10 +41,13 @@ def walk(node, depth=0):
         yield from walk(node.get_child_at_index(i), depth + 1)
 
 
-def find_frame(pid, timeout):
+def find_frame(process, timeout):
     """The accessible application of the program, once its main frame's table is there."""
+    pid = process.pid
     deadline = time.monotonic() + timeout
     while time.monotonic() < deadline:
+        if process.poll() is not None:
+            fail("the program ended with %d before its main frame showed" % process.returncode)
         desktop = Atspi.get_desktop(0)
         for i in range(desktop.get_child_count()):
             app = desktop.get_child_at_index(i)
@@ -74,8 +77,27 @@ def find_frame(pid, timeout):
     fail("no table with rows in the program's windows within %d s; seen %s" % (timeout, seen))
 
 
+def start_display():
+    """A display server of our own on a display number it picks itself, so that tests running
+    side by side never share one (two "xvfb-run -a" started together can pick the same)."""
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0",
+                               "1024x768x24", "-nolisten", "tcp"], pass_fds=(write_end,))
+    os.close(write_end)
+    number = b""
+    with os.fdopen(read_end, "rb") as pipe:
+        while not number.endswith(b"\n"):
+            chunk = pipe.read(1)
+            if not chunk:
+                fail("the display server did not start")
+            number += chunk
+    os.environ["DISPLAY"] = ":" + number.decode().strip()
+    return server
+
+
 def main():
     program, cli = sys.argv[1], sys.argv[2]
+    display = start_display()
     home = tempfile.mkdtemp(prefix="orvanta-atspi-")
     runtime = os.path.join(home, "run")
     os.mkdir(runtime, 0o700)
@@ -111,7 +133,7 @@ def main():
     first = subprocess.Popen([program], env=env)
     try:
         # Without a tray the program opens its main frame itself.
-        app, table_node = find_frame(first.pid, 60)
+        app, table_node = find_frame(first, 60)
         table = table_node.get_table_iface()
 
         columns = table.get_n_columns()
@@ -156,6 +178,8 @@ def main():
         except subprocess.TimeoutExpired:
             first.kill()
         shutil.rmtree(home, ignore_errors=True)
+        display.terminate()
+        display.wait(timeout=20)
 
 
 if __name__ == "__main__":
