@@ -14,9 +14,9 @@ bool Fail(std::string* error, std::size_t line, const std::string& why) {
 }
 
 /// Parses the line's content (after its indent) into `item`.
-bool ParseItem(std::string_view content, MenuItem& item, std::size_t line, std::string* error) {
+bool ParseItem(std::string_view content, MenuFileItem& item, std::size_t line, std::string* error) {
     if (content == "SEPARATOR") {
-        item.kind = MenuItem::Kind::Separator;
+        item.kind = MenuFileItem::Kind::Separator;
         return true;
     }
     const std::size_t tab = content.find('\t');
@@ -27,7 +27,7 @@ bool ParseItem(std::string_view content, MenuItem& item, std::size_t line, std::
         return Fail(error, line, "an item without a text");
     }
     if (head == "POPUP") {
-        item.kind = MenuItem::Kind::Popup;
+        item.kind = MenuFileItem::Kind::Popup;
         item.text = std::string(rest);
         return true;
     }
@@ -35,7 +35,7 @@ bool ParseItem(std::string_view content, MenuItem& item, std::size_t line, std::
     if (!command || *command <= 0 || *command > 0xFFFF) {
         return Fail(error, line, "not a command number: " + std::string(head));
     }
-    item.kind = MenuItem::Kind::Command;
+    item.kind = MenuFileItem::Kind::Command;
     item.command = static_cast<unsigned>(*command);
     const std::size_t shortcutTab = rest.find('\t');
     if (shortcutTab != std::string_view::npos) {
@@ -48,11 +48,11 @@ bool ParseItem(std::string_view content, MenuItem& item, std::size_t line, std::
 
 }  // namespace
 
-std::optional<std::vector<MenuItem>> ParseMenuFile(std::string_view text, std::string* error) {
-    std::vector<MenuItem> top;
+std::optional<std::vector<MenuFileItem>> ParseMenuFile(std::string_view text, std::string* error) {
+    std::vector<MenuFileItem> top;
     // The open sub-menus from the top; each level's items go into the last popup of the level
     // above.
-    std::vector<std::vector<MenuItem>*> levels{&top};
+    std::vector<std::vector<MenuFileItem>*> levels{&top};
     std::size_t lineNumber = 0;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
@@ -71,13 +71,13 @@ std::optional<std::vector<MenuItem>> ParseMenuFile(std::string_view text, std::s
             return std::nullopt;
         }
         levels.resize(indent / 2 + 1);
-        MenuItem item;
+        MenuFileItem item;
         if (!ParseItem(line.substr(indent), item, lineNumber, error)) {
             return std::nullopt;
         }
-        std::vector<MenuItem>& siblings = *levels.back();
+        std::vector<MenuFileItem>& siblings = *levels.back();
         siblings.push_back(std::move(item));
-        if (siblings.back().kind == MenuItem::Kind::Popup) {
+        if (siblings.back().kind == MenuFileItem::Kind::Popup) {
             levels.push_back(&siblings.back().items);
         }
     }

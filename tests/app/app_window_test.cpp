@@ -3,6 +3,9 @@
 // what lands in the call log, the commands of the tray menu, the first run and the exit.
 #include "app/ui/app_window.h"
 
+#include "app/ui/main_frame.h"
+#include "viewer/call_list.h"
+
 #include "app/call_log_writer.h"
 #include "app/ui/pack_ui_resources.h"
 #include "calllog/call_log_file.h"
@@ -147,7 +150,17 @@ protected:
         }
         AppWindow::Hooks hooks;
         hooks.openOptions = [this] { m_events.push_back("options"); };
-        hooks.openMainFrame = [this] { m_events.push_back("main frame"); };
+        hooks.openMainFrame = [this] {
+            m_events.push_back("main frame");
+            if (m_frames) {
+                m_frames->Open();
+            }
+        };
+        hooks.destroyMainFrame = [this] {
+            if (m_frames) {
+                m_frames->Destroy();
+            }
+        };
         hooks.quit = [this] { m_events.push_back("quit"); };
         hooks.displayWindow = [this]() -> DisplayWindow* { return m_display.get(); };
         m_window =
@@ -223,6 +236,8 @@ protected:
     std::unique_ptr<FakeDisplay> m_display;
     std::unique_ptr<AppWindow> m_window;
     TrayJournal m_journal{m_events, [this] { return Tray(); }};
+    PackUiResources m_resources{m_packs};
+    std::unique_ptr<MainFrameHost> m_frames;  // a real main frame, where a test asks for one
 };
 
 TEST_F(AppWindowTest, ACallShowsItsIconAndTipFromDialingToTheEnd) {
@@ -493,6 +508,58 @@ TEST_F(AppWindowTest, TheEndOfACallClosesTheLiveDisplayAndTheNextOpensANewOne) {
         EXPECT_FALSE(MenuItem(ID_DISPLAY_TOGGLE)->isEnabled()) << call;
     }
     m_window->SetMeteringWindows(nullptr);
+}
+
+}  // namespace
+}  // namespace ov
+
+namespace ov {
+namespace {
+
+TEST_F(AppWindowTest, TheMainFrameClosesAndOpensAgainWhileTheMonitorAndTheTrayGoOn) {
+    m_frames = std::make_unique<MainFrameHost>([this] {
+        return MainFrame::Parts{m_settings,
+                                m_packs,
+                                m_resources,
+                                m_home.File("LogData"),
+                                &m_writer,
+                                [this] { return m_monitor.IsRunning(); },
+                                [this](unsigned command) { m_window->OnCommand(command); }};
+    });
+    Create();  // offscreen there is no tray, so the frame opens at once
+    ASSERT_NE(m_frames->Frame(), nullptr);
+    EXPECT_TRUE(m_frames->Frame()->isVisible());
+
+    m_frames->Frame()->close();
+    EXPECT_EQ(m_frames->Frame(), nullptr);
+    EXPECT_TRUE(m_monitor.IsRunning());
+    EXPECT_FALSE(m_window->Exited());
+    EXPECT_EQ(Tray(), "128 Orvanta - watching connections");
+
+    // A call while it is closed is logged; the frame opened again shows it.
+    m_settings.ShowStartMon = 1;
+    const HRASCONN line = m_ras.Add("Work ISP", RASCS_Connected);
+    ASSERT_TRUE(HandleUntil([&] { return Seen("connected 129 Orvanta - connected to Work ISP"); }));
+    m_clock.Advance(90);
+    m_ras.Remove(line);
+    ASSERT_TRUE(HandleUntil([&] { return Records().size() == 2; }));
+    m_window->OnCommand(ID_OPEN_MAIN);
+    ASSERT_NE(m_frames->Frame(), nullptr);
+    EXPECT_EQ(m_frames->Frame()->List().Count(), 2u);  // the start marker and the call
+
+    // A call while it is open joins its list.
+    const HRASCONN second = m_ras.Add("Work ISP", RASCS_Connected);
+    ASSERT_TRUE(HandleUntil([&] { return m_window->Tray().IconNumber() == 129; }));
+    m_clock.Advance(30);
+    m_ras.Remove(second);
+    ASSERT_TRUE(HandleUntil([&] { return m_frames->Frame()->List().Count() == 3u; }));
+
+    // Exit from the frame: the program's exit, the frame gone before the loop ends.
+    m_frames->Frame()->OnCommand(ID_APP_EXIT);
+    ASSERT_TRUE(HandleUntil([&] { return Seen("quit"); }));
+    EXPECT_TRUE(m_window->Exited());
+    EXPECT_EQ(m_frames->Frame(), nullptr);
+    EXPECT_EQ(Kinds().back(), KindMonitorStop);
 }
 
 }  // namespace

@@ -61,6 +61,9 @@ TEST_F(PackSources, EveryStringTheProgramNamesIsThereAndNotEmpty) {
     for (unsigned n = 3303; n <= 3378; ++n) {
         required.insert(n);
     }
+    for (unsigned n = 3450; n <= 3457; ++n) {  // the main frame and the export
+        required.insert(n);
+    }
     required.insert(kTextTableResources.begin(), kTextTableResources.end());
     for (const auto& pack : *s_packs) {
         for (const unsigned number : required) {
@@ -82,6 +85,7 @@ TEST_F(PackSources, PrintfConversionsMatchTheCallersAndBetweenPacks) {
         {3338, {"s"}},        // phone-book entry not deleted: entry name
         {3339, {"s"}},        // phone-book entry not saved: entry name
         {3402, {"s"}},        // hang-up question: entry name
+        {3451, {"d"}},        // the main frame's status bar: connected calls
         {25310, {"d", "s"}},  // limit messages of time rules: the limit, its unit word
         {25311, {"d", "s"}}, {25312, {"s"}},  // limit messages of price rules: the price text
         {25313, {"s"}},      {26521, {"s"}},  // page setup, a paper of its own: its size

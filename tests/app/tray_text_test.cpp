@@ -60,14 +60,14 @@ TEST(MenuFileTest, ReadsNestedPopupsCommandsSeparatorsAndShortcuts) {
         "  3205\t&About\r\n");
     ASSERT_TRUE(menu);
     ASSERT_EQ(menu->size(), 2u);
-    const MenuItem& file = (*menu)[0];
-    EXPECT_EQ(file.kind, MenuItem::Kind::Popup);
+    const MenuFileItem& file = (*menu)[0];
+    EXPECT_EQ(file.kind, MenuFileItem::Kind::Popup);
     EXPECT_EQ(file.text, "&File");
     ASSERT_EQ(file.items.size(), 4u);
     EXPECT_EQ(file.items[0].command, 57607u);
     EXPECT_EQ(file.items[0].text, "&Print...");
     EXPECT_EQ(file.items[0].shortcut, "Ctrl+P");
-    EXPECT_EQ(file.items[1].kind, MenuItem::Kind::Separator);
+    EXPECT_EQ(file.items[1].kind, MenuFileItem::Kind::Separator);
     ASSERT_EQ(file.items[2].items.size(), 1u);
     EXPECT_EQ(file.items[2].items[0].command, 3209u);
     EXPECT_EQ(file.items[3].text, "E&xit");
@@ -99,7 +99,7 @@ TEST(MenuFileTest, BothPacksTrayMenusHoldTheSameCommands) {
         ASSERT_TRUE(menu) << pack;
         ASSERT_FALSE(menu->empty());
         std::vector<unsigned> ids;
-        for (const MenuItem& item : menu->front().items) {
+        for (const MenuFileItem& item : menu->front().items) {
             ids.push_back(item.command);
         }
         commands.push_back(ids);

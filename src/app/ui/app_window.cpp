@@ -59,16 +59,16 @@ QAction* FindCommand(QMenu& menu, unsigned command) {
     return menu.findChild<QAction*>(QStringLiteral("id%1").arg(command));
 }
 
-void AddItems(QMenu& menu, const std::vector<MenuItem>& items) {
-    for (const MenuItem& item : items) {
+void AddItems(QMenu& menu, const std::vector<MenuFileItem>& items) {
+    for (const MenuFileItem& item : items) {
         switch (item.kind) {
-            case MenuItem::Kind::Separator:
+            case MenuFileItem::Kind::Separator:
                 menu.addSeparator();
                 break;
-            case MenuItem::Kind::Popup:
+            case MenuFileItem::Kind::Popup:
                 AddItems(*menu.addMenu(QString::fromStdString(item.text)), item.items);
                 break;
-            case MenuItem::Kind::Command: {
+            case MenuFileItem::Kind::Command: {
                 QAction* action = menu.addAction(QString::fromStdString(item.text));
                 action->setObjectName(QStringLiteral("id%1").arg(item.command));
                 action->setData(item.command);
@@ -229,7 +229,7 @@ void AppWindow::BuildMenu() {
     const QByteArray text = file.readAll();
     const auto items = ParseMenuFile(std::string_view(text.constData(), text.size()));
     // The tray shows the first sub-menu of the pack's menu.
-    if (!items || items->empty() || items->front().kind != MenuItem::Kind::Popup) {
+    if (!items || items->empty() || items->front().kind != MenuFileItem::Kind::Popup) {
         return;
     }
     AddItems(menu, items->front().items);

@@ -17,6 +17,8 @@ public:
     QCursor Cursor(unsigned number) const override { return PackCursor(m_packs, number); }
     QString TemplatePath(unsigned number) const override { return m_packs.TemplatePath(number); }
     QString MenuPath(unsigned number) const override { return m_packs.MenuPath(number); }
+    QPixmap Bitmap(unsigned number) const override { return PackBitmap(m_packs, number); }
+    QString FilePath(const QString& name) const override { return m_packs.FilePath(name); }
 
 private:
     const LanguagePacks& m_packs;

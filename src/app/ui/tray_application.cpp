@@ -3,6 +3,7 @@
 #include "app/monitor_app.h"
 #include "app/qt/language_packs.h"
 #include "app/ui/app_window.h"
+#include "app/ui/main_frame.h"
 #include "app/ui/options_sheet.h"
 #include "app/ui/pack_ui_resources.h"
 #include "app/ui/qt_desktop.h"
@@ -200,20 +201,39 @@ int RunTrayProgram() {
         return Fail(error);
     }
 
+    // The main frame, while it is open, over the core's settings and call log.
     const PackUiResources resources(packs);
-    AppWindow* appWindow = nullptr;  // set once the window is made, before any command
-    // Empties and reloads the main frame's call list after the sheet stored the settings;
-    // empty while there is no main frame.
-    std::function<void()> reloadCallList;
+    AppWindow* appWindow = nullptr;
+    MainFrameHost mainFrame([&] {
+        return MainFrame::Parts{app.settings(),
+                                packs,
+                                resources,
+                                app.writer().Folder(),
+                                &app.writer(),
+                                [&app] { return app.monitor().IsRunning(); },
+                                [&appWindow](unsigned command) {
+                                    if (appWindow != nullptr) {
+                                        appWindow->OnCommand(command);
+                                    }
+                                }};
+    });
+
     AppWindow::Hooks hooks;
+    hooks.openMainFrame = [&mainFrame] { mainFrame.Open(); };
+    hooks.destroyMainFrame = [&mainFrame] { mainFrame.Destroy(); };
+    // Built again from the new pack, where it was.
+    hooks.languageChanged = [&mainFrame] { mainFrame.Rebuild(); };
     hooks.quit = [] { QCoreApplication::exit(0); };
     // 3200: the options sheet over the live settings; the switch of language reaches the
     // application window as its message does, after the sheet's command has returned.
     hooks.openOptions = [&] {
         OptionsSheetHooks sheetHooks;
-        sheetHooks.reloadCallList = [&reloadCallList] {
-            if (reloadCallList) {
-                reloadCallList();
+        // The open main frame's list: its rows go, its columns follow the new settings,
+        // and it is read again.
+        sheetHooks.reloadCallList = [&mainFrame] {
+            if (MainFrame* frame = mainFrame.Frame()) {
+                frame->List().RebuildColumns(true);
+                frame->List().Reload();
             }
         };
         sheetHooks.languageChanged = [&appWindow] {
@@ -263,6 +283,7 @@ int RunTrayProgram() {
     }
     const int status = window.Exited() ? 0 : QApplication::exec();
     window.Exit();  // the event loop may also end without the exit command
+    mainFrame.Destroy();
     window.SetMeteringWindows(nullptr);
     signalNotifier.reset();
     // The packs go last, storing the chosen language.

@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QIcon>
+#include <QPixmap>
 #include <QString>
 
 namespace ov {
@@ -21,6 +22,10 @@ public:
     virtual QString TemplatePath(unsigned number) const = 0;
     /// The resource path of a menu (`<number>.menu`); empty when the pack has none.
     virtual QString MenuPath(unsigned number) const = 0;
+    /// A bitmap, such as an image strip of a tool bar; null when the pack has none.
+    virtual QPixmap Bitmap(unsigned /*number*/) const { return {}; }
+    /// The resource path of any other file of the pack by name; empty when it has none.
+    virtual QString FilePath(const QString& /*name*/) const { return {}; }
 };
 
 }  // namespace ov
