@@ -48,6 +48,7 @@ struct ReportDocument {
     Tariff tariff;  // for the prices of the sums
     std::array<std::string, 12> monthNames;
     std::string monthSumsTitle;
+    std::string totalSumsTitle;               // the caption of the list's sums
     std::string title;                        // "#D" of headers and footers
     std::array<std::string, 2> sumsHeadings;  // "Total", "Per day"
     std::array<std::string, 6> sumsLabels;    // calls, time, price, first, last, days

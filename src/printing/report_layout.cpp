@@ -147,6 +147,8 @@ ReportLayout LayOutReport(std::span<const CallRow> rows, const CallTotals& listT
         sums.x = area.left;
         sums.hasSums = true;
         sums.totals = listTotals;
+        // Beside its headings, so that it is not taken for the last month's sums above it.
+        sums.title = params.totalSumsTitle;
         if (c + layout.sumsHeight > area.bottom) {
             c = area.top;
             newPageAt(layout.blocks.size());

@@ -225,6 +225,7 @@ void ReportPages::DrawSums(QPainter& painter, const PrintBlock& block) const {
     const int top = block.y + 200;
     const int firstLine = top + m_titleHeight + 50;
     painter.setPen(ColorOf(style.titleColor));
+    DrawText(painter, style.titleFont, block.x, top, block.title, 3300);
     DrawText(painter, style.titleFont, block.x + 3500, top, m_document.sumsHeadings[0]);
     DrawText(painter, style.titleFont, block.x + 7000, top, m_document.sumsHeadings[1]);
     painter.setPen(ColorOf(style.rowColor));
