@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "app/text_table_source.h"
 #include "calllog/call_log_file.h"
 #include "platform/file_util.h"
-#include "platform/text_source.h"
 #include "settings/settings.h"
 #include "viewer/call_list.h"
 

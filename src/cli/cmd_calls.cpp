@@ -8,6 +8,7 @@
 #include "calllog/call_log_file.h"
 #include "cli/calls_report.h"
 #include "cli/cli.h"
+#include "viewer/call_export.h"
 #include "viewer/call_list.h"
 
 namespace ov::cli {
@@ -16,10 +17,13 @@ namespace {
 
 constexpr std::string_view kUsage =
     "usage: orvanta-cli calls list [FILTER]\n"
-    "       orvanta-cli calls export FILE [FILTER]\n"
+    "       orvanta-cli calls export FILE [--format text|csv|json] [FILTER]\n"
     "       orvanta-cli calls report FILE.pdf [FILTER]\n"
     "       orvanta-cli calls sums [FILTER]\n"
-    "list: the lines of the call list's text export; export: the text export written to FILE;\n"
+    "list: the lines of the call list's text export;\n"
+    "export: the export written to FILE (mode 0600): text (the default) as the program writes\n"
+    "  it; csv (RFC 4180, a header row) or json (an array of objects): the same rows with raw\n"
+    "  values (kind number, ISO 8601 local start with its offset, seconds, price, texts);\n"
     "report: the printed report as a PDF, with the stored page settings;\n"
     "sums: ID TAB TEXT of the nine sums as the form view shows them.\n"
     "FILTER (the call list is loaded as the program loads it under that filter):\n"
@@ -40,6 +44,7 @@ struct Options {
     std::optional<std::vector<int>> kinds;
     std::optional<std::vector<int>> columns;
     std::optional<LangId> lang;
+    ExportFormat format = ExportFormat::Text;  // export only
 };
 
 /// A comma list of small numbers, each one of `allowed`; nothing when one is not. An empty
@@ -114,8 +119,9 @@ int TextIndex(TextList& list, const std::optional<std::string>& text) {
     return static_cast<int>(list.items.size() - 1);
 }
 
-/// Parses FILTER; on a bad option prints the usage and gives kExitUsage in `status`.
-std::optional<Options> ParseFilter(Context& ctx, Args args, int& status) {
+/// Parses FILTER (and --format when `exporting`); on a bad option prints the usage and gives
+/// kExitUsage in `status`.
+std::optional<Options> ParseFilter(Context& ctx, Args args, bool exporting, int& status) {
     Options options;
     auto bad = [&](const std::string& why) {
         status = UsageError(ctx, kCommand, why);
@@ -134,14 +140,22 @@ std::optional<Options> ParseFilter(Context& ctx, Args args, int& status) {
         static constexpr std::string_view kValued[] = {"--month",       "--user",        "--entry",
                                                        "--device-name", "--device-type", "--kinds",
                                                        "--columns",     "--lang"};
-        if (std::find(std::begin(kValued), std::end(kValued), option) == std::end(kValued)) {
+        const bool format = exporting && option == "--format";
+        if (!format &&
+            std::find(std::begin(kValued), std::end(kValued), option) == std::end(kValued)) {
             return bad("unknown option '" + option + "'");
         }
         if (i + 1 >= args.size()) {
             return bad(option + " needs a value");
         }
         const std::string& value = args[++i];
-        if (option == "--month") {
+        if (format) {
+            const auto parsed = ParseExportFormat(value);
+            if (!parsed) {
+                return bad("'" + value + "' is not an export format: text, csv or json");
+            }
+            options.format = *parsed;
+        } else if (option == "--month") {
             const auto month = ParseMonth(value);
             if (!month) {
                 return bad("'" + value + "' is not a month YYYY-MM");
@@ -198,8 +212,13 @@ void ApplyView(Settings& settings, const Options& options) {
     }
 }
 
-void WriteRaw(Context& ctx, const std::string& text) {
-    std::fwrite(text.data(), 1, text.size(), ctx.out);
+/// The text export to standard output, streamed as it is made.
+void WriteList(Context& ctx, const CallList& list) {
+    ExportStream out([&ctx](std::string_view bytes) {
+        return std::fwrite(bytes.data(), 1, bytes.size(), ctx.out) == bytes.size();
+    });
+    WriteCallExport(list, ExportFormat::Text, out);
+    out.Flush();
     std::fflush(ctx.out);
 }
 
@@ -220,7 +239,7 @@ int Run(Context& ctx, Args args) {
         return UsageError(ctx, kCommand);
     }
     int status = kExitOk;
-    const auto options = ParseFilter(ctx, args.subspan(first), status);
+    const auto options = ParseFilter(ctx, args.subspan(first), action == "export", status);
     if (!options) {
         return status;
     }
@@ -247,10 +266,10 @@ int Run(Context& ctx, Args args) {
     }
 
     if (action == "list") {
-        WriteRaw(ctx, list.ExportText());
+        WriteList(ctx, list);
     } else if (action == "export") {
         std::string error;
-        if (!list.ExportToFile(exportPath, &error)) {
+        if (!ExportCallsToFile(list, options->format, exportPath, &error)) {
             return Fail(ctx, error);
         }
     } else if (action == "report") {

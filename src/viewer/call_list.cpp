@@ -1,17 +1,16 @@
 #include "viewer/call_list.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <ctime>
 #include <numeric>
 
 #include "calllog/call_log_file.h"
 #include "platform/file_util.h"
+#include "viewer/call_export.h"
 
 namespace ov {
 
@@ -63,14 +62,6 @@ bool ReadFileInto(const std::string& path, std::string& buffer, std::string* err
     }
     ::close(fd);
     return ok;
-}
-
-/// Characters of UTF-8 text, as an editor lines them up: every byte that does not continue a
-/// character.
-std::size_t CharacterCount(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
 }
 
 }  // namespace
@@ -294,56 +285,18 @@ void CallList::SortRows() {
 }
 
 std::string CallList::ExportText() const {
-    std::string out;
-    auto line = [&](const CallRow* row) {
-        for (const std::int16_t id : m_visible) {
-            const std::string text = CellText(id, row);
-            out += text;
-            const auto width =
-                static_cast<std::size_t>(kColumnTable[static_cast<std::size_t>(id)].exportWidth);
-            // Padded on the right to the field's width in characters, so that the columns line
-            // up in any language; a longer text is written whole.
-            const std::size_t characters = CharacterCount(text);
-            if (characters < width) {
-                out.append(width - characters, ' ');
-            }
-        }
-        out += '\n';
-    };
-    line(nullptr);
-    out += '\n';
-    for (std::size_t i = 0; i < m_store.Size(); ++i) {
-        const CallRow row = m_store.Row(i);
-        line(&row);
-    }
-    return out;
+    std::string text;
+    ExportStream out([&text](std::string_view bytes) {
+        text.append(bytes);
+        return true;
+    });
+    WriteCallExport(*this, ExportFormat::Text, out);
+    out.Flush();
+    return text;
 }
 
 bool CallList::ExportToFile(const std::string& path, std::string* error) const {
-    const std::string text = ExportText();
-    // Private as every file the program writes: the calls say who phoned where and when.
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    std::FILE* file = fd >= 0 ? ::fdopen(fd, "w") : nullptr;
-    if (!file) {
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        if (error) {
-            *error = ErrnoText(path);
-        }
-        return false;
-    }
-    const bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    const int savedErrno = errno;
-    const bool closed = std::fclose(file) == 0;
-    if (!written || !closed) {
-        if (error) {
-            errno = written ? errno : savedErrno;
-            *error = ErrnoText(path);
-        }
-        return false;
-    }
-    return true;
+    return ExportCallsToFile(*this, ExportFormat::Text, path, error);
 }
 
 std::size_t CallList::MemoryBytes() const {

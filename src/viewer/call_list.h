@@ -72,6 +72,9 @@ public:
 
     /// The text of one cell; with no row the column's list title.
     std::string CellText(int columnId, const CallRow* row) const;
+    /// The language pack's texts and the tariff the cells are made with.
+    const TextSource& Texts() const { return *m_texts; }
+    const Tariff& CurrentTariff() const { return m_settings.CurrentTariff; }
 
     std::size_t Count() const { return m_store.Size(); }
     CallRow Row(std::size_t index) const { return m_store.Row(index); }
@@ -88,9 +91,10 @@ public:
     const std::vector<std::uint32_t>& RowOrder() const { return m_rows; }
 
     /// The text export: the header line, an empty line, one line per record in load order.
+    /// (The export in every form, streamed: call_export.h.)
     std::string ExportText() const;
-    /// Writes the export to `path`, replacing it. False, with the reason in `error`, when the
-    /// file could not be written whole.
+    /// Writes the text export to `path`, replacing it. False, with the reason in `error`, when
+    /// the file could not be written whole.
     bool ExportToFile(const std::string& path, std::string* error = nullptr) const;
 
     /// Bytes the loaded records take, texts and row order included.

@@ -2,7 +2,7 @@
 // and texts used as printf formats carry the conversions their callers pass.
 
 #include "app/string_table.h"
-#include "platform/text_source.h"
+#include "app/text_table_source.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>

@@ -121,6 +121,36 @@ TEST_F(CliCallsTest, ExportWritesTheSameBytesAndSumsFollowTheFilter) {
               "3076\t$0.00\n3077\t0.00\n3075\t00:00:00\n");
 }
 
+// The raw forms: the same rows, the visible columns by their fixed names, in any order of the
+// options; the text form is the default.
+TEST_F(CliCallsTest, ExportsCsvAndJson) {
+    const std::string file = m_home.File("calls.out");
+    const struct {
+        std::vector<std::string> options;
+        std::string bytes;
+    } cases[] = {
+        {{"--format", "csv"},
+         "kind,start,connectedSeconds,price,entry\r\n"
+         "0,2024-03-01T12:00:00+01:00,3600,12.5,Demo ISP\r\n"
+         "1,2024-03-01T13:00:00+01:00,0,0.5,Mobile Internet\r\n"
+         "0,2024-04-02T08:30:00+02:00,61,1,Demo ISP\r\n"},
+        {{"--month", "2024-04", "--columns", "5,8", "--format", "json"},
+         "[\n{\"kind\":0,\"user\":\"jane\",\"deviceType\":\"modem\"}\n]\n"},
+        {{"--kinds", "3", "--format", "json", "--columns", "1"},
+         "[\n{\"kind\":3,\"start\":\"2024-03-01T11:46:40+01:00\"}\n]\n"},
+        {{"--format", "text", "--month", "2024-04"},
+         kHeader + "Connected                02.04.2024  08:30:00     00:01:01       $1.00       "
+                   "Demo ISP  \n"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"calls", "export", file, "--lang", "1033"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        const auto r = Cli(args);
+        EXPECT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(test::ReadFileOrEmpty(file), c.bytes) << testing::PrintToString(c.options);
+    }
+}
+
 TEST_F(CliCallsTest, BadArgumentsAndUnwritableFiles) {
     const std::vector<std::string> usage[] = {
         {"calls"},
@@ -134,15 +164,23 @@ TEST_F(CliCallsTest, BadArgumentsAndUnwritableFiles) {
         {"calls", "list", "--lang", "english"},
         {"calls", "list", "--user"},
         {"calls", "sums", "--everything"},
+        {"calls", "export", "out", "--format", "xml"},
+        {"calls", "export", "out", "--format"},
+        {"calls", "list", "--format", "csv"},
     };
     for (const auto& args : usage) {
         const auto r = Cli(args);
         EXPECT_EQ(r.exitCode, 2) << testing::PrintToString(args);
         EXPECT_NE(r.err.find("usage: orvanta-cli calls"), std::string::npos) << r.err;
     }
-    const auto r = Cli({"calls", "export", m_home.File("no/such/folder.log"), "--lang", "1033"});
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("no/such/folder.log"), std::string::npos) << r.err;
+    // A file that cannot be made, and a device that takes no byte: never a success.
+    for (const std::string& file : {m_home.File("no/such/folder.log"), std::string("/dev/full")}) {
+        for (const char* format : {"text", "csv", "json"}) {
+            const auto r = Cli({"calls", "export", file, "--lang", "1033", "--format", format});
+            EXPECT_EQ(r.exitCode, 1) << file << " " << format;
+            EXPECT_NE(r.err.find(file), std::string::npos) << r.err;
+        }
+    }
 }
 
 }  // namespace
