@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "app/text_table_source.h"
 #include "limits/limit_tracker.h"
 #include "limits/window_timer.h"
 #include "platform/clock.h"
-#include "platform/text_source.h"
 #include "settings/settings.h"
 
 namespace ov::test {

@@ -2,6 +2,7 @@
 // total sums, month-sums mode and the column widths.
 #include <gtest/gtest.h>
 
+#include "app/text_table_source.h"
 #include "printing/report_document.h"
 #include "printing/report_layout.h"
 #include "settings/settings.h"
