@@ -23,7 +23,7 @@ LogFont PrintFontFrom(const LogFont& screenFont) {
     return font;
 }
 
-ReportStyle ReportStyleOf(const Settings& settings) {
+ReportStyle ReportStyleOf(const SettingsValues& settings) {
     ReportStyle style;
     style.titleFont = PrintFontFrom(settings.PrintHFont);
     style.rowFont = PrintFontFrom(settings.PrintTFont);

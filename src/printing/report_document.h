@@ -19,6 +19,7 @@ namespace ov {
 
 class CallList;
 class Settings;
+struct SettingsValues;
 
 /// How the report looks: the print settings, with the fonts in print units.
 struct ReportStyle {
@@ -59,8 +60,9 @@ struct ReportDocument {
 /// character height) gives a cell height of 360 print units.
 LogFont PrintFontFrom(const LogFont& screenFont);
 
-/// The print settings as the report draws by them: fonts in print units, flags as booleans.
-ReportStyle ReportStyleOf(const Settings& settings);
+/// The print settings (of the settings or a working copy of them) as the report draws by
+/// them: fonts in print units, flags as booleans, the page on the paper it prints on.
+ReportStyle ReportStyleOf(const SettingsValues& settings);
 
 /// The document of the call list as it stands, under the print settings and the pack's texts.
 /// The list must outlive the document.
