@@ -98,7 +98,7 @@ LayoutParams LayoutParamsOf(const ReportDocument& document, int titleHeight, int
 
 SumsValues SumsValuesOf(const CallTotals& totals, const Tariff& tariff) {
     char callsPerDay[64];
-    std::snprintf(callsPerDay, sizeof callsPerDay, "%.3f", totals.CallsPerDay());
+    (void)std::snprintf(callsPerDay, sizeof callsPerDay, "%.3f", totals.CallsPerDay());
     SumsValues values;
     values.total = {std::to_string(totals.count),      FormatDuration(totals.TotalSeconds()),
                     FormatPrice(tariff, totals.price), FormatDateTime(totals.first),
@@ -129,10 +129,10 @@ std::vector<ChartBar> ChartBarsOf(const ReportDocument& document) {
         long key = 0;
         if (document.monthSumsMode) {
             key = year * 12L + local.tm_mon;
-            std::snprintf(label, sizeof label, "%02d.%d", local.tm_mon + 1, year);
+            (void)std::snprintf(label, sizeof label, "%02d.%d", local.tm_mon + 1, year);
         } else {
             key = (year * 12L + local.tm_mon) * 31 + local.tm_mday;
-            std::snprintf(label, sizeof label, "%d.%d.", local.tm_mday, local.tm_mon + 1);
+            (void)std::snprintf(label, sizeof label, "%d.%d.", local.tm_mday, local.tm_mon + 1);
         }
         ChartBar& bar = bars[key];
         bar.label = label;

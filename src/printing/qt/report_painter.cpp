@@ -18,8 +18,8 @@ namespace ov {
 namespace {
 
 QColor ColorOf(COLORREF color) {
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
+    return {static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+            static_cast<int>((color >> 16) & 0xFF)};
 }
 
 QString ToQt(std::string_view text) {
