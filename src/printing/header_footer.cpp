@@ -43,17 +43,17 @@ std::string Expansion(char escape, const TemplateFields& fields) {
     char buffer[64];
     switch (escape) {
         case 'p':
-            std::snprintf(buffer, sizeof buffer, "%d", fields.page);
+            (void)std::snprintf(buffer, sizeof buffer, "%d", fields.page);
             return buffer;
         case 'd':
             // In long long: the fields are whatever a clock gave, the sums must not overflow.
-            std::snprintf(buffer, sizeof buffer, "%2d.%2lld.%4lld", fields.now.tm_mday,
-                          static_cast<long long>(fields.now.tm_mon) + 1,
-                          static_cast<long long>(fields.now.tm_year) + 1900);
+            (void)std::snprintf(buffer, sizeof buffer, "%2d.%2lld.%4lld", fields.now.tm_mday,
+                                static_cast<long long>(fields.now.tm_mon) + 1,
+                                static_cast<long long>(fields.now.tm_year) + 1900);
             return buffer;
         case 't':
-            std::snprintf(buffer, sizeof buffer, "%2d:%2d:%2d", fields.now.tm_hour,
-                          fields.now.tm_min, fields.now.tm_sec);
+            (void)std::snprintf(buffer, sizeof buffer, "%2d:%2d:%2d", fields.now.tm_hour,
+                                fields.now.tm_min, fields.now.tm_sec);
             return buffer;
         case 'D': {
             // The title prints on one line like the rest of the text.

@@ -23,7 +23,7 @@ LogFont PrintFontFrom(const LogFont& screenFont) {
     return font;
 }
 
-ReportStyle ReportStyleOf(const Settings& settings) {
+ReportStyle ReportStyleOf(const SettingsValues& settings) {
     ReportStyle style;
     style.titleFont = PrintFontFrom(settings.PrintHFont);
     style.rowFont = PrintFontFrom(settings.PrintTFont);
@@ -36,6 +36,10 @@ ReportStyle ReportStyleOf(const Settings& settings) {
     style.totalSums = settings.PrintTotSum != 0;
     style.chart = settings.PrintGraph != 0;
     style.page = settings.PrintPage;
+    // The report is laid out on the paper it prints on: a known paper code's own size in the
+    // record's orientation. The stored size can differ from it (the settings' defaults keep
+    // 281.01 × 203.2 mm with the A4 code), which put the right margin 16 mm too far in.
+    StorePrinterPage(PrinterPageOf(style.page), style.page);
     return style;
 }
 
@@ -64,6 +68,7 @@ ReportDocument MakeReportDocument(const CallList& list, const Settings& settings
         document.monthNames[static_cast<std::size_t>(m)] = texts.Entry(m);
     }
     document.monthSumsTitle = texts.Entry(52);
+    document.totalSumsTitle = texts.Entry(51);
     document.title = texts.Entry(59);
     document.sumsHeadings = {texts.Entry(35), texts.Entry(36)};
     for (int k = 0; k < 6; ++k) {
@@ -87,12 +92,13 @@ LayoutParams LayoutParamsOf(const ReportDocument& document, int titleHeight, int
     params.totalSumsBlock = document.style.totalSums;
     params.monthNames = document.monthNames;
     params.monthSumsTitle = document.monthSumsTitle;
+    params.totalSumsTitle = document.totalSumsTitle;
     return params;
 }
 
 SumsValues SumsValuesOf(const CallTotals& totals, const Tariff& tariff) {
     char callsPerDay[64];
-    std::snprintf(callsPerDay, sizeof callsPerDay, "%.3f", totals.CallsPerDay());
+    (void)std::snprintf(callsPerDay, sizeof callsPerDay, "%.3f", totals.CallsPerDay());
     SumsValues values;
     values.total = {std::to_string(totals.count),      FormatDuration(totals.TotalSeconds()),
                     FormatPrice(tariff, totals.price), FormatDateTime(totals.first),
@@ -123,10 +129,10 @@ std::vector<ChartBar> ChartBarsOf(const ReportDocument& document) {
         long key = 0;
         if (document.monthSumsMode) {
             key = year * 12L + local.tm_mon;
-            std::snprintf(label, sizeof label, "%02d.%d", local.tm_mon + 1, year);
+            (void)std::snprintf(label, sizeof label, "%02d.%d", local.tm_mon + 1, year);
         } else {
             key = (year * 12L + local.tm_mon) * 31 + local.tm_mday;
-            std::snprintf(label, sizeof label, "%d.%d.", local.tm_mday, local.tm_mon + 1);
+            (void)std::snprintf(label, sizeof label, "%d.%d.", local.tm_mday, local.tm_mon + 1);
         }
         ChartBar& bar = bars[key];
         bar.label = label;

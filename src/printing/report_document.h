@@ -19,6 +19,7 @@ namespace ov {
 
 class CallList;
 class Settings;
+struct SettingsValues;
 
 /// How the report looks: the print settings, with the fonts in print units.
 struct ReportStyle {
@@ -48,6 +49,7 @@ struct ReportDocument {
     Tariff tariff;  // for the prices of the sums
     std::array<std::string, 12> monthNames;
     std::string monthSumsTitle;
+    std::string totalSumsTitle;               // the caption of the list's sums
     std::string title;                        // "#D" of headers and footers
     std::array<std::string, 2> sumsHeadings;  // "Total", "Per day"
     std::array<std::string, 6> sumsLabels;    // calls, time, price, first, last, days
@@ -58,8 +60,9 @@ struct ReportDocument {
 /// character height) gives a cell height of 360 print units.
 LogFont PrintFontFrom(const LogFont& screenFont);
 
-/// The print settings as the report draws by them: fonts in print units, flags as booleans.
-ReportStyle ReportStyleOf(const Settings& settings);
+/// The print settings (of the settings or a working copy of them) as the report draws by
+/// them: fonts in print units, flags as booleans, the page on the paper it prints on.
+ReportStyle ReportStyleOf(const SettingsValues& settings);
 
 /// The document of the call list as it stands, under the print settings and the pack's texts.
 /// The list must outlive the document.

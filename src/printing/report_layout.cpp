@@ -107,9 +107,9 @@ ReportLayout LayOutReport(std::span<const CallRow> rows, const CallTotals& listT
                 ++i;
             }
             char title[256];
-            std::snprintf(title, sizeof title, "%s %d",
-                          params.monthNames[static_cast<std::size_t>(blockKey % 12)].c_str(),
-                          blockKey / 12);
+            (void)std::snprintf(title, sizeof title, "%s %d",
+                                params.monthNames[static_cast<std::size_t>(blockKey % 12)].c_str(),
+                                blockKey / 12);
             block.title = title;
             // The month ends here when the next row is of another month, also when the page
             // ran out just at the change: its sums must not be lost.
@@ -147,6 +147,8 @@ ReportLayout LayOutReport(std::span<const CallRow> rows, const CallTotals& listT
         sums.x = area.left;
         sums.hasSums = true;
         sums.totals = listTotals;
+        // Beside its headings, so that it is not taken for the last month's sums above it.
+        sums.title = params.totalSumsTitle;
         if (c + layout.sumsHeight > area.bottom) {
             c = area.top;
             newPageAt(layout.blocks.size());

@@ -46,6 +46,7 @@ struct LayoutParams {
     bool totalSumsBlock = true;   // a sums block of the whole list at the end
     std::array<std::string, 12> monthNames;
     std::string monthSumsTitle;  // the title of every table in month-sums mode
+    std::string totalSumsTitle;  // the caption of the list's sums block ("All months")
 };
 
 /// Shares of the printing width, in percent, by column id.

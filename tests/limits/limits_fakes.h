@@ -11,7 +11,6 @@
 #include "limits/limit_tracker.h"
 #include "limits/window_timer.h"
 #include "platform/clock.h"
-#include "platform/text_source.h"
 #include "settings/settings.h"
 
 namespace ov::test {

@@ -166,6 +166,7 @@ TEST_F(CliReportTest, TwoMonthsInTwoBlocksWithTheirSumsAndTheTotal) {
     const auto januarySums = text.find("Per day", january);
     EXPECT_LT(januarySums, february);
     EXPECT_EQ(Count(text, "Per day"), 3);
+    EXPECT_EQ(Count(text, "All months"), 1) << "the list's sums are captioned";
     EXPECT_TRUE(std::regex_search(text, std::regex("Calls +3 +3\\.000")));  // on one day
     EXPECT_TRUE(std::regex_search(text, std::regex("Calls +2 +2\\.000")));
     EXPECT_TRUE(std::regex_search(text, std::regex("Calls +5 +0\\.156")));  // 5 in 32 days

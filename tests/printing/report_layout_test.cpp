@@ -2,7 +2,10 @@
 // total sums, month-sums mode and the column widths.
 #include <gtest/gtest.h>
 
+#include "app/text_table_source.h"
+#include "printing/report_document.h"
 #include "printing/report_layout.h"
+#include "settings/settings.h"
 
 namespace ov {
 namespace {
@@ -114,10 +117,13 @@ TEST(ReportLayout, ANewPageAfterTheLastRowsOnlyForTheTotalSums) {
     params.totalSumsBlock = false;
     EXPECT_EQ(LayOutReport(rows, {}, params).PageCount(), 1);
     params.totalSumsBlock = true;
+    params.totalSumsTitle = "All months";
     const ReportLayout layout = LayOutReport(rows, {}, params);
     ASSERT_EQ(layout.PageCount(), 2);
     ASSERT_EQ(layout.PageBlocks(2).size(), 1u);
     EXPECT_TRUE(layout.PageBlocks(2)[0].hasSums);
+    // The list's sums say that they are not a month's.
+    EXPECT_EQ(layout.PageBlocks(2)[0].title, "All months");
     EXPECT_EQ(layout.PageBlocks(2)[0].y, 0);
 }
 
@@ -158,6 +164,31 @@ TEST(ReportLayout, ColumnWidthsAreSharesOfThePrintingWidth) {
     EXPECT_EQ(widths, (std::vector<int>{3915, 3915, 2610, 2088, 2610}));
     // Single precision, truncated: a tenth of 10000 comes out a unit short.
     EXPECT_EQ(ColumnWidths({4, 3}, {0, 0, 10000, 0}), (std::vector<int>{800, 999}));
+}
+
+TEST(ReportStyle, TheReportIsLaidOutOnThePaperItPrintsOn) {
+    const FixedTextSource texts;
+    Settings settings(texts);
+    // The settings' own page: the A4 code with a stored size of 281.01 x 203.2 mm, landscape.
+    ASSERT_EQ(settings.PrintPage.paperSize, 9);
+    ASSERT_EQ(settings.PrintPage.paperWidth, 28101);
+    ReportStyle style = ReportStyleOf(settings);
+    EXPECT_EQ(style.page.paperWidth, 29700);
+    EXPECT_EQ(style.page.paperHeight, 21000);
+    EXPECT_EQ(style.page.orientation, 2);
+    EXPECT_EQ(PrintAreaOf(style.page).right, 29700 - 2000);
+    EXPECT_EQ(PrintAreaOf(style.page).bottom, 21000 - 2500);
+
+    // A paper of its own keeps its size; the header and footer stay as they were.
+    settings.PrintPage.paperSize = 256;
+    settings.PrintPage.orientation = 1;
+    settings.PrintPage.paperWidth = 15000;
+    settings.PrintPage.paperHeight = 20000;
+    style = ReportStyleOf(settings);
+    EXPECT_EQ(style.page.paperWidth, 15000);
+    EXPECT_EQ(style.page.paperHeight, 20000);
+    EXPECT_EQ(style.page.HeaderText(), settings.PrintPage.HeaderText());
+    EXPECT_EQ(style.page.leftMargin, settings.PrintPage.leftMargin);
 }
 
 }  // namespace

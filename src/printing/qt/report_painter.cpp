@@ -18,8 +18,8 @@ namespace ov {
 namespace {
 
 QColor ColorOf(COLORREF color) {
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
+    return {static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+            static_cast<int>((color >> 16) & 0xFF)};
 }
 
 QString ToQt(std::string_view text) {
@@ -225,6 +225,7 @@ void ReportPages::DrawSums(QPainter& painter, const PrintBlock& block) const {
     const int top = block.y + 200;
     const int firstLine = top + m_titleHeight + 50;
     painter.setPen(ColorOf(style.titleColor));
+    DrawText(painter, style.titleFont, block.x, top, block.title, 3300);
     DrawText(painter, style.titleFont, block.x + 3500, top, m_document.sumsHeadings[0]);
     DrawText(painter, style.titleFont, block.x + 7000, top, m_document.sumsHeadings[1]);
     painter.setPen(ColorOf(style.rowColor));

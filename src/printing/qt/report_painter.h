@@ -16,7 +16,7 @@ namespace ov {
 
 /// A Qt font from a stored font description whose height is in print units: a negative height
 /// is the character height (the font's pixel size), a positive one the cell height.
-QFont FontFromLogFont(const LogFont& font);
+QFont FontFromLogFont(const LogFont& description);
 
 /// Measures with Qt's font metrics, in the units the fonts are sized in.
 class QtTextMeasurer final : public TextMeasurer {

@@ -17,8 +17,8 @@ namespace {
 constexpr COLORREF kValueBlue = 0x00FF0000;
 
 QColor ColorOf(COLORREF color) {
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
+    return {static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
+            static_cast<int>((color >> 16) & 0xFF)};
 }
 
 /// A pen of `pixels` on the screen, however the painter is scaled.
@@ -112,7 +112,8 @@ public:
         int x = area.left;
         for (std::size_t c = 0; c < kShares.size(); ++c) {
             lefts[c] = x;
-            const int columnWidth = static_cast<int>(kShares[c] * 0.01f * width);
+            const int columnWidth = static_cast<int>(static_cast<float>(kShares[c]) * 0.01f *
+                                                     static_cast<float>(width));
             const int room = std::max(0, columnWidth - 300);
             Text(m_style.titleFont, m_style.titleColor, x + 300, tableTop, kTitles[c], room);
             for (int r = 0; r < rows; ++r) {
@@ -185,7 +186,8 @@ public:
         auto curve = [&](const std::array<double, 14>& values, const QColor& color) {
             QPainterPath path;
             for (std::size_t k = 0; k < values.size(); ++k) {
-                const QPointF point(left + (right - left) * (k + 0.5) / values.size(),
+                const QPointF point(left + (right - left) * (static_cast<double>(k) + 0.5) /
+                                               static_cast<double>(values.size()),
                                     bottom - (bottom - top) * values[k]);
                 if (k == 0) {
                     path.moveTo(point);

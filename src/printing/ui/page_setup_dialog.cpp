@@ -133,7 +133,8 @@ PageSetupDialog::~PageSetupDialog() = default;
 void PageSetupDialog::SetUpMarginsTab() {
     m_paper = Control<QComboBox>(*m_template, 1137);
     const PrinterPage printer = PrinterPageOf(m_page);
-    for (const std::int16_t code : {9, 8, 11, 70, 1, 5, 7, 3, 12, 13, 20, 27, 28}) {
+    constexpr std::int16_t kPaperCodes[] = {9, 8, 11, 70, 1, 5, 7, 3, 12, 13, 20, 27, 28};
+    for (const std::int16_t code : kPaperCodes) {
         const PaperKind* paper = PaperByCode(code);
         const QPageSize size(QSizeF(paper->width / 100.0, paper->height / 100.0),
                              QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
