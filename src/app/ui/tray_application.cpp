@@ -14,6 +14,7 @@
 #include "limits/ui/qt_window_timer.h"
 #include "platform/instance_channel.h"
 #include "sysint/install_log.h"
+#include "viewer/call_list.h"
 
 #include <fcntl.h>
 #include <unistd.h>
