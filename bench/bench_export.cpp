@@ -99,9 +99,17 @@ void BM_CliExport(benchmark::State& state) {
     const auto& files = ov::bench::TheMonthFiles();
     const std::string out = files.root + "/cli-export." + kFormats[state.range(0)];
     const std::string copy = out + ".raw";
-    const std::vector<std::string> args{
-        OV_CLI_PATH, "--home",  files.root, "calls",  "export", out, "--all-months",
-        "--lang",    "1033",    "--format",  kFormats[state.range(0)]};
+    const std::vector<std::string> args{OV_CLI_PATH,
+                                        "--home",
+                                        files.root,
+                                        "calls",
+                                        "export",
+                                        out,
+                                        "--all-months",
+                                        "--lang",
+                                        "1033",
+                                        "--format",
+                                        kFormats[state.range(0)]};
     std::string bytes;
     double exported = 0;
     double raw = 0;
