@@ -4,6 +4,8 @@
 
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
+#include <system_error>
 #include <string>
 #include <vector>
 
@@ -16,17 +18,25 @@ inline constexpr int kRecords = 1'000'000;
 inline constexpr int kMonths = 340;
 inline constexpr int kFirstMonth = 1998 * 12 + 7;
 
+/// Made once per process in a fresh folder under /tmp, removed again at the process's end.
 struct MonthFiles {
+    MonthFiles() = default;
+    MonthFiles(const MonthFiles&) = delete;
+    MonthFiles& operator=(const MonthFiles&) = delete;
+    ~MonthFiles() {
+        std::error_code ignored;
+        std::filesystem::remove_all(root, ignored);
+    }
+
     std::string root;    // a data root
     std::string folder;  // its LogData
     std::vector<std::string> paths;
     std::size_t bytes = 0;
 };
 
-/// Made once per process in a fresh folder under /tmp.
 inline const MonthFiles& TheMonthFiles() {
-    static const MonthFiles files = [] {
-        MonthFiles f;
+    static MonthFiles files;
+    static const bool made = [](MonthFiles& f) {
         f.root = "/tmp/orvanta-bench-calls-XXXXXX";
         if (!mkdtemp(f.root.data())) {
             std::abort();
@@ -65,8 +75,9 @@ inline const MonthFiles& TheMonthFiles() {
             f.paths.push_back(path);
             f.bytes += bytes.size();
         }
-        return f;
-    }();
+        return true;
+    }(files);
+    (void)made;
     return files;
 }
 
