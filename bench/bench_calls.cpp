@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "app/text_table_source.h"
 #include "bench_month_files.h"
-#include "platform/text_source.h"
 #include "settings/settings.h"
 #include "viewer/call_list.h"
 

@@ -1,10 +1,14 @@
 // Draws the icons, bitmaps and the cursor that both language packs carry, as PNG files named
-// by resource number. Run by the build; nothing is drawn with text, so no font is needed.
+// by resource number (the tray icons also at twice the size, "<number>@2x.png", for screens
+// with a device pixel ratio of 2). Given a second folder, it also draws the application's icon
+// there as a hicolor icon theme: PNG from 16 to 256 pixels and a scalable SVG. Run by the
+// build; nothing is drawn with text, so no font is needed.
 //
-// usage: draw_pack_art OUTPUT_FOLDER
+// usage: draw_pack_art OUTPUT_FOLDER [ICON_THEME_FOLDER]
 
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
@@ -214,9 +218,11 @@ QImage ToolBarBitmap() {
         });
 }
 
-/// The tray and window icons: the meter in the monitor's three states.
-QImage TrayIcon(QColor face, double needle, bool stopped) {
-    return Draw(32, 32, Qt::transparent, true, [&](QPainter& p) {
+/// The tray and window icons: the meter in the monitor's three states, drawn on a 32-unit
+/// grid at `size` pixels.
+QImage TrayIcon(QColor face, double needle, bool stopped, int size = 32) {
+    return Draw(size, size, Qt::transparent, true, [&](QPainter& p) {
+        p.scale(size / 32.0, size / 32.0);
         Meter(p, QRectF(0, 0, 32, 32), face, needle);
         if (stopped) {
             p.setPen(QPen(Qt::white, 1.5));
@@ -285,8 +291,68 @@ QImage HandCursor() {
     });
 }
 
-bool Save(const QImage& image, const QString& folder, int number) {
-    const QString path = folder + QStringLiteral("/%1.png").arg(number);
+/// The application's icon: the meter while watching.
+QImage AppIcon(int size) {
+    return TrayIcon(kBlue, 225.0, false, size);
+}
+
+/// The same meter as Meter() draws on a 32-unit grid, as SVG for the scalable icon.
+QString AppIconSvg() {
+    const auto hex = [](QColor c) { return c.name(QColor::HexRgb); };
+    const auto num = [](double v) { return QString::number(v, 'f', 3); };
+    const double w = 32.0;
+    const QPointF c(16, 16);
+    QString svg = QStringLiteral(
+                      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"32\" height=\"32\" "
+                      "viewBox=\"0 0 32 32\">\n"
+                      "  <circle cx=\"16\" cy=\"16\" r=\"%1\" fill=\"%2\" stroke=\"%3\" "
+                      "stroke-width=\"%4\"/>\n")
+                      .arg(num(w / 2 - w / 32), hex(kBlue), hex(kInk), num(w / 16));
+    for (int i = 0; i <= 4; ++i) {
+        const double a = (180.0 + i * 45.0) * M_PI / 180.0;
+        const double r1 = w * 0.30;
+        const double r2 = w * 0.38;
+        svg += QStringLiteral(
+                   "  <line x1=\"%1\" y1=\"%2\" x2=\"%3\" y2=\"%4\" stroke=\"#ffffff\" "
+                   "stroke-width=\"%5\" stroke-linecap=\"round\"/>\n")
+                   .arg(num(c.x() + r1 * std::cos(a)), num(c.y() + r1 * std::sin(a)),
+                        num(c.x() + r2 * std::cos(a)), num(c.y() + r2 * std::sin(a)), num(w / 20));
+    }
+    const double a = 225.0 * M_PI / 180.0;
+    svg += QStringLiteral(
+               "  <line x1=\"16\" y1=\"16\" x2=\"%1\" y2=\"%2\" stroke=\"#ffffff\" "
+               "stroke-width=\"%3\" stroke-linecap=\"round\"/>\n"
+               "  <circle cx=\"16\" cy=\"16\" r=\"%4\" fill=\"%5\"/>\n</svg>\n")
+               .arg(num(c.x() + w * 0.30 * std::cos(a)), num(c.y() + w * 0.30 * std::sin(a)),
+                    num(w / 10), num(w / 12), hex(kInk));
+    return svg;
+}
+
+/// The application's icon as a hicolor theme under `theme`.
+bool SaveAppIcons(const QString& theme) {
+    const QString name = QStringLiteral("org.orvanta.Orvanta");
+    bool ok = true;
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString folder = theme + QStringLiteral("/%1x%1/apps").arg(size);
+        const QString path = folder + QLatin1Char('/') + name + QStringLiteral(".png");
+        if (!QDir().mkpath(folder) || !AppIcon(size).save(path, "PNG")) {
+            std::fprintf(stderr, "draw_pack_art: cannot write %s\n", qPrintable(path));
+            ok = false;
+        }
+    }
+    const QString folder = theme + QStringLiteral("/scalable/apps");
+    QFile svg(folder + QLatin1Char('/') + name + QStringLiteral(".svg"));
+    if (!QDir().mkpath(folder) || !svg.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        svg.write(AppIconSvg().toUtf8()) < 0) {
+        std::fprintf(stderr, "draw_pack_art: cannot write %s\n", qPrintable(svg.fileName()));
+        ok = false;
+    }
+    return ok;
+}
+
+bool Save(const QImage& image, const QString& folder, int number, const char* suffix = "") {
+    const QString path = folder + QStringLiteral("/%1%2.png").arg(number).arg(QLatin1String(suffix));
     if (!image.save(path, "PNG")) {
         std::fprintf(stderr, "draw_pack_art: cannot write %s\n", qPrintable(path));
         return false;
@@ -297,8 +363,8 @@ bool Save(const QImage& image, const QString& folder, int number) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: draw_pack_art OUTPUT_FOLDER\n");
+    if (argc != 2 && argc != 3) {
+        std::fprintf(stderr, "usage: draw_pack_art OUTPUT_FOLDER [ICON_THEME_FOLDER]\n");
         return 2;
     }
     const QString folder = QString::fromLocal8Bit(argv[1]);
@@ -310,6 +376,10 @@ int main(int argc, char** argv) {
     ok &= Save(TrayIcon(kBlue, 225.0, false), folder, 128);   // watching
     ok &= Save(TrayIcon(kGreen, 315.0, false), folder, 129);  // a call in progress
     ok &= Save(TrayIcon(kGrey, 180.0, true), folder, 315);    // monitor stopped
+    // The tray icons drawn afresh at twice the size rather than scaled: crisp on HiDPI.
+    ok &= Save(TrayIcon(kBlue, 225.0, false, 64), folder, 128, "@2x");
+    ok &= Save(TrayIcon(kGreen, 315.0, false, 64), folder, 129, "@2x");
+    ok &= Save(TrayIcon(kGrey, 180.0, true, 64), folder, 315, "@2x");
     ok &= Save(HideIcon(), folder, 3404);
     ok &= Save(HangUpIcon(), folder, 3405);
     ok &= Save(KindBitmap(), folder, 313);
@@ -317,5 +387,8 @@ int main(int argc, char** argv) {
     ok &= Save(PageIcon(true), folder, 26501);
     ok &= Save(PageIcon(false), folder, 26502);
     ok &= Save(HandCursor(), folder, 25216);
+    if (argc == 3) {
+        ok &= SaveAppIcons(QString::fromLocal8Bit(argv[2]));
+    }
     return ok ? 0 : 1;
 }

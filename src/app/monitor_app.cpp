@@ -179,14 +179,15 @@ bool MonitorApp::Start(std::string* error) {
     hooks.limit = [this](const std::string& message) { m_frontEnd.OnLimit(message); };
     // As the live display does when it closes: the totals are kept with the event settings.
     hooks.saveEvents = [this] { m_settings->ExchangeEvents(true); };
-    m_metering =
-        std::make_unique<MeteringHost>(*m_settings, m_clock, *m_timer, *m_hangUp, std::move(hooks));
+    m_metering = std::make_unique<MeteringHost>(*m_settings, *m_texts, m_clock, *m_timer, *m_hangUp,
+                                                std::move(hooks));
     m_meteringWindow->SetMetering(m_metering.get(), m_timer.get());
     // The display closes before the call is logged: the metering hears of an end first.
     m_session->AddObserver(m_meteringWindow.get());
 
     ConnectionMonitor::Options options;
     options.pollPeriod = MonitorPollPeriod();
+    options.polledWithoutConnections = false;  // no front end reads the empty cycles
     m_monitor = std::make_unique<ConnectionMonitor>(*m_ras, m_clock, options);
     return true;
 }

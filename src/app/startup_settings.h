@@ -3,7 +3,7 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/text_source.h"
+#include "app/text_table_source.h"
 #include "settings/settings.h"
 
 namespace ov {

@@ -17,13 +17,13 @@ namespace ov::cli {
 namespace {
 
 /// The plugin lives beside the language packs' folder: the program folder's `plugins` in a
-/// build tree or a portable copy, else the installed ../share/orvanta/plugins.
+/// build tree or a portable copy, else the installed ../lib/orvanta/plugins.
 std::filesystem::path ReportPluginPath() {
     namespace fs = std::filesystem;
     const fs::path program = ProgramFolder();
     std::error_code ec;
     for (const fs::path& folder :
-         {program / "plugins", program / ".." / "share" / "orvanta" / "plugins"}) {
+         {program / "plugins", program / ".." / "lib" / "orvanta" / "plugins"}) {
         if (fs::is_regular_file(folder / kReportPdfPluginFile, ec)) {
             return (folder / kReportPdfPluginFile).lexically_normal();
         }

@@ -7,9 +7,9 @@
 #include <string_view>
 #include <vector>
 
+#include "app/text_table_source.h"
 #include "platform/clock.h"
 #include "platform/language.h"
-#include "platform/text_source.h"
 
 namespace ov::cli {
 

@@ -1,6 +1,8 @@
 #include "limits/limit_tracker.h"
 
-#include <cstdio>
+#include <string_view>
+
+#include "platform/text_util.h"
 
 namespace ov {
 
@@ -31,34 +33,56 @@ std::int32_t TimeUnitSeconds(TimeUnit unit) {
     return 3600;
 }
 
-const char* TimeUnitWord(TimeUnit unit) {
-    switch (unit) {
-        case TimeUnit::Minutes:
-            return "minuts";
-        case TimeUnit::Seconds:
-            return "seconds";
-        case TimeUnit::Hours:
-            break;
-    }
-    return "hours";
-}
+namespace {
 
-std::string TimeLimitMessage(LimitKind kind, std::int32_t limit, TimeUnit unit) {
-    char text[128];
-    if (kind == LimitKind::TotalTime) {
-        std::snprintf(text, sizeof text, "Total connection time is higher then %d %s", limit,
-                      TimeUnitWord(unit));
-    } else {
-        std::snprintf(text, sizeof text, "Time of current connection is higher then %d %s", limit,
-                      TimeUnitWord(unit));
+/// `format` with its first "%d" replaced by `number`; "%%" is left for FormatWithText. A
+/// pack's text never reaches printf, so a stray conversion in it reads nothing.
+std::string FormatWithNumber(std::string_view format, std::int32_t number) {
+    std::string text;
+    bool used = false;
+    for (std::size_t i = 0; i < format.size(); ++i) {
+        if (format[i] == '%' && i + 1 < format.size()) {
+            if (format[i + 1] == 'd' && !used) {
+                text += std::to_string(number);
+                used = true;
+                ++i;
+                continue;
+            }
+            text.push_back('%');
+            text.push_back(format[++i]);
+            continue;
+        }
+        text.push_back(format[i]);
     }
     return text;
 }
 
-std::string PriceLimitMessage(LimitKind kind, const std::string& priceText) {
-    return (kind == LimitKind::TotalPrice ? "Total price for connection is higher then "
-                                          : "Price for current connection is higher then ") +
-           priceText;
+}  // namespace
+
+std::string TimeUnitWord(const TextSource& texts, TimeUnit unit) {
+    switch (unit) {
+        case TimeUnit::Minutes:
+            return texts.String(kMinutesString);
+        case TimeUnit::Seconds:
+            return texts.String(kSecondsString);
+        case TimeUnit::Hours:
+            break;
+    }
+    return texts.String(kHoursString);
+}
+
+std::string TimeLimitMessage(const TextSource& texts, LimitKind kind, std::int32_t limit,
+                             TimeUnit unit) {
+    const std::string format = texts.String(kind == LimitKind::TotalTime ? kTotalTimeLimitString
+                                                                         : kCurrentTimeLimitString);
+    return FormatWithText(FormatWithNumber(format, limit), TimeUnitWord(texts, unit));
+}
+
+std::string PriceLimitMessage(const TextSource& texts, LimitKind kind,
+                              const std::string& priceText) {
+    const std::string format = texts.String(
+        kind == LimitKind::TotalPrice ? kTotalPriceLimitString : kCurrentPriceLimitString);
+    return FormatWithText(format, priceText);
 }
 
 void LimitTracker::Init(const TariffMeter* meter, std::int32_t timeOffset, float priceOffset) {

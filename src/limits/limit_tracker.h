@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/text_source.h"
 #include "settings/settings.h"
 #include "tariff/tariff_meter.h"
 
@@ -27,13 +28,25 @@ enum class TimeUnit : std::int32_t {
 TimeUnit TimeUnitOf(std::int32_t eventValueType);
 /// Seconds in one unit: 3600, 60 or 1.
 std::int32_t TimeUnitSeconds(TimeUnit unit);
-/// The unit's word in a limit message ("hours", "minuts", "seconds").
-const char* TimeUnitWord(TimeUnit unit);
+/// The language pack's strings of the limit messages: a time rule's "%d %s" (the limit and
+/// the unit's word), a price rule's "%s" (the price text), and the three unit words.
+inline constexpr unsigned kTotalTimeLimitString = 25310;
+inline constexpr unsigned kCurrentTimeLimitString = 25311;
+inline constexpr unsigned kTotalPriceLimitString = 25312;
+inline constexpr unsigned kCurrentPriceLimitString = 25313;
+inline constexpr unsigned kHoursString = 25314;
+inline constexpr unsigned kMinutesString = 25315;
+inline constexpr unsigned kSecondsString = 25316;
 
-/// The message of a time rule: "... higher then %d %s" with the limit and the unit word.
-std::string TimeLimitMessage(LimitKind kind, std::int32_t limit, TimeUnit unit);
-/// The message of a price rule: "... higher then %s" with the price text.
-std::string PriceLimitMessage(LimitKind kind, const std::string& priceText);
+/// The unit's word in a limit message, from the pack ("hours", "minuts", "seconds").
+std::string TimeUnitWord(const TextSource& texts, TimeUnit unit);
+
+/// The message of a time rule: the pack's format with the limit and the unit word.
+std::string TimeLimitMessage(const TextSource& texts, LimitKind kind, std::int32_t limit,
+                             TimeUnit unit);
+/// The message of a price rule: the pack's format with the price text.
+std::string PriceLimitMessage(const TextSource& texts, LimitKind kind,
+                              const std::string& priceText);
 
 /// The message of the rule that fired last; emptied at every tick of the live display.
 /// Window thread only.

@@ -33,9 +33,11 @@ std::string DisplayTimeText(std::int32_t seconds) {
     return text;
 }
 
-LiveDisplayCtrl::LiveDisplayCtrl(SettingsValues& settings, const Clock& clock, WindowTimer& timer,
+LiveDisplayCtrl::LiveDisplayCtrl(SettingsValues& settings, const TextSource& texts,
+                                 const Clock& clock, WindowTimer& timer,
                                  std::function<void()> notify)
     : m_settings(settings),
+      m_texts(texts),
       m_timer(timer),
       m_notify(std::move(notify)),
       m_meter(clock),
@@ -105,7 +107,7 @@ bool LiveDisplayCtrl::EvaluatePriceRule() {
         m_settings.EventTotTime = 0;
         m_settings.EventTotPrice = 0.0f;
     }
-    LimitMessage = PriceLimitMessage(kind, price);
+    LimitMessage = PriceLimitMessage(m_texts, kind, price);
     return true;
 }
 
@@ -126,7 +128,7 @@ bool LiveDisplayCtrl::EvaluateTimeRule() {
         m_settings.EventTotTime = 0;
         m_settings.EventTotPrice = 0.0f;
     }
-    LimitMessage = TimeLimitMessage(kind, m_settings.EventTime, unit);
+    LimitMessage = TimeLimitMessage(m_texts, kind, m_settings.EventTime, unit);
     return true;
 }
 

@@ -5,16 +5,13 @@
 #include <string>
 
 #include "limits/limit_tracker.h"
+#include "limits/window_commands.h"  // ID_HANGUP_ALL, ID_LIMIT_NOTIFY
 #include "limits/window_timer.h"
 #include "platform/clock.h"
 #include "settings/settings.h"
 #include "tariff/tariff_meter.h"
 
 namespace ov {
-
-/// Command identifiers the live display and the notification send to the application window.
-inline constexpr unsigned ID_HANGUP_ALL = 3400;
-inline constexpr unsigned ID_LIMIT_NOTIFY = 3401;
 
 /// The colour of the unit bar's last 15 pixels: pure red (COLORREF 0x00BBGGRR).
 inline constexpr COLORREF kBarEndColour = 0x0000FF;
@@ -48,11 +45,12 @@ public:
     /// Shown in place of each time while not running: it covers the longest value drawn.
     static constexpr const char* kBlankTime = "                      ";
 
-    /// `settings` (the limit rule, the totals, the tariff and the colours), `clock` and `timer`
-    /// must outlive the control. `notify` is called when a rule fired, after the tick's work,
-    /// in place of posting ID_LIMIT_NOTIFY; it may be empty.
-    LiveDisplayCtrl(SettingsValues& settings, const Clock& clock, WindowTimer& timer,
-                    std::function<void()> notify = {});
+    /// `settings` (the limit rule, the totals, the tariff and the colours), `texts` (the
+    /// current pack's, for the limit messages), `clock` and `timer` must outlive the control.
+    /// `notify` is called when a rule fired, after the tick's work, in place of posting
+    /// ID_LIMIT_NOTIFY; it may be empty.
+    LiveDisplayCtrl(SettingsValues& settings, const TextSource& texts, const Clock& clock,
+                    WindowTimer& timer, std::function<void()> notify = {});
     ~LiveDisplayCtrl();
     LiveDisplayCtrl(const LiveDisplayCtrl&) = delete;
     LiveDisplayCtrl& operator=(const LiveDisplayCtrl&) = delete;
@@ -95,6 +93,7 @@ public:
 
 private:
     SettingsValues& m_settings;
+    const TextSource& m_texts;
     WindowTimer& m_timer;
     std::function<void()> m_notify;
     TariffMeter m_meter;

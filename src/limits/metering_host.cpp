@@ -4,9 +4,10 @@
 
 namespace ov {
 
-MeteringHost::MeteringHost(SettingsValues& settings, const Clock& clock, WindowTimer& timer,
-                           HangUpService& hangUp, Hooks hooks)
+MeteringHost::MeteringHost(SettingsValues& settings, const TextSource& texts, const Clock& clock,
+                           WindowTimer& timer, HangUpService& hangUp, Hooks hooks)
     : m_settings(settings),
+      m_texts(texts),
       m_clock(clock),
       m_timer(timer),
       m_hangUp(hangUp),
@@ -42,7 +43,7 @@ void MeteringHost::DisplayStart(const std::string& entryName, Time32 startTime) 
     }
     m_displayOpened = true;
     if (!m_display) {
-        m_display = std::make_unique<LiveDisplayCtrl>(m_settings, m_clock, m_timer,
+        m_display = std::make_unique<LiveDisplayCtrl>(m_settings, m_texts, m_clock, m_timer,
                                                       [this] { m_notifyPending = true; });
     }
     m_display->StartMetering(entryName, startTime);

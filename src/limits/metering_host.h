@@ -26,9 +26,10 @@ public:
         std::function<void()> saveEvents;
     };
 
-    /// `settings`, `clock`, `timer` and `hangUp` must outlive the host.
-    MeteringHost(SettingsValues& settings, const Clock& clock, WindowTimer& timer,
-                 HangUpService& hangUp, Hooks hooks);
+    /// `settings`, `texts` (the current pack's: the limit messages), `clock`, `timer` and
+    /// `hangUp` must outlive the host.
+    MeteringHost(SettingsValues& settings, const TextSource& texts, const Clock& clock,
+                 WindowTimer& timer, HangUpService& hangUp, Hooks hooks);
     ~MeteringHost();
     MeteringHost(const MeteringHost&) = delete;
     MeteringHost& operator=(const MeteringHost&) = delete;
@@ -67,6 +68,7 @@ private:
     void CloseNotificationIfEnded();
 
     SettingsValues& m_settings;
+    const TextSource& m_texts;
     const Clock& m_clock;
     WindowTimer& m_timer;
     HangUpService& m_hangUp;

@@ -104,10 +104,18 @@ void ConnectionMonitor::PollThread() {
     if (m_options.idlePriority) {
         LowerThreadPriority();
     }
+    // Polls on a steady beat from the start: the time a poll takes is not added to the period,
+    // and a late poll (a suspended machine) starts the beat again rather than catching up.
+    auto due = std::chrono::steady_clock::now();
     while (!m_stop) {
         Poll();
+        due += m_options.pollPeriod;
+        const auto now = std::chrono::steady_clock::now();
+        if (due <= now) {
+            due = now + m_options.pollPeriod;
+        }
         std::unique_lock lock(m_sleepMutex);
-        m_sleepWake.wait_for(lock, m_options.pollPeriod, [this] { return m_stop.load(); });
+        m_sleepWake.wait_until(lock, due, [this] { return m_stop.load(); });
     }
     m_threadDone = true;
     if (m_window) {
@@ -236,7 +244,9 @@ void ConnectionMonitor::Reconcile(const RASCONN* connections, std::uint32_t coun
         }
     }
 
-    Notify(WM_CONN_POLLED, reinterpret_cast<std::intptr_t>(count > 0 ? connections : nullptr));
+    if (count > 0 || m_options.polledWithoutConnections) {
+        Notify(WM_CONN_POLLED, reinterpret_cast<std::intptr_t>(count > 0 ? connections : nullptr));
+    }
 }
 
 }  // namespace ov

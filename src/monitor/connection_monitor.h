@@ -48,6 +48,9 @@ public:
         /// Run the poll thread at the lowest priority the system gives (SCHED_IDLE, else
         /// nice 19). Tests that must not be starved by a busy machine turn it off.
         bool idlePriority = true;
+        /// Send WM_CONN_POLLED also after a cycle that found no connection. A window that has no
+        /// use for it turns it off, so that an idle monitor wakes no thread but its own.
+        bool polledWithoutConnections = true;
     };
 
     ConnectionMonitor(RasApi& ras, const Clock& clock);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <iterator>
 
 #include "printing/paper.h"
 
@@ -45,15 +46,22 @@ std::string Expansion(char escape, const TemplateFields& fields) {
             std::snprintf(buffer, sizeof buffer, "%d", fields.page);
             return buffer;
         case 'd':
-            std::snprintf(buffer, sizeof buffer, "%2d.%2d.%4d", fields.now.tm_mday,
-                          fields.now.tm_mon + 1, fields.now.tm_year + 1900);
+            // In long long: the fields are whatever a clock gave, the sums must not overflow.
+            std::snprintf(buffer, sizeof buffer, "%2d.%2lld.%4lld", fields.now.tm_mday,
+                          static_cast<long long>(fields.now.tm_mon) + 1,
+                          static_cast<long long>(fields.now.tm_year) + 1900);
             return buffer;
         case 't':
             std::snprintf(buffer, sizeof buffer, "%2d:%2d:%2d", fields.now.tm_hour,
                           fields.now.tm_min, fields.now.tm_sec);
             return buffer;
-        case 'D':
-            return fields.title;
+        case 'D': {
+            // The title prints on one line like the rest of the text.
+            std::string title;
+            std::copy_if(fields.title.begin(), fields.title.end(), std::back_inserter(title),
+                         Printable);
+            return title;
+        }
         default:
             return Printable(escape) ? std::string(1, escape) : std::string();
     }

@@ -1,5 +1,7 @@
 #include "printing/report_document.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <map>
 
@@ -10,16 +12,19 @@
 namespace ov {
 
 LogFont PrintFontFrom(const LogFont& screenFont) {
+    // A damaged stored height must not overflow: no font is larger than a paper.
+    auto scaled = [](std::int32_t size) {
+        return static_cast<std::int32_t>(
+            std::clamp<std::int64_t>(static_cast<std::int64_t>(size) * -30, -65535, 65535));
+    };
     LogFont font = screenFont;
-    font.lfHeight = screenFont.lfHeight * -30;
-    font.lfWidth = screenFont.lfWidth * -30;
+    font.lfHeight = scaled(screenFont.lfHeight);
+    font.lfWidth = scaled(screenFont.lfWidth);
     return font;
 }
 
-ReportDocument MakeReportDocument(const CallList& list, const Settings& settings,
-                                  const TextSource& texts) {
-    ReportDocument document;
-    ReportStyle& style = document.style;
+ReportStyle ReportStyleOf(const Settings& settings) {
+    ReportStyle style;
     style.titleFont = PrintFontFrom(settings.PrintHFont);
     style.rowFont = PrintFontFrom(settings.PrintTFont);
     style.titleColor = settings.PrintHCol;
@@ -31,7 +36,13 @@ ReportDocument MakeReportDocument(const CallList& list, const Settings& settings
     style.totalSums = settings.PrintTotSum != 0;
     style.chart = settings.PrintGraph != 0;
     style.page = settings.PrintPage;
+    return style;
+}
 
+ReportDocument MakeReportDocument(const CallList& list, const Settings& settings,
+                                  const TextSource& texts) {
+    ReportDocument document;
+    document.style = ReportStyleOf(settings);
     document.monthSumsMode = list.Filter().monthSums;
     document.columns = list.VisibleColumns();
     for (const std::int16_t id : document.columns) {

@@ -58,6 +58,9 @@ struct ReportDocument {
 /// character height) gives a cell height of 360 print units.
 LogFont PrintFontFrom(const LogFont& screenFont);
 
+/// The print settings as the report draws by them: fonts in print units, flags as booleans.
+ReportStyle ReportStyleOf(const Settings& settings);
+
 /// The document of the call list as it stands, under the print settings and the pack's texts.
 /// The list must outlive the document.
 ReportDocument MakeReportDocument(const CallList& list, const Settings& settings,

@@ -41,6 +41,18 @@ void PageRecord::Terminate() {
     footerFont.Terminate();
 }
 
+void PageRecord::BringIntoRange() {
+    constexpr std::int32_t kLargest = 65535;
+    for (std::int32_t* length :
+         {&leftMargin, &rightMargin, &topMargin, &bottomMargin, &headerPosition, &footerPosition}) {
+        *length = std::clamp(*length, 0, kLargest);
+    }
+    for (LogFont* font : {&headerFont, &footerFont}) {
+        font->lfHeight = std::clamp(font->lfHeight, -kLargest, kLargest);
+        font->lfWidth = std::clamp(font->lfWidth, -kLargest, kLargest);
+    }
+}
+
 PageRecord FreshPageRecord() {
     PageRecord page;
     page.SetHeaderText("#|- #p -");

@@ -48,6 +48,10 @@ struct PageRecord {
     void SetFooterText(std::string_view text);
     /// Ends both texts and both face names within their fields, whatever a stored record held.
     void Terminate();
+    /// Brings the lengths of a stored record within what a page can have: margins and
+    /// positions 0 to 65535 (no paper is larger), font heights and widths within the same
+    /// size either way. A damaged value would otherwise overflow the page's arithmetic.
+    void BringIntoRange();
 
     bool operator==(const PageRecord&) const = default;
 };

@@ -277,6 +277,7 @@ void Settings::ExchangeViewAndPrint(bool save) {
         PrintHFont.Terminate();
         PrintTFont.Terminate();
         PrintPage.Terminate();
+        PrintPage.BringIntoRange();
     }
     user.ExchangeNumber("ShowStartMon", ShowStartMon, save);
     user.ExchangeNumber("ShowStopMon", ShowStopMon, save);

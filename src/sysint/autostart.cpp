@@ -162,8 +162,10 @@ public:
 
 }  // namespace
 
-std::string DesktopExecArgument(std::string_view argument) {
-    const bool plain = argument.find_first_of(" \t\n\"'\\><~|&;$*?#()`") == std::string_view::npos;
+std::string DesktopExecQuote(std::string_view argument) {
+    // An empty argument needs its quotes too, or it would vanish.
+    const bool plain = !argument.empty() &&
+                       argument.find_first_of(" \t\n\"'\\><~|&;$*?#()`") == std::string_view::npos;
     std::string quoted;
     if (!plain) {
         quoted += '"';
@@ -180,7 +182,22 @@ std::string DesktopExecArgument(std::string_view argument) {
     if (!plain) {
         quoted += '"';
     }
-    return EscapeField(quoted);
+    return quoted;
+}
+
+std::string DesktopExecLine(const std::vector<std::string>& argv) {
+    std::string line;
+    for (const auto& argument : argv) {
+        if (!line.empty()) {
+            line += ' ';
+        }
+        line += DesktopExecQuote(argument);
+    }
+    return line;
+}
+
+std::string DesktopExecArgument(std::string_view argument) {
+    return EscapeField(DesktopExecQuote(argument));
 }
 
 std::string AutostartFolder() {

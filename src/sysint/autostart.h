@@ -2,14 +2,24 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ov {
 
 /// ~/.config/autostart (in XDG_CONFIG_HOME), where the desktop keeps its autostart list.
 std::string AutostartFolder();
 
-/// One argument of a desktop entry's Exec key: quoted when it holds a reserved character, with
-/// `%` doubled (no field code), then escaped as a desktop entry value.
+/// One argument of a desktop entry's command line: in double quotes (with `"`, `` ` ``, `$` and
+/// `\` escaped inside) when it holds a reserved character, and `%` doubled so that no field
+/// code is taken from a path.
+std::string DesktopExecQuote(std::string_view argument);
+
+/// A command line of such arguments, separated by blanks; the launcher splits it back into
+/// exactly `argv`.
+std::string DesktopExecLine(const std::vector<std::string>& argv);
+
+/// One argument of a desktop entry's Exec key: DesktopExecQuote, then escaped as a desktop
+/// entry value.
 std::string DesktopExecArgument(std::string_view argument);
 
 /// Makes the desktop's autostart folder the registry's Run key of the local machine: each

@@ -13,6 +13,7 @@
 #include "platform/file_util.h"
 #include "platform/paths.h"
 #include "settings/registry_key.h"
+#include "sysint/autostart.h"
 #include "sysint/shortcuts.h"
 
 namespace ov {
@@ -90,9 +91,10 @@ InstallLog::InstallLog(const std::string& brand, const std::string& title,
 }
 
 InstallLog::~InstallLog() {
-    if (m_log && !m_groupPending) {
-        AddGroupShortcut("Uninstall " + m_title, JoinPath(m_paths.dataRoot, kUninstallerName),
-                         {"-f" + m_logPath, "-n" + m_title});
+    // Never a dead menu entry: the uninstall shortcut only when the uninstaller is there.
+    if (const auto command = UninstallCommand(); m_log && !m_groupPending && !command.empty()) {
+        AddGroupShortcut("Uninstall " + m_title, command.front(),
+                         {command.begin() + 1, command.end()});
     }
     if (m_log) {
         std::fclose(m_log);
@@ -122,7 +124,16 @@ void InstallLog::MoveUninstaller() {
     ::unlink(source.c_str());
 }
 
+std::vector<std::string> InstallLog::UninstallCommand() const {
+    const std::string uninstaller = JoinPath(m_paths.dataRoot, kUninstallerName);
+    if (!Exists(uninstaller)) {
+        return {};
+    }
+    return {uninstaller, "-f" + m_logPath, "-n" + m_title};
+}
+
 void InstallLog::Register(Time32 now, const std::string& version) {
+    const bool madeDataRoot = !Exists(m_paths.dataRoot);
     EnsureFolder(m_paths.dataRoot);
     const int fd =
         ::open(m_logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
@@ -145,13 +156,20 @@ void InstallLog::Register(Time32 now, const std::string& version) {
           "  Win95 / NT)\n");
     Write("Source: " + m_title + "\n");
 
-    LogFolder(m_paths.programFolder);
+    // The program's own folder only when it is the user's copy: an uninstaller following the
+    // record must never reach a system folder such as /usr/bin.
+    if (m_paths.IsPortable()) {
+        LogFolder(m_paths.programFolder);
+    } else if (madeDataRoot) {
+        LogFolder(m_paths.dataRoot);
+    }
     WriteRegistryValue(HKEY_LOCAL_MACHINE, m_productKey, "", m_paths.programPath);
     const std::string uninstallKey = kUninstallKey + m_title;
     WriteRegistryValue(HKEY_LOCAL_MACHINE, uninstallKey, "DisplayName", m_title);
-    WriteRegistryValue(HKEY_LOCAL_MACHINE, uninstallKey, "UninstallString",
-                       JoinPath(m_paths.dataRoot, kUninstallerName) + " -f\"" + m_logPath +
-                           "\" -n\"" + m_title + "\"");
+    if (const auto command = UninstallCommand(); !command.empty()) {
+        WriteRegistryValue(HKEY_LOCAL_MACHINE, uninstallKey, "UninstallString",
+                           DesktopExecLine(command));
+    }
     const auto slash = m_paths.programPath.rfind('/');
     if (slash != std::string::npos && slash + 1 < m_paths.programPath.size()) {
         const std::string appKey = kAppPathsKey + m_paths.programPath.substr(slash + 1);
@@ -237,25 +255,27 @@ void RecordInstalledFiles(InstallLog& log, const std::string& langsFolder,
     const std::string english = JoinPath(langsFolder, "English");
     const std::string slovak = JoinPath(langsFolder, "Slovak");
     log.LogFolder(JoinPath(paths.dataRoot, "LogData"));
-    log.LogFolder(langsFolder);
-    log.LogFolder(english);
-    log.LogFolder(slovak);
+    if (paths.IsPortable()) {
+        log.LogFolder(langsFolder);
+        log.LogFolder(english);
+        log.LogFolder(slovak);
 
-    log.LogFile(paths.programPath);
-    const std::vector<std::string> englishFiles{"OVEngRes.rcc", "OVEng.html", "License.txt",
-                                                "Readme.txt"};
-    const std::vector<std::string> slovakFiles{"OVSlvRes.rcc", "Licencia.txt", "Citajma.txt"};
-    for (const auto& file : englishFiles) {
-        log.LogFile(JoinPath(english, file));
-    }
-    for (const auto& file : slovakFiles) {
-        log.LogFile(JoinPath(slovak, file));
-    }
-    for (const auto& file : FurtherPackFiles(english, englishFiles)) {
-        log.LogFile(JoinPath(english, file));
-    }
-    for (const auto& file : FurtherPackFiles(slovak, slovakFiles)) {
-        log.LogFile(JoinPath(slovak, file));
+        log.LogFile(paths.programPath);
+        const std::vector<std::string> englishFiles{"OVEngRes.rcc", "OVEng.html", "License.txt",
+                                                    "Readme.txt"};
+        const std::vector<std::string> slovakFiles{"OVSlvRes.rcc", "Licencia.txt", "Citajma.txt"};
+        for (const auto& file : englishFiles) {
+            log.LogFile(JoinPath(english, file));
+        }
+        for (const auto& file : slovakFiles) {
+            log.LogFile(JoinPath(slovak, file));
+        }
+        for (const auto& file : FurtherPackFiles(english, englishFiles)) {
+            log.LogFile(JoinPath(english, file));
+        }
+        for (const auto& file : FurtherPackFiles(slovak, slovakFiles)) {
+            log.LogFile(JoinPath(slovak, file));
+        }
     }
 
     // Recorded only, so that the uninstaller removes the autostart entry should there be one.

@@ -15,7 +15,7 @@ class TextSource;
 inline constexpr HKEY HKEY_USERS = 0x80000003;
 
 /// The separate uninstaller that reads the install log; it lives in the data root once the
-/// program has registered itself.
+/// program has registered itself. Without it no uninstall command is registered or offered.
 inline constexpr const char* kUninstallerName = "QXUninst";
 inline constexpr const char* kInstallLogName = "INSTALL.LOG";
 
@@ -27,6 +27,11 @@ struct InstallPaths {
 
     /// The running program's paths and the data root.
     static InstallPaths ForThisProgram();
+
+    /// A portable copy keeps its data beside the program: its files are the user's own, and
+    /// the record names them. An installed copy's program and packs belong to whoever
+    /// installed them (the package manager), so its record names only what it makes itself.
+    bool IsPortable() const { return dataRoot == programFolder; }
 };
 
 /// The record of the program's installation: on the first start on a machine it registers the
@@ -71,6 +76,9 @@ public:
 
 private:
     void Register(Time32 now, const std::string& version);
+    /// The uninstaller's command line (`-f` the log, `-n` the title), quoted as desktop
+    /// entries quote, or empty when there is no uninstaller to run.
+    std::vector<std::string> UninstallCommand() const;
     void MoveUninstaller();
     void Write(const std::string& line);
     std::string FullPath(const std::string& path) const;
@@ -87,9 +95,10 @@ private:
 };
 
 /// What start-up records after the registration, so that the uninstaller removes it all: the
-/// program's folders and files (the language packs in `langsFolder`), the autostart entry
-/// named `runValueName` (recorded, not written), the group shortcuts to the program and the
-/// English licence and read-me, and the desktop shortcut to the program.
+/// call log folder; for a portable copy the program's folders and files (the language packs
+/// in `langsFolder`); the autostart entry named `runValueName` (recorded, not written); the
+/// group shortcuts to the program and the English licence and read-me, and the desktop
+/// shortcut to the program.
 void RecordInstalledFiles(InstallLog& log, const std::string& langsFolder,
                           const std::string& runValueName);
 

@@ -40,35 +40,8 @@ bool IsProgram(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & S_IXUSR);
 }
 
-/// A file URL for a full path: every byte but the unreserved ones and "/" percent-encoded.
-std::string FileUrl(std::string_view path) {
-    static constexpr char kDigits[] = "0123456789ABCDEF";
-    std::string url = "file://";
-    for (const char c : path) {
-        const auto byte = static_cast<unsigned char>(c);
-        const bool plain = (byte >= 'a' && byte <= 'z') || (byte >= 'A' && byte <= 'Z') ||
-                           (byte >= '0' && byte <= '9') || c == '-' || c == '.' || c == '_' ||
-                           c == '~' || c == '/';
-        if (plain) {
-            url += c;
-        } else {
-            url += '%';
-            url += kDigits[byte >> 4];
-            url += kDigits[byte & 0x0F];
-        }
-    }
-    return url;
-}
-
 std::string ExecLine(const std::vector<std::string>& argv) {
-    std::string line;
-    for (const auto& argument : argv) {
-        if (!line.empty()) {
-            line += ' ';
-        }
-        line += DesktopExecArgument(argument);
-    }
-    return line;
+    return EscapeField(DesktopExecLine(argv));
 }
 
 /// Writes a desktop entry that desktops will launch: they refuse desktop files on the desktop
@@ -88,16 +61,17 @@ bool CreateShortcut(const std::string& name, const std::string& target, const st
     if (!IsFileName(name) || target.empty() || !IsFolder(folder)) {
         return false;
     }
-    std::string text = "[Desktop Entry]\n";
+    std::vector<std::string> argv;
     if (!arguments.empty() || IsProgram(target)) {
-        std::vector<std::string> argv{target};
+        argv.push_back(target);
         argv.insert(argv.end(), arguments.begin(), arguments.end());
-        text += "Type=Application\nName=" + EscapeField(name) + "\nExec=" + ExecLine(argv) + "\n";
     } else {
-        // A document: the desktop opens it with its own program.
-        text +=
-            "Type=Link\nName=" + EscapeField(name) + "\nURL=" + EscapeField(FileUrl(target)) + "\n";
+        // A document opens with the desktop's program for it. An application entry rather
+        // than a link: menus leave links out.
+        argv = {"xdg-open", target};
     }
+    const std::string text = "[Desktop Entry]\nType=Application\nName=" + EscapeField(name) +
+                             "\nExec=" + ExecLine(argv) + "\n";
     return WriteLauncher(ShortcutPath(folder, name), text);
 }
 

@@ -217,7 +217,7 @@ protected:
     ConnectionMonitor m_monitor{m_rasApi, m_clock, FastPolls()};
     QtWindowTimer m_timers{[this](unsigned id) { m_metering.OnTimer(id); }};
     NoHangUp m_hangUp;
-    MeteringHost m_metering{m_settings, m_clock, m_timers, m_hangUp, {}};
+    MeteringHost m_metering{m_settings, m_packs, m_clock, m_timers, m_hangUp, {}};
     Events m_events;
     FakeDesktop m_desktop{m_events};
     std::unique_ptr<FakeDisplay> m_display;

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "app/text_table_source.h"
 #include "platform/text_util.h"
 #include "support/bratislava_time.h"
 #include "support/temp_dir.h"

@@ -114,6 +114,21 @@ TEST(LanguagePacks, SwitchReloadsTheTextTableAndEveryLaterLookup) {
     EXPECT_FALSE(PackIcon(*packs, 128).isNull());
 }
 
+TEST(LanguagePacks, TrayIconsAreDrawnForTwiceThePixelDensity) {
+    FakeStore store;
+    store.system = kPackEnglish;
+    auto packs = ShippedPacks(store);
+    ASSERT_TRUE(packs->ChooseAtStartup());
+    for (const unsigned number : {128u, 129u, 315u}) {
+        const QIcon icon = PackIcon(*packs, number);
+        // On a screen of ratio 2 the icon gives the large drawing, not the small one scaled.
+        const QPixmap sharp = icon.pixmap(QSize(32, 32), 2.0);
+        EXPECT_EQ(sharp.size(), QSize(64, 64)) << number;
+        EXPECT_EQ(sharp.devicePixelRatio(), 2.0) << number;
+        EXPECT_EQ(icon.pixmap(QSize(32, 32), 1.0).size(), QSize(32, 32)) << number;
+    }
+}
+
 TEST(LanguagePacks, ReleaseStoresTheCurrentLanguage) {
     FakeStore store;
     store.system = kPackEnglish;

@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "app/text_table_source.h"
 #include "support/bratislava_time.h"
 #include "support/fake_ras.h"
 #include "support/probe.h"

@@ -2,7 +2,7 @@
 // and texts used as printf formats carry the conversions their callers pass.
 
 #include "app/string_table.h"
-#include "platform/text_source.h"
+#include "app/text_table_source.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -56,7 +56,8 @@ TEST_F(PackSources, BothPacksHaveTheSameNumbers) {
 }
 
 TEST_F(PackSources, EveryStringTheProgramNamesIsThereAndNotEmpty) {
-    std::set<unsigned> required{3302, 3402, 25242, 25301, 25302, 25303, 25304};
+    std::set<unsigned> required{3302,  3402,  25242, 25301, 25302, 25303, 25304, 25310,
+                                25311, 25312, 25313, 25314, 25315, 25316, 26520, 26521};
     for (unsigned n = 3303; n <= 3378; ++n) {
         required.insert(n);
     }
@@ -73,14 +74,17 @@ TEST_F(PackSources, EveryStringTheProgramNamesIsThereAndNotEmpty) {
 TEST_F(PackSources, PrintfConversionsMatchTheCallersAndBetweenPacks) {
     // The texts formatted with values, and what their callers pass.
     const std::map<unsigned, std::vector<std::string>> formats{
-        {3315, {"s"}},       // tip while dialing: product name
-        {3332, {"s", "s"}},  // tip when connected: product name, entry name
-        {3333, {"s"}},       // tip while watching: product name
-        {3334, {"s"}},       // tip when stopped: product name
-        {3335, {"s"}},       // call log write failure: file path
-        {3338, {"s"}},       // phone-book entry not deleted: entry name
-        {3339, {"s"}},       // phone-book entry not saved: entry name
-        {3402, {"s"}},       // hang-up question: entry name
+        {3315, {"s"}},        // tip while dialing: product name
+        {3332, {"s", "s"}},   // tip when connected: product name, entry name
+        {3333, {"s"}},        // tip while watching: product name
+        {3334, {"s"}},        // tip when stopped: product name
+        {3335, {"s"}},        // call log write failure: file path
+        {3338, {"s"}},        // phone-book entry not deleted: entry name
+        {3339, {"s"}},        // phone-book entry not saved: entry name
+        {3402, {"s"}},        // hang-up question: entry name
+        {25310, {"d", "s"}},  // limit messages of time rules: the limit, its unit word
+        {25311, {"d", "s"}}, {25312, {"s"}},  // limit messages of price rules: the price text
+        {25313, {"s"}},      {26521, {"s"}},  // page setup, a paper of its own: its size
     };
     const auto& english = (*s_packs)[0].strings;
     for (const auto& pack : *s_packs) {

@@ -7,7 +7,9 @@
 namespace ov {
 namespace {
 
-TEST(LimitMessagesTest, TextsAndUnitWords) {
+TEST(LimitMessagesTest, TextsAndUnitWordsOfEachPack) {
+    const FixedTextSource english = test::PackStrings("English");
+    const FixedTextSource slovak = test::PackStrings("Slovak");
     struct Case {
         LimitKind kind;
         std::int32_t limit;
@@ -23,13 +25,29 @@ TEST(LimitMessagesTest, TextsAndUnitWords) {
         {LimitKind::TotalTime, 1, -1, "Total connection time is higher then 1 hours"},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(TimeLimitMessage(c.kind, c.limit, TimeUnitOf(c.storedUnit)), c.text);
+        EXPECT_EQ(TimeLimitMessage(english, c.kind, c.limit, TimeUnitOf(c.storedUnit)), c.text);
     }
     EXPECT_EQ(TimeUnitSeconds(TimeUnitOf(7)), 3600);
-    EXPECT_EQ(PriceLimitMessage(LimitKind::TotalPrice, "$1.50"),
+    EXPECT_EQ(PriceLimitMessage(english, LimitKind::TotalPrice, "$1.50"),
               "Total price for connection is higher then $1.50");
-    EXPECT_EQ(PriceLimitMessage(LimitKind::CurrentPrice, "2.00 Sk"),
+    EXPECT_EQ(PriceLimitMessage(english, LimitKind::CurrentPrice, "2.00 Sk"),
               "Price for current connection is higher then 2.00 Sk");
+
+    EXPECT_EQ(TimeLimitMessage(slovak, LimitKind::TotalTime, 5, TimeUnit::Hours),
+              "Celkový čas spojenia prekročil 5 h");
+    EXPECT_EQ(TimeLimitMessage(slovak, LimitKind::CurrentTime, 30, TimeUnit::Seconds),
+              "Čas aktuálneho spojenia prekročil 30 s");
+    EXPECT_EQ(PriceLimitMessage(slovak, LimitKind::CurrentPrice, "2,00 Sk"),
+              "Cena aktuálneho spojenia prekročila 2,00 Sk");
+}
+
+TEST(LimitMessagesTest, APacksTextNeverReachesPrintf) {
+    // Conversions the callers do not pass stay as they are; "%%" is one "%".
+    const FixedTextSource odd({{kCurrentTimeLimitString, "%s%d %n %d%% %x"},
+                               {kCurrentPriceLimitString, "%d %s %s"},
+                               {kSecondsString, "s"}});
+    EXPECT_EQ(TimeLimitMessage(odd, LimitKind::CurrentTime, 7, TimeUnit::Seconds), "s7 %n %d% %x");
+    EXPECT_EQ(PriceLimitMessage(odd, LimitKind::CurrentPrice, "1.00"), "%d 1.00 %s");
 }
 
 class LimitTrackerTest : public test::LimitsTest {};

@@ -2,12 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <map>
+#include <string>
 #include <vector>
 
 #include "limits/limit_tracker.h"
 #include "limits/window_timer.h"
 #include "platform/clock.h"
+#include "platform/text_source.h"
 #include "settings/settings.h"
 
 namespace ov::test {
@@ -40,8 +43,25 @@ public:
     std::vector<bool> calls;
 };
 
-/// A clock at a fixed moment, settings with a tariff of 1.00 per one-minute unit all day and
-/// rule checking on, and the process-wide limit state cleared before each test.
+/// The strings of a language pack's source file (`English`, `Slovak`): the lines
+/// "number<TAB>text" without escapes, which is all the limit messages use.
+inline FixedTextSource PackStrings(const std::string& folder) {
+    FixedTextSource texts;
+    std::ifstream file(std::string(OV_LANGS_SOURCE_DIR) + "/" + folder + "/strings.tsv");
+    std::string line;
+    while (std::getline(file, line)) {
+        const auto tab = line.find('\t');
+        if (line.empty() || line[0] == '#' || tab == std::string::npos) {
+            continue;
+        }
+        texts.Set(static_cast<unsigned>(std::stoul(line.substr(0, tab))), line.substr(tab + 1));
+    }
+    return texts;
+}
+
+/// A clock at a fixed moment, the English pack's texts, settings with a tariff of 1.00 per
+/// one-minute unit all day and rule checking on, and the process-wide limit state cleared before
+/// each test.
 class LimitsTest : public ::testing::Test {
 protected:
     static constexpr Time32 kStart = 1710000000;
@@ -58,6 +78,7 @@ protected:
     }
 
     ManualClock m_clock;
+    FixedTextSource m_texts = PackStrings("English");
     SettingsValues m_settings;
     FakeTimer m_timer;
     FakeHangUp m_hangUp;

@@ -94,7 +94,7 @@ TEST_F(LiveDisplayCtrlTest, WhenEachRuleFires) {
         c.rule(settings);
         m_clock.Set(kStart);
         m_lastMessage.clear();
-        LiveDisplayCtrl ctrl(settings, m_clock, m_timer);
+        LiveDisplayCtrl ctrl(settings, m_texts, m_clock, m_timer);
         ctrl.StartMetering("Demo ISP", kStart);
         EXPECT_EQ(FiringsUntil(ctrl, c.seconds), c.firings);
         EXPECT_EQ(m_lastMessage, c.message);
@@ -105,7 +105,7 @@ TEST_F(LiveDisplayCtrlTest, NoRuleWhileTheNotificationIsOpen) {
     m_settings.EventType = 1;
     m_settings.EventValueType = 2;
     m_settings.EventTime = 0;
-    LiveDisplayCtrl ctrl(m_settings, m_clock, m_timer);
+    LiveDisplayCtrl ctrl(m_settings, m_texts, m_clock, m_timer);
     ctrl.StartMetering("Demo ISP", kStart);
     // Open from the first firing until second 5: the next firing needs the unit's time again.
     const auto firings =
@@ -118,7 +118,8 @@ TEST_F(LiveDisplayCtrlTest, TickClearsTheMessageAndNotifiesAfterFiring) {
     m_settings.EventValueType = 2;
     m_settings.EventTime = 1;
     std::vector<std::string> notified;
-    LiveDisplayCtrl ctrl(m_settings, m_clock, m_timer, [&] { notified.push_back(LimitMessage); });
+    LiveDisplayCtrl ctrl(m_settings, m_texts, m_clock, m_timer,
+                         [&] { notified.push_back(LimitMessage); });
     ctrl.StartMetering("Demo ISP", kStart);
     LimitMessage = "old";
     m_clock.Advance(1);
@@ -138,7 +139,7 @@ TEST_F(LiveDisplayCtrlTest, TotalRuleResetsTheStoredTotals) {
     m_settings.EventTime = 100;
     m_settings.EventTotTime = 95;
     m_settings.EventTotPrice = 42.0f;
-    LiveDisplayCtrl ctrl(m_settings, m_clock, m_timer);
+    LiveDisplayCtrl ctrl(m_settings, m_texts, m_clock, m_timer);
     ctrl.StartMetering("Demo ISP", kStart);
     EXPECT_EQ(FiringsUntil(ctrl, 10), std::vector<int>{6});
     EXPECT_EQ(m_settings.EventTotTime, 0);
@@ -152,7 +153,7 @@ TEST_F(LiveDisplayCtrlTest, StartingAgainMetersTheNewConnection) {
     m_settings.EventUseNotification = 0;
     m_settings.EventTotTime = 3600;
     m_settings.EventTotPrice = 5.0f;
-    LiveDisplayCtrl ctrl(m_settings, m_clock, m_timer);
+    LiveDisplayCtrl ctrl(m_settings, m_texts, m_clock, m_timer);
     EXPECT_EQ(ctrl.CurrentTimeText(), LiveDisplayCtrl::kBlankTime);
     ctrl.StartMetering("First", kStart);
     EXPECT_EQ(m_timer.set, (std::map<unsigned, unsigned>{{32823, 1000}}));
@@ -177,7 +178,7 @@ TEST_F(LiveDisplayCtrlTest, StartingAgainMetersTheNewConnection) {
 
 TEST_F(LiveDisplayCtrlTest, ATimerThatCannotBeSetLeavesItStopped) {
     m_timer.refuse = true;
-    LiveDisplayCtrl ctrl(m_settings, m_clock, m_timer);
+    LiveDisplayCtrl ctrl(m_settings, m_texts, m_clock, m_timer);
     ctrl.StartMetering("Demo ISP", kStart);
     EXPECT_FALSE(ctrl.running());
     EXPECT_EQ(ctrl.CurrentTimeText(), LiveDisplayCtrl::kBlankTime);
@@ -196,7 +197,7 @@ TEST(DisplayTimeTextTest, ThreeFormsByHours) {
 
 TEST_F(LiveDisplayCtrlTest, UnitBarShrinksAndTurnsRed) {
     m_settings.CurrentTariff.CurrDecName = 3;
-    LiveDisplayCtrl ctrl(m_settings, m_clock, m_timer);
+    LiveDisplayCtrl ctrl(m_settings, m_texts, m_clock, m_timer);
     EXPECT_EQ(ctrl.Bar(104).filled, 0);  // no unit yet
     ctrl.StartMetering("Demo ISP", kStart);
     EXPECT_EQ(ctrl.PriceText(1.5f), "1.500      ");

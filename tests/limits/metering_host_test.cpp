@@ -33,7 +33,7 @@ protected:
 };
 
 TEST_F(MeteringHostTest, LimitThenCountdownThenHangUp) {
-    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    MeteringHost host(m_settings, m_texts, m_clock, m_timer, m_hangUp, m_hooks);
     host.OnConnected("Demo ISP", kStart);
     for (int s = 1; s < 60; ++s) {
         Second(host);
@@ -67,7 +67,7 @@ TEST_F(MeteringHostTest, CancelOrNoCountdownLeavesTheConnectionUp) {
         m_hangUp.calls.clear();
         m_limits.clear();
         m_clock.Set(kStart);
-        MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+        MeteringHost host(m_settings, m_texts, m_clock, m_timer, m_hangUp, m_hooks);
         host.OnDialing("Demo ISP", kStart);
         for (int s = 1; s <= 130; ++s) {
             Second(host);
@@ -82,7 +82,7 @@ TEST_F(MeteringHostTest, CancelOrNoCountdownLeavesTheConnectionUp) {
 }
 
 TEST_F(MeteringHostTest, WhichEventsStartTheMetering) {
-    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    MeteringHost host(m_settings, m_texts, m_clock, m_timer, m_hangUp, m_hooks);
     host.OnDialing("First", kStart);
     m_clock.Advance(30);
     host.OnConnected("First", kStart + 30);  // the same call: not restarted
@@ -104,7 +104,7 @@ TEST_F(MeteringHostTest, WhichEventsStartTheMetering) {
 
 TEST_F(MeteringHostTest, NothingWithoutTheDisplaySetting) {
     m_settings.ShowEvnWnd = 0;
-    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    MeteringHost host(m_settings, m_texts, m_clock, m_timer, m_hangUp, m_hooks);
     host.OnDialing("Demo ISP", kStart);
     host.OnConnected("Demo ISP", kStart);
     for (int s = 1; s <= 200; ++s) {
@@ -124,7 +124,7 @@ TEST_F(MeteringHostTest, ACancelledTimeLimitWithoutUnitsWaitsAFullLimitAgain) {
     m_settings.EventType = 1;       // current time
     m_settings.EventValueType = 2;  // seconds
     m_settings.EventTime = 3;
-    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    MeteringHost host(m_settings, m_texts, m_clock, m_timer, m_hangUp, m_hooks);
     host.OnConnected("Demo ISP", kStart);
     std::vector<int> firedAt;
     for (int s = 1; s <= 12; ++s) {
@@ -194,7 +194,7 @@ protected:
 };
 
 TEST_F(MeteringViewTest, TheWindowsFollowTheCallAndTheCountdown) {
-    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    MeteringHost host(m_settings, m_texts, m_clock, m_timer, m_hangUp, m_hooks);
     host.SetView(&m_view);
     host.OnDialing("Demo ISP", kStart);
     Seconds(host, 5);
@@ -214,7 +214,7 @@ TEST_F(MeteringViewTest, AWindowWithoutCountdownWaitsForItsAnswer) {
         SCOPED_TRACE(window ? "window" : "no window");
         m_view.window = window;
         m_view.calls.clear();
-        MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+        MeteringHost host(m_settings, m_texts, m_clock, m_timer, m_hangUp, m_hooks);
         host.SetView(&m_view);
         host.OnConnected("Demo ISP", m_clock.Now());
         Seconds(host, 20);

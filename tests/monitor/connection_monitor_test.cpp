@@ -304,5 +304,25 @@ TEST(MonitorStopTest, StopEndsOpenCallsLaterAdmittedFirstThenReportsTheStop) {
     EXPECT_TRUE(monitor.Table().empty());
 }
 
+TEST_F(MonitorTest, WithoutConnectionsAnIdleCycleCanSendNothing) {
+    ConnectionMonitor::Options options;
+    options.polledWithoutConnections = false;
+    ConnectionMonitor quiet(ras, clock, options);
+    quiet.SetWindow(&window);
+    const auto polledAfter = [&] {
+        window.events.clear();
+        quiet.Poll();
+        return !window.events.empty() && window.events.back().message == WM_CONN_POLLED;
+    };
+    EXPECT_FALSE(polledAfter());
+    EXPECT_TRUE(window.events.empty());
+    const HRASCONN handle = fake.Add("First", RASCS_Connected);
+    EXPECT_TRUE(polledAfter());  // a cycle with a connection still ends with it
+    fake.Remove(handle);
+    EXPECT_FALSE(polledAfter());
+    ASSERT_EQ(window.events.size(), 1u);  // the end of the call is still told
+    EXPECT_EQ(window.events[0].message, WM_CONN_ENDED);
+}
+
 }  // namespace
 }  // namespace ov

@@ -5,7 +5,7 @@
 
 #include <deque>
 
-#include "platform/text_source.h"
+#include "app/text_table_source.h"
 #include "support/fake_ras.h"
 #include "support/temp_dir.h"
 #include "sysint/ras_library.h"

@@ -101,6 +101,42 @@ TEST(HeaderFooterPlacement, HeaderAtItsPositionFooterAbovePaperHeightOnlyWhenOn)
     EXPECT_TRUE(texts.footer.empty());
 }
 
+// Found by fuzzing: values no clock or pack gives, which must still print sanely.
+TEST(HeaderFooterTemplate, OddFieldsPrintOnOneLineWithoutOverflow) {
+    TemplateFields fields = March5();
+    fields.title = "Or\tvan\nta\x01";
+    fields.now.tm_year = 2147483647;
+    fields.now.tm_mon = 2147483647;
+    const Segments segments = ExpandTemplate("#D#|#d", fields);
+    ASSERT_EQ(segments.size(), 2u);
+    EXPECT_EQ(segments[0].text, "Orvanta");
+    EXPECT_EQ(segments[1].text, " 5.2147483648.2147485547");
+}
+
+TEST(HeaderFooterPlacement, ADamagedStoredRecordIsBroughtWithinThePage) {
+    PageRecord page = FreshPageRecord();
+    page.leftMargin = -2147483647 - 1;
+    page.rightMargin = 2147483647;
+    page.topMargin = -5;
+    page.headerPosition = -2147483647 - 1;
+    page.footerPosition = 2147483647;
+    page.headerFont.lfHeight = -2147483647 - 1;
+    page.footerFont.lfWidth = 2147483647;
+    page.BringIntoRange();
+    EXPECT_EQ(page.leftMargin, 0);
+    EXPECT_EQ(page.rightMargin, 65535);
+    EXPECT_EQ(page.topMargin, 0);
+    EXPECT_EQ(page.headerPosition, 0);
+    EXPECT_EQ(page.footerPosition, 65535);
+    EXPECT_EQ(page.headerFont.lfHeight, -65535);
+    EXPECT_EQ(page.footerFont.lfWidth, 65535);
+    // A sound record stays as it is.
+    const PageRecord fresh = FreshPageRecord();
+    PageRecord same = fresh;
+    same.BringIntoRange();
+    EXPECT_EQ(same, fresh);
+}
+
 TEST(FitText, KeepsTheLongestLeadingPartThatFits) {
     const test::FakeMeasurer measurer;
     const LogFont font;

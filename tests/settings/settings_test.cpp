@@ -7,6 +7,7 @@
 
 #include <filesystem>
 
+#include "app/text_table_source.h"
 #include "settings/registry_key.h"
 #include "support/temp_dir.h"
 

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 #include <sstream>
@@ -11,6 +12,7 @@
 #include "platform/file_util.h"
 #include "platform/ras/ras_sim.h"
 #include "platform/registry/system_keys.h"
+#include "platform/text_util.h"
 #include "settings/registry_key.h"
 #include "support/bratislava_time.h"
 #include "support/run_process.h"
@@ -63,6 +65,7 @@ protected:
 
 TEST_F(InstallLogTest, FirstStartRegistersOnceWithTheExactLogLines) {
     ManualClock clock(Local(2024, 3, 5, 9, 7));
+    // An installed copy: the program folder is not the data root, and belongs to the package.
     { InstallLog log("Ombrix", "Orvanta", "2.0", m_paths, clock); }
 
     const std::string h = m_home.Path();
@@ -73,9 +76,6 @@ TEST_F(InstallLogTest, FirstStartRegistersOnceWithTheExactLogLines) {
         "***  Installation Started 05/03/2024 09:07  ***\n"
         "Title: Ombrix Orvanta Installation (Ver 2.0  Win95 / NT)\n"
         "Source: Orvanta\n"
-        "Made Dir: " +
-        h +
-        "/bin\n"
         "RegDB Key: SOFTWARE\\Ombrix\\Orvanta\\2.0\n"
         "RegDB Val: " +
         h +
@@ -87,14 +87,6 @@ TEST_F(InstallLogTest, FirstStartRegistersOnceWithTheExactLogLines) {
         "\n"
         "RegDB Val: Orvanta\n"
         "RegDB Name: DisplayName\n"
-        "RegDB Root: 2\n"
-        "RegDB Key: " +
-        uninstall +
-        "\n"
-        "RegDB Val: " +
-        h + "/QXUninst -f\"" + h +
-        "/INSTALL.LOG\" -n\"Orvanta\"\n"
-        "RegDB Name: UninstallString\n"
         "RegDB Root: 2\n"
         "RegDB Key: " +
         appPath +
@@ -115,6 +107,8 @@ TEST_F(InstallLogTest, FirstStartRegistersOnceWithTheExactLogLines) {
     EXPECT_EQ(Log(), expected);
     EXPECT_EQ(HklmValue("SOFTWARE\\Ombrix\\Orvanta\\2.0", ""), h + "/bin/orvanta");
     EXPECT_EQ(HklmValue(uninstall, "DisplayName"), "Orvanta");
+    // No uninstaller: no command that would name a missing program.
+    EXPECT_EQ(HklmValue(uninstall, "UninstallString"), "");
     EXPECT_EQ(HklmValue(appPath, "Path"), h + "/bin");
 
     // A second start finds the product key: no line, no shortcut.
@@ -198,57 +192,202 @@ TEST_F(InstallLogTest, AnUnwritableLogLeavesTheProgramUnregistered) {
     EXPECT_TRUE(log.IsOpen());  // tried again at the next start
 }
 
-TEST_F(InstallLogTest, ShortcutsAreValidAndTheLogNamesEachOne) {
-    const std::string langs = m_home.File("bin/Langs");
-    EnsureFolder(langs + "/English");
-    EnsureFolder(langs + "/Slovak");
-    test::WriteFileOrDie(langs + "/English/License.txt", "licence");
-    test::WriteFileOrDie(langs + "/English/Extra notes.txt", "more");
-    test::WriteFileOrDie(m_paths.programPath, "#!/bin/true\n");
-    ::chmod(m_paths.programPath.c_str(), 0700);
-    {
-        InstallLog log("Ombrix", "Orvanta", "2.0", m_paths, ManualClock(0));
-        RecordInstalledFiles(log, langs, "Orvanta");
-    }
-    const std::string group = m_home.File("data/applications/Orvanta");
-    const std::string desktop = m_home.File("Desktop");
-    std::vector<std::string> links;
-    for (const auto& line : Lines(Log())) {
-        if (line.rfind("Shell Link: ", 0) == 0) {
-            links.push_back(line.substr(12));
+/// The arguments a launcher takes from an Exec value as the desktop-entry rules read it: the
+/// value's escapes undone, split at blanks outside double quotes, `\` escaping inside them, and
+/// `%%` a literal percent sign.
+std::vector<std::string> SplitExec(const std::string& value) {
+    std::string line;
+    for (std::size_t i = 0; i < value.size(); ++i) {
+        if (value[i] == '\\' && i + 1 < value.size()) {
+            const char next = value[++i];
+            line += next == 's' ? ' ' : next == 'n' ? '\n' : next == 't' ? '\t' : next;
+        } else {
+            line += value[i];
         }
     }
-    EXPECT_EQ(links, (std::vector<std::string>{
-                         group + "/Orvanta.desktop", group + "/Licensee Agreement.desktop",
-                         group + "/Readme.desktop", desktop + "/Orvanta.desktop",
-                         group + "/Uninstall Orvanta.desktop"}));
-    const std::string log = Log();
-    EXPECT_NE(log.find("Made Dir: " + group + "\n"), std::string::npos);
-    EXPECT_NE(log.find("File Copy: " + langs + "/English/Extra notes.txt\n"), std::string::npos);
-    EXPECT_NE(log.find("RegDB Key: SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run\n"
-                       "RegDB Val: \nRegDB Name: Orvanta\nRegDB Root: 2\n"),
-              std::string::npos);
-    for (const auto& link : links) {
-        ASSERT_TRUE(fs::exists(link)) << link;
-        ExpectValidDesktopEntry(link);
+    std::vector<std::string> argv;
+    std::string current;
+    bool inWord = false;
+    bool quoted = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (quoted) {
+            if (c == '"') {
+                quoted = false;
+            } else if (c == '\\' && i + 1 < line.size()) {
+                current += line[++i];
+            } else if (c == '%' && i + 1 < line.size() && line[i + 1] == '%') {
+                current += line[++i];
+            } else {
+                current += c;
+            }
+        } else if (c == ' ') {
+            if (inWord) {
+                argv.push_back(current);
+                current.clear();
+                inWord = false;
+            }
+        } else if (c == '"') {
+            quoted = inWord = true;
+        } else {
+            inWord = true;
+            current += c;
+            if (c == '%' && i + 1 < line.size() && line[i + 1] == '%') {
+                ++i;
+            }
+        }
     }
-    // The program starts; a document opens; the uninstaller gets its two arguments.
-    EXPECT_NE(test::ReadFileOrEmpty(desktop + "/Orvanta.desktop").find("Type=Application\n"),
-              std::string::npos);
-    EXPECT_NE(test::ReadFileOrEmpty(group + "/Licensee Agreement.desktop")
-                  .find("Type=Link\nName=Licensee Agreement\nURL=file://" + langs +
-                        "/English/License.txt\n"),
-              std::string::npos);
-    EXPECT_NE(test::ReadFileOrEmpty(group + "/Uninstall Orvanta.desktop")
-                  .find("Exec=" + m_home.Path() + "/QXUninst -f" + m_home.Path() +
-                        "/INSTALL.LOG -nOrvanta\n"),
-              std::string::npos);
+    if (inWord) {
+        argv.push_back(current);
+    }
+    return argv;
+}
 
-    // Taking away what the log names leaves nothing of ours in the menu.
-    for (const auto& link : links) {
-        fs::remove(link);
+/// The value of the Exec key of a desktop entry file.
+std::string ExecValue(const std::string& file) {
+    for (const auto& line : Lines(test::ReadFileOrEmpty(file))) {
+        if (line.rfind("Exec=", 0) == 0) {
+            return line.substr(5);
+        }
     }
-    EXPECT_TRUE(fs::is_empty(group));
+    return {};
+}
+
+TEST_F(InstallLogTest, InstalledAndPortableCopiesRecordOnlyWhatIsTheirs) {
+    const struct {
+        const char* what;
+        std::string programFolder;  // below the home
+        std::string dataRoot;       // below the home; empty: the program folder
+        std::string langs;          // below the home
+        bool uninstaller;
+    } cases[] = {
+        {"installed under a prefix", "usr/bin", "data/orvanta", "usr/share/orvanta/Langs", false},
+        {"installed, data root made by the program", "usr/bin", "data/fresh/orvanta",
+         "usr/share/orvanta/Langs", false},
+        {"portable with its uninstaller", "My Apps 100% $HOME", "", "My Apps 100% $HOME/Langs",
+         true},
+        {"portable without one", "portable", "", "portable/Langs", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempHome home;
+        const std::string folder = home.File(c.programFolder);
+        const std::string root = c.dataRoot.empty() ? folder : home.File(c.dataRoot);
+        const bool rootExisted = c.dataRoot != "data/fresh/orvanta";
+        const InstallPaths paths{folder + "/orvanta", folder, root};
+        const std::string langs = home.File(c.langs);
+        EnsureFolder(langs + "/English");
+        EnsureFolder(langs + "/Slovak");
+        EnsureFolder(folder);
+        test::WriteFileOrDie(langs + "/English/Readme.txt", "read me");
+        test::WriteFileOrDie(langs + "/English/Extra notes.txt", "more");
+        test::WriteFileOrDie(paths.programPath, "#!/bin/true\n");
+        ::chmod(paths.programPath.c_str(), 0700);
+        if (rootExisted) {
+            EnsureFolder(root);
+        }
+        if (c.uninstaller) {
+            test::WriteFileOrDie(JoinPath(root, kUninstallerName), "#!/bin/true\n");
+        }
+        {
+            InstallLog log("Ombrix", "Orvanta", "2.0", paths, ManualClock(0));
+            ASSERT_TRUE(log.IsOpen());
+            RecordInstalledFiles(log, langs, "Orvanta");
+        }
+        const std::string text = test::ReadFileOrEmpty(JoinPath(root, "INSTALL.LOG"));
+        const std::string group = home.File("data/applications/Orvanta");
+        const std::string desktop = DesktopFolder();
+
+        // Every folder, file and shortcut recorded lies in the data root or the desktop's
+        // folders, and for an installed copy nothing of the program's own.
+        std::vector<std::string> made;
+        std::vector<std::string> links;
+        for (const auto& line : Lines(text)) {
+            for (const std::string prefix : {"Made Dir: ", "File Copy: ", "Shell Link: "}) {
+                if (line.rfind(prefix, 0) == 0) {
+                    const std::string path = line.substr(prefix.size());
+                    (prefix == "Shell Link: " ? links : made).push_back(path);
+                    const bool inside = path.rfind(root, 0) == 0 || path.rfind(group, 0) == 0 ||
+                                        path.rfind(desktop, 0) == 0;
+                    EXPECT_TRUE(inside) << line;
+                }
+            }
+        }
+        const bool portable = c.dataRoot.empty();
+        EXPECT_EQ(std::count(made.begin(), made.end(), langs + "/English/Extra notes.txt"),
+                  portable ? 1 : 0);
+        EXPECT_EQ(std::count(made.begin(), made.end(), paths.programPath), portable ? 1 : 0);
+        EXPECT_EQ(std::count(made.begin(), made.end(), root), portable || !rootExisted ? 1 : 0);
+        EXPECT_EQ(std::count(made.begin(), made.end(), group), 1);
+
+        std::vector<std::string> expectedLinks{
+            group + "/Orvanta.desktop", group + "/Licensee Agreement.desktop",
+            group + "/Readme.desktop", desktop + "/Orvanta.desktop"};
+        if (c.uninstaller) {
+            expectedLinks.push_back(group + "/Uninstall Orvanta.desktop");
+        }
+        EXPECT_EQ(links, expectedLinks);
+        for (const auto& link : links) {
+            ASSERT_TRUE(fs::exists(link)) << link;
+            ExpectValidDesktopEntry(link);
+        }
+        EXPECT_FALSE(fs::exists(group + "/Uninstall Orvanta.desktop") && !c.uninstaller);
+
+        // The program's shortcuts start the installed executable; documents open with the
+        // desktop's program; the uninstaller gets its two arguments whole.
+        EXPECT_EQ(SplitExec(ExecValue(desktop + "/Orvanta.desktop")),
+                  std::vector<std::string>{paths.programPath});
+        EXPECT_EQ(SplitExec(ExecValue(group + "/Readme.desktop")),
+                  (std::vector<std::string>{"xdg-open", langs + "/English/Readme.txt"}));
+        const std::string uninstallerPath = JoinPath(root, kUninstallerName);
+        const std::vector<std::string> uninstallArgv{
+            uninstallerPath, "-f" + JoinPath(root, "INSTALL.LOG"), "-nOrvanta"};
+        std::string uninstallString;
+        RegistryKey(HKEY_LOCAL_MACHINE,
+                    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Orvanta")
+            .ReadString("UninstallString", uninstallString);
+        if (c.uninstaller) {
+            EXPECT_EQ(SplitExec(ExecValue(group + "/Uninstall Orvanta.desktop")), uninstallArgv);
+            EXPECT_EQ(SplitExec(EscapeField(uninstallString)), uninstallArgv);
+        } else {
+            EXPECT_EQ(uninstallString, "");
+        }
+
+        // Taking away the shortcuts the log names leaves nothing of ours in the menu.
+        for (const auto& link : links) {
+            fs::remove(link);
+        }
+        EXPECT_TRUE(fs::is_empty(group));
+    }
+}
+
+TEST_F(InstallLogTest, ExecLinesGiveBackEveryArgumentWhole) {
+    const std::string folder = m_home.File("menu");
+    EnsureFolder(folder);
+    const struct {
+        std::string argument;
+        std::string quoted;  // as DesktopExecQuote writes it
+    } cases[] = {
+        {"/usr/bin/orvanta", "/usr/bin/orvanta"},
+        {"/opt/My Apps/orvanta", "\"/opt/My Apps/orvanta\""},
+        {"/tmp/it's \"quoted\"", "\"/tmp/it's \\\"quoted\\\"\""},
+        {"/tmp/100%", "/tmp/100%%"},
+        {"/tmp/100% sure", "\"/tmp/100%% sure\""},
+        {"/tmp/$HOME/`x`", "\"/tmp/\\$HOME/\\`x\\`\""},
+        {"/tmp/back\\slash", "\"/tmp/back\\\\slash\""},
+        {"/tmp/tab\there;&|<>~*?#()", "\"/tmp/tab\there;&|<>~*?#()\""},
+        {"", "\"\""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(DesktopExecQuote(c.argument), c.quoted) << c.argument;
+        // Written into a shortcut, the launcher reads the argument back unchanged.
+        ASSERT_TRUE(CreateShortcut("Case", "/bin/true", folder, {c.argument, "-x"}));
+        const std::string file = ShortcutPath(folder, "Case");
+        EXPECT_EQ(SplitExec(ExecValue(file)),
+                  (std::vector<std::string>{"/bin/true", c.argument, "-x"}))
+            << ExecValue(file);
+        ExpectValidDesktopEntry(file);
+    }
 }
 
 TEST_F(InstallLogTest, CreateShortcutIsTrueOnlyWhenWritten) {

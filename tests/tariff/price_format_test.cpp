@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/text_table_source.h"
 #include "support/bratislava_time.h"
 
 namespace ov {

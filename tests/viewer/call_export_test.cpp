@@ -15,6 +15,7 @@
 #include <cmath>
 #include <optional>
 
+#include "app/text_table_source.h"
 #include "calllog/call_log_file.h"
 #include "platform/file_util.h"
 #include "support/bratislava_time.h"

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "app/text_table_source.h"
 #include "calllog/call_log_file.h"
 #include "platform/file_util.h"
 #include "support/temp_dir.h"

@@ -7,6 +7,7 @@
 
 #include <optional>
 
+#include "app/text_table_source.h"
 #include "calllog/call_log_file.h"
 #include "platform/file_util.h"
 #include "settings/registry_key.h"

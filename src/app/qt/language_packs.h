@@ -3,7 +3,7 @@
 #include "app/language_settings_store.h"
 #include "app/qt/text_table.h"
 #include "app/string_table.h"
-#include "platform/text_source.h"
+#include "app/text_table_source.h"
 
 #include <QString>
 #include <QUrl>
@@ -41,7 +41,7 @@ std::string LangsFolder();
 /// that orvanta-cli can read the packs' texts without a display. A pack is a Qt
 /// resource bundle; only the current one is registered, each time under a map root of its
 /// own, so nothing looked up after a switch can come from the pack before it.
-class LanguagePacks final : public TextSource {
+class LanguagePacks final : public TextTableSource {
 public:
     LanguagePacks(LanguageSettingsStore& store, std::string langsFolder = LangsFolder());
     ~LanguagePacks() override;

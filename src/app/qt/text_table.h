@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/text_source.h"
+#include "app/text_table_source.h"
 
 #include <array>
 #include <string>
@@ -9,7 +9,7 @@ namespace ov {
 
 /// The 60 texts of the text table, copied from a pack when it is loaded, so that they stay
 /// as they were loaded until the next load.
-class TextTable final : public TextSource {
+class TextTable final : public TextTableSource {
 public:
     /// Copies every entry from `source` (the current pack).
     void Load(const TextSource& source) {

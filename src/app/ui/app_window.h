@@ -3,7 +3,8 @@
 #include "app/monitor_session.h"
 #include "app/qt/language_packs.h"
 #include "app/ui/tray_icon.h"
-#include "limits/live_display_ctrl.h"  // ID_HANGUP_ALL, ID_LIMIT_NOTIFY
+#include "limits/live_display_ctrl.h"
+#include "limits/window_commands.h"  // ID_HANGUP_ALL, ID_OPEN_MAIN and the toggles
 
 #include <QObject>
 #include <QUrl>
@@ -22,19 +23,17 @@ class MeteringWindows;
 class RasLibrary;
 class Settings;
 
-/// Messages and commands of the application window.
+/// Messages and commands of the application window; those it shares with the metering's
+/// windows are in limits/window_commands.h.
 inline constexpr std::uint32_t WM_LANGUAGE_CHANGED = 32826;
 inline constexpr unsigned ID_CLOSE = 8;
 inline constexpr unsigned ID_APP_EXIT = 57665;
 inline constexpr unsigned ID_OPTIONS = 3200;
 inline constexpr unsigned ID_MONITOR_START = 3201;
 inline constexpr unsigned ID_MONITOR_STOP = 3202;
-inline constexpr unsigned ID_DISPLAY_TOGGLE = 3203;
-inline constexpr unsigned ID_MONITOR_TOGGLE = 3204;
 inline constexpr unsigned ID_ABOUT = 3205;
 inline constexpr unsigned ID_HELP_CONTENTS = 3208;
 inline constexpr unsigned ID_HELP_TOPIC = 3210;
-inline constexpr unsigned ID_OPEN_MAIN = 3211;
 inline constexpr unsigned ID_WEB_PAGE = 3212;
 
 /// Icons of the tray: watching, a connection being set up or up, monitoring stopped.

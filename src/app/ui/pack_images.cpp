@@ -10,7 +10,21 @@ namespace ov {
 
 QIcon PackIcon(const LanguagePacks& packs, unsigned number) {
     const QPixmap pixmap = PackBitmap(packs, number);
-    return pixmap.isNull() ? QIcon() : QIcon(pixmap);
+    if (pixmap.isNull()) {
+        return {};
+    }
+    QIcon icon(pixmap);
+    // A pack may carry the icon drawn at twice the size, for screens with a device pixel
+    // ratio of 2: scaling the small one up would blur it.
+    if (const QString path = packs.FilePath(QString::number(number) + QStringLiteral("@2x.png"));
+        !path.isEmpty()) {
+        QPixmap large = QPixmap::fromImage(QImage(path));
+        if (!large.isNull()) {
+            large.setDevicePixelRatio(2.0);
+            icon.addPixmap(large);
+        }
+    }
+    return icon;
 }
 
 QPixmap PackBitmap(const LanguagePacks& packs, unsigned number) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "limits/window_commands.h"
+
 namespace ov {
 
 // Resources of the language packs that the live display and the limit notification use.
@@ -33,10 +35,8 @@ inline constexpr unsigned kLimitMessageControl = 3386;
 inline constexpr unsigned kOkButton = 1;
 inline constexpr unsigned kCancelButton = 2;
 
-/// Commands of the display's context menu and of the application window.
+/// The display's context menu's own command: hang up the connection it shows. The commands
+/// it shares with the application window are in limits/window_commands.h.
 inline constexpr unsigned kHangUpShownCommand = 3026;
-inline constexpr unsigned ID_DISPLAY_TOGGLE = 3203;
-inline constexpr unsigned ID_MONITOR_TOGGLE = 3204;
-inline constexpr unsigned ID_OPEN_MAIN = 3211;
 
 }  // namespace ov

@@ -1,5 +1,7 @@
 #include "platform/ras/ras_sim.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cerrno>
 
@@ -42,8 +44,47 @@ std::optional<SimState> SimRasProvider::Load() {
     return SimState::Fresh();
 }
 
+std::optional<SimRasProvider::FileStamp> SimRasProvider::Stamp() const {
+    struct stat st {};
+    if (stat(m_stateFile.c_str(), &st) != 0) {
+        if (errno == ENOENT) {
+            return FileStamp{};  // a missing file reads as the fresh state
+        }
+        return std::nullopt;
+    }
+    constexpr std::int64_t kNs = 1'000'000'000;
+    return FileStamp{true,
+                     static_cast<std::uint64_t>(st.st_dev),
+                     static_cast<std::uint64_t>(st.st_ino),
+                     static_cast<std::int64_t>(st.st_size),
+                     static_cast<std::int64_t>(st.st_mtim.tv_sec) * kNs + st.st_mtim.tv_nsec,
+                     static_cast<std::int64_t>(st.st_ctim.tv_sec) * kNs + st.st_ctim.tv_nsec};
+}
+
+void SimRasProvider::Remember(const std::optional<FileStamp>& stamp, const SimState& state) {
+    const std::lock_guard cache(m_cacheMutex);
+    m_cachedStamp = stamp;
+    if (stamp) {
+        m_cached = state;
+    }
+}
+
 std::uint32_t SimRasProvider::Transact(
     const std::function<std::uint32_t(SimState&, bool& changed)>& change) {
+    // The file as read last, when it is still that file: a call that changes nothing needs
+    // neither the lock nor a read. Run on a copy, so that a change can still go the long way.
+    if (const auto stamp = Stamp()) {
+        const std::lock_guard cache(m_cacheMutex);
+        if (m_cachedStamp == stamp) {
+            SimState state = m_cached;
+            bool changed = false;
+            const std::uint32_t result = change(state, changed);
+            if (!changed) {
+                return result;
+            }
+        }
+    }
+
     std::string error;
     const auto lock = FileLock::Acquire(m_stateFile + ".lock", &error);
     if (!lock) {
@@ -52,13 +93,23 @@ std::uint32_t SimRasProvider::Transact(
         }
         return ERROR_CANNOT_OPEN_PHONEBOOK;
     }
+    // Every writer holds the lock, so the stamp taken now belongs to the text read next; a
+    // damaged file that Load moves aside leaves a stamp that no longer tells the file.
+    const auto stamp = Stamp();
     auto state = Load();
     if (!state) {
+        Remember(std::nullopt, {});
         return ERROR_CANNOT_OPEN_PHONEBOOK;
     }
+    Remember(stamp && Stamp() == stamp ? stamp : std::nullopt, *state);
     bool changed = false;
     const std::uint32_t result = change(*state, changed);
-    if (changed && !WriteFileAtomically(m_stateFile, state->Serialize(), &error)) {
+    if (!changed) {
+        return result;
+    }
+    // The file is replaced: the next call reads it again.
+    Remember(std::nullopt, {});
+    if (!WriteFileAtomically(m_stateFile, state->Serialize(), &error)) {
         if (m_report) {
             m_report("simulator state " + error);
         }

@@ -14,8 +14,10 @@
 namespace ov {
 
 /// The built-in simulated dial-up service: the state lives in a small text file that every
-/// call reads and every change rewrites atomically under a lock, so the command-line
-/// companion can drive a monitor running in another process.
+/// change rewrites atomically under a lock, so the command-line companion can drive a monitor
+/// running in another process. A call that changes nothing reads the file again only when it
+/// is another file than the one read last (its inode, size or times differ), so a monitor
+/// polling an idle service costs one stat() a poll.
 class SimRasProvider final : public RasProvider, public RasPhoneBook {
 public:
     /// Receives the one message about a damaged state file that was kept aside.
@@ -61,6 +63,22 @@ private:
     std::uint32_t Transact(const std::function<std::uint32_t(SimState&, bool& changed)>& change);
     std::optional<SimState> Load();
 
+    /// What tells one version of the state file from another: every change replaces the file,
+    /// so a new inode, and an edit in place moves its size or times.
+    struct FileStamp {
+        bool exists = false;
+        std::uint64_t device = 0;
+        std::uint64_t inode = 0;
+        std::int64_t size = 0;
+        std::int64_t mtimeNs = 0;
+        std::int64_t ctimeNs = 0;
+        bool operator==(const FileStamp&) const = default;
+    };
+    /// The state file's stamp now; nothing when it cannot be told.
+    std::optional<FileStamp> Stamp() const;
+    /// Keeps `state` as the contents of the file with `stamp` (nothing forgets the copy).
+    void Remember(const std::optional<FileStamp>& stamp, const SimState& state);
+
     /// Why a connection of that entry is not a call; empty when it is one.
     std::string WhyNotACall(const std::string& entry) const;
 
@@ -68,6 +86,9 @@ private:
     Reporter m_report;
     mutable std::mutex m_ruleMutex;
     CallRule m_rule;
+    std::mutex m_cacheMutex;  // guards the two below
+    std::optional<FileStamp> m_cachedStamp;
+    SimState m_cached;
 };
 
 }  // namespace ov

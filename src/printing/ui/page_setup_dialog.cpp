@@ -1,20 +1,15 @@
 #include "printing/ui/page_setup_dialog.h"
 
+#include <QAbstractButton>
 #include <QCheckBox>
-#include <QColorDialog>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
-#include <QFontDialog>
-#include <QFontInfo>
-#include <QFormLayout>
-#include <QGroupBox>
-#include <QHBoxLayout>
+#include <QFile>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPageSize>
-#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPrinterInfo>
 #include <QRadioButton>
@@ -24,22 +19,55 @@
 #include <algorithm>
 #include <cmath>
 
+#include "dialogs/ui/qx_draw_ctrl.h"
+#include "dialogs/ui/qx_font_button.h"
+#include "dialogs/ui/template_loader.h"
+#include "dialogs/ui/ui_resources.h"
 #include "printing/page_setup_fields.h"
 #include "printing/paper.h"
-#include "printing/qt/report_painter.h"
+#include "printing/ui/sample_page_widget.h"
 
 namespace ov {
 
 namespace {
 
-QColor ColorOf(COLORREF color) {
-    return QColor(static_cast<int>(color & 0xFF), static_cast<int>((color >> 8) & 0xFF),
-                  static_cast<int>((color >> 16) & 0xFF));
+/// The English template, built into the program for a pack that lacks its own.
+const QString kBuiltInTemplate = QStringLiteral(":/printing/26500.ui");
+
+/// The controls the dialog works with, by identifier and class.
+constexpr std::pair<unsigned, const char*> kControls[] = {
+    {26503, "QTabWidget"},     {1137, "QComboBox"},         {1026, "QComboBox"},
+    {1056, "QRadioButton"},    {1057, "QRadioButton"},      {26515, "QLabel"},
+    {1155, "QDoubleSpinBox"},  {1156, "QDoubleSpinBox"},    {1157, "QDoubleSpinBox"},
+    {1158, "QDoubleSpinBox"},  {26506, "QCheckBox"},        {26507, "QPlainTextEdit"},
+    {26504, "QLineEdit"},      {26508, "ov::QXFontButton"}, {26509, "QCheckBox"},
+    {26510, "QPlainTextEdit"}, {26505, "QLineEdit"},        {26511, "ov::QXFontButton"},
+    {1080, "QWidget"},         {1, "QAbstractButton"},      {2, "QAbstractButton"}};
+
+bool HasEveryControl(const QWidget& root) {
+    return std::all_of(std::begin(kControls), std::end(kControls), [&](const auto& control) {
+        const QWidget* widget = root.findChild<QWidget*>(ControlName(control.first));
+        return widget != nullptr && widget->inherits(control.second);
+    });
 }
 
-COLORREF ColorRefOf(const QColor& color) {
-    return static_cast<COLORREF>(color.red()) | static_cast<COLORREF>(color.green()) << 8 |
-           static_cast<COLORREF>(color.blue()) << 16;
+std::unique_ptr<QWidget> LoadPageSetupTemplate(const UiResources& resources) {
+    std::unique_ptr<QWidget> root = TemplateLoader::Load(resources, kPageSetupTemplate);
+    if (root && HasEveryControl(*root)) {
+        return root;
+    }
+    QFile file(kBuiltInTemplate);
+    if (!file.open(QIODevice::ReadOnly)) {
+        return nullptr;
+    }
+    TemplateLoader loader(&resources);
+    root.reset(loader.load(&file));
+    return root && HasEveryControl(*root) ? std::move(root) : nullptr;
+}
+
+template <typename T>
+T* Control(const QWidget& root, unsigned id) {
+    return root.findChild<T*>(ControlName(id));
 }
 
 /// The record keeps fonts in print units; the dialog shows them at screen scale.
@@ -55,178 +83,55 @@ LogFont PrintFont(LogFont font) {
     return font;
 }
 
-/// A screen font description of a font chosen in the font dialog.
-LogFont LogFontOf(const QFont& font, const LogFont& before) {
-    LogFont result = LogFont::Make(font.family().toStdString(), -QFontInfo(font).pixelSize(),
-                                   font.weight(), before.lfCharSet);
-    result.lfItalic = font.italic() ? 1 : 0;
-    result.lfUnderline = font.underline() ? 1 : 0;
-    result.lfStrikeOut = font.strikeOut() ? 1 : 0;
-    return result;
-}
-
-/// Gives a label its buddy, so that the control has the label's mnemonic and name.
-QLabel* Label(const QString& text, QWidget* buddy) {
-    auto* label = new QLabel(text);
-    label->setBuddy(buddy);
-    return label;
+QString PackText(const UiResources& resources, unsigned number, const char* fallback) {
+    const QString text = resources.Text(number);
+    return text.isEmpty() ? QString::fromUtf8(fallback) : text;
 }
 
 }  // namespace
 
-FontButton::FontButton(QWidget* parent) : QPushButton(parent) {
-    setMinimumSize(160, 30);
-    connect(this, &QPushButton::clicked, this, [this] { Choose(); });
-}
-
-void FontButton::SetFont(const LogFont& font, COLORREF color) {
-    m_font = font;
-    m_color = color;
-    setAccessibleDescription(
-        QString::fromUtf8(font.FaceName().data(), static_cast<qsizetype>(font.FaceName().size())));
-    update();
-}
-
-bool FontButton::Choose() {
-    bool ok = false;
-    const QFont chosen = QFontDialog::getFont(&ok, FontFromLogFont(m_font), this);
-    if (!ok) {
-        return false;
-    }
-    m_font = LogFontOf(chosen, m_font);
-    const QColor color = QColorDialog::getColor(ColorOf(m_color), this);
-    if (color.isValid()) {
-        m_color = ColorRefOf(color);
-    }
-    update();
-    Q_EMIT fontChanged();
-    return true;
-}
-
-void FontButton::paintEvent(QPaintEvent* event) {
-    QPushButton::paintEvent(event);
-    QPainter painter(this);
-    // A white box with the sample, and a small arrow saying that the button opens a choice.
-    const QRect box = rect().adjusted(4, 4, -20, -5);
-    painter.fillRect(box, Qt::white);
-    painter.setPen(Qt::black);
-    painter.drawRect(box.adjusted(0, 0, -1, -1));
-    painter.setFont(FontFromLogFont(m_font));
-    painter.setPen(ColorOf(m_color));
-    painter.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, QStringLiteral("AaBbCcXxYyZz"));
-    const QPoint arrow(width() - 13, height() - 10);
-    const QPoint corners[] = {arrow, arrow + QPoint(6, 0), arrow + QPoint(3, 3)};
-    painter.setPen(Qt::black);
-    painter.setBrush(Qt::black);
-    painter.drawPolygon(corners, 3);
-}
-
-/// The sample page: the paper in its orientation, its margins, and a line where the header
-/// and where the footer begin, in their colours.
-class SamplePage final : public QWidget {
-public:
-    explicit SamplePage(QWidget* parent = nullptr) : QWidget(parent) {
-        setMinimumSize(200, 200);
-        setAccessibleName(tr("Sample"));
-    }
-
-    struct Lines {
-        QRect paper;
-        int headerY = -1;  // -1: no line
-        int footerY = -1;
-    };
-
-    void Set(const PageRecord& page) {
-        m_page = page;
-        update();
-    }
-
-    /// Where the sample draws: the paper fitted into the widget, and the two lines at the
-    /// positions scaled by the sample's width over the paper's.
-    Lines Compute() const {
-        Lines lines;
-        const int paperWidth = std::max(1, PaperWidthOf(m_page));
-        const int paperHeight = std::max(1, PaperHeightOf(m_page));
-        const double fit = std::min((width() - 10) / static_cast<double>(paperWidth),
-                                    (height() - 10) / static_cast<double>(paperHeight));
-        const int w = static_cast<int>(paperWidth * fit);
-        const int h = static_cast<int>(paperHeight * fit);
-        lines.paper = QRect((width() - w) / 2, (height() - h) / 2, w, h);
-        const double s = w / static_cast<double>(paperWidth);
-        if (m_page.headerOn != 0) {
-            lines.headerY = lines.paper.top() + static_cast<int>(m_page.headerPosition * s);
-        }
-        if (m_page.footerOn != 0) {
-            lines.footerY = lines.paper.bottom() - static_cast<int>(m_page.footerPosition * s);
-        }
-        return lines;
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        const Lines lines = Compute();
-        painter.fillRect(lines.paper.translated(3, 3), palette().color(QPalette::Dark));
-        painter.fillRect(lines.paper, Qt::white);
-        painter.setPen(Qt::black);
-        painter.drawRect(lines.paper);
-        const double s =
-            lines.paper.width() / static_cast<double>(std::max(1, PaperWidthOf(m_page)));
-        painter.setPen(QPen(Qt::gray, 1, Qt::DotLine));
-        painter.drawRect(QRectF(
-            lines.paper.left() + m_page.leftMargin * s, lines.paper.top() + m_page.topMargin * s,
-            lines.paper.width() - (m_page.leftMargin + m_page.rightMargin) * s,
-            lines.paper.height() - (m_page.topMargin + m_page.bottomMargin) * s));
-        auto line = [&](int y, COLORREF color) {
-            painter.setPen(QPen(ColorOf(color), 2));
-            painter.drawLine(lines.paper.left() + 5, y, lines.paper.right() - 5, y);
-        };
-        if (lines.headerY >= 0) {
-            line(lines.headerY, m_page.headerColor);
-        }
-        if (lines.footerY >= 0) {
-            line(lines.footerY, m_page.footerColor);
-        }
-    }
-
-private:
-    PageRecord m_page;
-};
-
-PageSetupDialog::PageSetupDialog(const PageRecord& page, const OrientationArt& art, QWidget* parent)
-    : QDialog(parent), m_page(page), m_art(art) {
+PageSetupDialog::PageSetupDialog(const PageRecord& page, const UiResources& resources,
+                                 QWidget* parent)
+    : QDialog(parent), m_resources(resources), m_page(page) {
     m_page.Terminate();
     m_metric = QLocale().measurementSystem() == QLocale::MetricSystem;
-    setWindowTitle(tr("Page Setup"));
-
-    m_tabs = new QTabWidget;
-    m_tabs->setObjectName("id26503");
-    m_tabs->addTab(BuildMarginsTab(), QStringLiteral("   &Margins   "));
-    m_tabs->addTab(BuildHeaderFooterTab(), QStringLiteral("&Header/Footer"));
-
-    m_sample = new SamplePage;
-    m_sample->setObjectName("id1080");
-
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-
-    auto* body = new QHBoxLayout;
-    body->addWidget(m_tabs, 1);
-    body->addWidget(m_sample);
+    m_template = LoadPageSetupTemplate(resources);
+    Q_ASSERT(m_template);  // the built-in template is part of the program
+    setWindowTitle(m_template->windowTitle());
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(body);
-    layout->addWidget(buttons);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_template->setParent(this);
+    m_template->setWindowFlags(Qt::Widget);
+    layout->addWidget(m_template.get());
+
+    m_tabs = Control<QTabWidget>(*m_template, 26503);
+    m_tabs->setCurrentIndex(0);
+
+    // The sample page takes its placeholder's place.
+    auto* placeholder = Control<QWidget>(*m_template, 1080);
+    m_sample = new SamplePageWidget;
+    m_sample->setObjectName(placeholder->objectName());
+    m_sample->setAccessibleName(placeholder->accessibleName());
+    m_sample->setMinimumSize(placeholder->minimumSize());
+    if (QLayout* root = m_template->layout()) {
+        delete root->replaceWidget(placeholder, m_sample);
+    }
+    delete placeholder;
+
+    connect(Control<QAbstractButton>(*m_template, 1), &QAbstractButton::clicked, this,
+            &QDialog::accept);
+    connect(Control<QAbstractButton>(*m_template, 2), &QAbstractButton::clicked, this,
+            &QDialog::reject);
+    SetUpMarginsTab();
+    SetUpHeaderFooterTab();
     UpdateOrientation();
     UpdateSample();
 }
 
-QWidget* PageSetupDialog::BuildMarginsTab() {
-    auto* tab = new QWidget;
-    auto* form = new QFormLayout(tab);
+PageSetupDialog::~PageSetupDialog() = default;
 
-    m_paper = new QComboBox;
-    m_paper->setObjectName("id1137");
+void PageSetupDialog::SetUpMarginsTab() {
+    m_paper = Control<QComboBox>(*m_template, 1137);
     const PrinterPage printer = PrinterPageOf(m_page);
     for (const std::int16_t code : {9, 8, 11, 70, 1, 5, 7, 3, 12, 13, 20, 27, 28}) {
         const PaperKind* paper = PaperByCode(code);
@@ -237,33 +142,21 @@ QWidget* PageSetupDialog::BuildMarginsTab() {
     int index = m_paper->findData(static_cast<int>(m_page.paperSize));
     if (index < 0) {
         // A size of its own stays what it is.
-        m_paper->addItem(tr("Own size (%1 × %2 mm)")
-                             .arg(printer.paperWidth / 100.0, 0, 'f', 1)
-                             .arg(printer.paperHeight / 100.0, 0, 'f', 1),
+        const QString size = QStringLiteral("%1 × %2 mm")
+                                 .arg(printer.paperWidth / 100.0, 0, 'f', 1)
+                                 .arg(printer.paperHeight / 100.0, 0, 'f', 1);
+        const QString format = PackText(m_resources, kOwnPaperSizeString, "Own size (%s)");
+        m_paper->addItem(QString(format).replace(QLatin1String("%s"), size),
                          static_cast<int>(kPaperUser));
         index = m_paper->count() - 1;
     }
     m_paper->setCurrentIndex(index);
-    form->addRow(Label(tr("Paper si&ze:"), m_paper), m_paper);
+    connect(m_paper, &QComboBox::currentIndexChanged, this, [this] { UpdateSample(); });
 
-    m_portrait = new QRadioButton(tr("P&ortrait"));
-    m_portrait->setObjectName("id1056");
-    m_landscape = new QRadioButton(tr("L&andscape"));
-    m_landscape->setObjectName("id1057");
+    m_portrait = Control<QRadioButton>(*m_template, 1056);
+    m_landscape = Control<QRadioButton>(*m_template, 1057);
     (m_page.orientation == 2 ? m_landscape : m_portrait)->setChecked(true);
-    m_orientationIcon = new QLabel;
-    m_orientationIcon->setObjectName("id26515");
-    m_orientationIcon->setFixedSize(48, 48);
-    m_orientationIcon->setAlignment(Qt::AlignCenter);
-    auto* orientation = new QGroupBox(tr("Orientation"));
-    auto* orientationLayout = new QHBoxLayout(orientation);
-    auto* radios = new QVBoxLayout;
-    radios->addWidget(m_portrait);
-    radios->addWidget(m_landscape);
-    orientationLayout->addWidget(m_orientationIcon);
-    orientationLayout->addLayout(radios);
-    orientationLayout->addStretch();
-    form->addRow(orientation);
+    m_orientationIcon = Control<QLabel>(*m_template, 26515);
     connect(m_portrait, &QRadioButton::toggled, this, [this] {
         UpdateOrientation();
         UpdateSample();
@@ -272,11 +165,9 @@ QWidget* PageSetupDialog::BuildMarginsTab() {
     const QString unit = m_metric ? QStringLiteral(" mm") : QStringLiteral(" in");
     const int values[4] = {m_page.leftMargin, m_page.topMargin, m_page.rightMargin,
                            m_page.bottomMargin};
-    const char* names[4] = {"id1155", "id1156", "id1157", "id1158"};
-    const QString labels[4] = {tr("&Left:"), tr("&Top:"), tr("&Right:"), tr("&Bottom:")};
+    const unsigned ids[4] = {1155, 1156, 1157, 1158};
     for (int k = 0; k < 4; ++k) {
-        auto* spin = new QDoubleSpinBox;
-        spin->setObjectName(names[k]);
+        auto* spin = Control<QDoubleSpinBox>(*m_template, ids[k]);
         spin->setSuffix(unit);
         spin->setDecimals(m_metric ? 2 : 3);
         spin->setRange(0, m_metric ? 500 : 20);
@@ -285,79 +176,61 @@ QWidget* PageSetupDialog::BuildMarginsTab() {
         spin->setValue(m_metric ? values[k] / 100.0 : ToDialogUnits(values[k], false) / 1000.0);
         connect(spin, &QDoubleSpinBox::valueChanged, this, [this] { UpdateSample(); });
         m_margins[k] = spin;
-        form->addRow(Label(labels[k], spin), spin);
     }
 
-    m_printer = new QComboBox;
-    m_printer->setObjectName("id1026");
-    m_printer->addItem(tr("Default printer"), QString());
+    m_printer = Control<QComboBox>(*m_template, 1026);
+    m_printer->addItem(PackText(m_resources, kDefaultPrinterString, "Default printer"), QString());
     for (const QString& name : QPrinterInfo::availablePrinterNames()) {
         m_printer->addItem(name, name);
     }
-    form->addRow(Label(tr("&Printer:"), m_printer), m_printer);
-    return tab;
 }
 
-QWidget* PageSetupDialog::BuildHeaderFooterTab() {
-    auto* tab = new QWidget;
-    auto* layout = new QVBoxLayout(tab);
-    auto part = [&](const QString& title, const QString& textLabel, const QString& positionLabel,
-                    const QString& fontLabel, const char* onId, const char* textId,
-                    const char* positionId, const char* fontId, std::int32_t on,
-                    std::string_view text, int position, const LogFont& font, COLORREF color,
-                    QCheckBox*& onBox, QPlainTextEdit*& textEdit, QLineEdit*& positionEdit,
-                    FontButton*& fontButton) {
-        onBox = new QCheckBox(title);
-        onBox->setObjectName(onId);
+void PageSetupDialog::SetUpHeaderFooterTab() {
+    auto part = [&](unsigned onId, unsigned textId, unsigned positionId, unsigned fontId,
+                    std::int32_t on, std::string_view text, int position, const LogFont& font,
+                    COLORREF color, QCheckBox*& onBox, QPlainTextEdit*& textEdit,
+                    QLineEdit*& positionEdit, QXFontButton*& fontButton) {
+        onBox = Control<QCheckBox>(*m_template, onId);
         onBox->setChecked(on != 0);
-        textEdit =
-            new QPlainTextEdit(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-        textEdit->setObjectName(textId);
+        textEdit = Control<QPlainTextEdit>(*m_template, textId);
+        textEdit->setPlainText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
         textEdit->setTabChangesFocus(true);
-        textEdit->setMaximumHeight(60);
-        positionEdit = new QLineEdit(QString::fromStdString(PositionFieldText(position)));
-        positionEdit->setObjectName(positionId);
-        fontButton = new FontButton;
-        fontButton->setObjectName(fontId);
-        fontButton->setAccessibleName(title + tr(" font"));
-        fontButton->SetFont(ScreenFont(font), color);
-        auto* form = new QFormLayout;
-        form->addRow(onBox);
-        form->addRow(Label(textLabel, textEdit), textEdit);
-        form->addRow(Label(positionLabel, positionEdit), positionEdit);
-        form->addRow(Label(fontLabel, fontButton), fontButton);
-        auto* box = new QGroupBox;
-        box->setLayout(form);
-        layout->addWidget(box);
+        positionEdit = Control<QLineEdit>(*m_template, positionId);
+        positionEdit->setText(QString::fromStdString(PositionFieldText(position)));
+        fontButton = Control<QXFontButton>(*m_template, fontId);
+        fontButton->SetFont(ScreenFont(font));
+        fontButton->SetColour(color);
         connect(onBox, &QCheckBox::toggled, this, [this] { UpdateSample(); });
         connect(positionEdit, &QLineEdit::textChanged, this, [this] { UpdateSample(); });
-        connect(fontButton, &FontButton::fontChanged, this, [this] { UpdateSample(); });
+        QXFontButton* button = fontButton;
+        connect(button, &QXFontButton::command, this, [this, button] {
+            if (button->Choose()) {
+                UpdateSample();
+            }
+        });
     };
-    part(tr("&Header"), tr("Header te&xt:"), tr("&Position:"), tr("&Font:"), "id26506", "id26507",
-         "id26504", "id26508", m_page.headerOn, m_page.HeaderText(), m_page.headerPosition,
+    part(26506, 26507, 26504, 26508, m_page.headerOn, m_page.HeaderText(), m_page.headerPosition,
          m_page.headerFont, m_page.headerColor, m_headerOn, m_headerText, m_headerPosition,
          m_headerFont);
-    part(tr("F&ooter"), tr("Footer t&ext:"), tr("Pos&ition:"), tr("Fo&nt:"), "id26509", "id26510",
-         "id26505", "id26511", m_page.footerOn, m_page.FooterText(), m_page.footerPosition,
+    part(26509, 26510, 26505, 26511, m_page.footerOn, m_page.FooterText(), m_page.footerPosition,
          m_page.footerFont, m_page.footerColor, m_footerOn, m_footerText, m_footerPosition,
          m_footerFont);
-    layout->addStretch();
-    return tab;
 }
 
 void PageSetupDialog::UpdateOrientation() {
-    const QPixmap& icon = m_landscape->isChecked() ? m_art.landscape : m_art.portrait;
+    const bool landscape = m_landscape->isChecked();
+    const QIcon icon = m_resources.Icon(landscape ? kLandscapeIcon : kPortraitIcon);
     if (icon.isNull()) {
         m_orientationIcon->clear();
     } else {
-        m_orientationIcon->setPixmap(icon);
+        m_orientationIcon->setPixmap(icon.pixmap(32, 32));
     }
-    m_orientationIcon->setAccessibleName(m_landscape->isChecked() ? m_landscape->text()
-                                                                  : m_portrait->text());
+    m_orientationIcon->setAccessibleName(
+        QString(landscape ? m_landscape->text() : m_portrait->text()).remove(u'&'));
 }
 
 void PageSetupDialog::UpdateSample() {
-    m_sample->Set(Result());
+    m_sample->SetPage(Result());
 }
 
 PageRecord PageSetupDialog::Result() const {
@@ -393,9 +266,9 @@ PageRecord PageSetupDialog::Result() const {
     page.headerPosition = position(m_headerPosition, m_page.headerPosition);
     page.footerPosition = position(m_footerPosition, m_page.footerPosition);
     page.headerFont = PrintFont(m_headerFont->Font());
-    page.headerColor = m_headerFont->Color();
+    page.headerColor = m_headerFont->Colour();
     page.footerFont = PrintFont(m_footerFont->Font());
-    page.footerColor = m_footerFont->Color();
+    page.footerColor = m_footerFont->Colour();
     return page;
 }
 
@@ -403,9 +276,9 @@ QString PageSetupDialog::PrinterName() const {
     return m_printer->currentData().toString();
 }
 
-bool RunPageSetup(PageRecord& page, QWidget* owner, const OrientationArt& art,
+bool RunPageSetup(PageRecord& page, const UiResources& resources, QWidget* owner,
                   QString* printerName) {
-    PageSetupDialog dialog(page, art, owner);
+    PageSetupDialog dialog(page, resources, owner);
     if (dialog.exec() != QDialog::Accepted) {
         return false;
     }

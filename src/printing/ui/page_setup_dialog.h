@@ -1,9 +1,9 @@
 #pragma once
 
 #include <QDialog>
-#include <QPixmap>
-#include <QPushButton>
 #include <QString>
+
+#include <memory>
 
 #include "settings/page_record.h"
 
@@ -18,45 +18,28 @@ class QTabWidget;
 
 namespace ov {
 
-/// A button showing a sample text in its font and colour; pressing it lets the user choose
-/// another font and then a colour. The font is kept as a screen font description.
-class FontButton final : public QPushButton {
-    Q_OBJECT
-public:
-    explicit FontButton(QWidget* parent = nullptr);
-    void SetFont(const LogFont& font, COLORREF color);
-    const LogFont& Font() const { return m_font; }
-    COLORREF Color() const { return m_color; }
-    /// Runs the font dialog, then the colour dialog; false when the font was not changed.
-    bool Choose();
+class QXFontButton;
+class SamplePageWidget;
+class UiResources;
 
-Q_SIGNALS:
-    void fontChanged();
+/// Resource numbers of the page setup: its template and icons, and its texts.
+inline constexpr unsigned kPageSetupTemplate = 26500;
+inline constexpr unsigned kLandscapeIcon = 26501;
+inline constexpr unsigned kPortraitIcon = 26502;
+inline constexpr unsigned kDefaultPrinterString = 26520;
+inline constexpr unsigned kOwnPaperSizeString = 26521;  // "%s": the size, "210.0 × 297.0 mm"
 
-protected:
-    void paintEvent(QPaintEvent* event) override;
-
-private:
-    LogFont m_font;
-    COLORREF m_color = 0;
-};
-
-/// The pictures of the orientation: the pack's icons 26502 (portrait) and 26501 (landscape).
-struct OrientationArt {
-    QPixmap portrait;
-    QPixmap landscape;
-};
-
-class SamplePage;
-
-/// The page setup: margins, paper, orientation and printer on the first tab, header and
-/// footer on the second, and a sample page showing the header and footer lines. Works on a
-/// copy of the record; Result() gives the record as the dialog would store it.
+/// The page setup, from the pack's template 26500: paper, printer, orientation and margins on
+/// the first tab, header and footer on the second, and the sample page beside them. Works on
+/// a copy of the record; Result() gives the record as the dialog would store it.
 class PageSetupDialog final : public QDialog {
     Q_OBJECT
 public:
-    PageSetupDialog(const PageRecord& page, const OrientationArt& art = {},
+    /// `resources` gives the template, the orientation icons and the texts; it must outlive
+    /// the dialog. A pack without the template gets the English one built into the program.
+    PageSetupDialog(const PageRecord& page, const UiResources& resources,
                     QWidget* parent = nullptr);
+    ~PageSetupDialog() override;
 
     /// The record with everything the dialog shows taken back.
     PageRecord Result() const;
@@ -66,14 +49,15 @@ public:
     bool Metric() const { return m_metric; }
 
 private:
+    void SetUpMarginsTab();
+    void SetUpHeaderFooterTab();
     void UpdateOrientation();
     void UpdateSample();
-    QWidget* BuildMarginsTab();
-    QWidget* BuildHeaderFooterTab();
 
+    const UiResources& m_resources;
     PageRecord m_page;
-    OrientationArt m_art;
     bool m_metric = true;
+    std::unique_ptr<QWidget> m_template;
     QTabWidget* m_tabs = nullptr;
     QComboBox* m_paper = nullptr;
     QRadioButton* m_portrait = nullptr;
@@ -84,17 +68,17 @@ private:
     QCheckBox* m_headerOn = nullptr;
     QPlainTextEdit* m_headerText = nullptr;
     QLineEdit* m_headerPosition = nullptr;
-    FontButton* m_headerFont = nullptr;
+    QXFontButton* m_headerFont = nullptr;
     QCheckBox* m_footerOn = nullptr;
     QPlainTextEdit* m_footerText = nullptr;
     QLineEdit* m_footerPosition = nullptr;
-    FontButton* m_footerFont = nullptr;
-    SamplePage* m_sample = nullptr;
+    QXFontButton* m_footerFont = nullptr;
+    SamplePageWidget* m_sample = nullptr;
 };
 
 /// Runs the page setup on `page`: on OK the record is replaced (and `printerName`, when given,
 /// gets the chosen printer), on Cancel it is unchanged. True on OK.
-bool RunPageSetup(PageRecord& page, QWidget* owner, const OrientationArt& art = {},
+bool RunPageSetup(PageRecord& page, const UiResources& resources, QWidget* owner,
                   QString* printerName = nullptr);
 
 }  // namespace ov

@@ -122,7 +122,7 @@ protected:
 };
 
 TEST_F(MeteringWindowsTest, TheBarShrinksOverTheUnitAndTurnsRedAtFifteenPixels) {
-    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    MeteringHost host(m_settings, m_packs, m_clock, m_timer, m_hangUp, m_hooks);
     MeteringWindows windows(m_settings, m_resources, host, nullptr);
     host.OnConnected("Demo ISP", kStart);
     ASSERT_NE(windows.Display(), nullptr);
@@ -155,7 +155,7 @@ TEST_F(MeteringWindowsTest, ValuesAndCaptionsAtTheirPlaces) {
     m_settings.EventUseNotification = 0;
     m_settings.EventTotTime = 3600;
     m_settings.EventTotPrice = 4.2f;
-    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    MeteringHost host(m_settings, m_packs, m_clock, m_timer, m_hangUp, m_hooks);
     MeteringWindows windows(m_settings, m_resources, host, nullptr);
     host.OnConnected("Demo ISP", kStart);
     for (int s = 0; s < 83; ++s) {
@@ -190,7 +190,7 @@ TEST_F(MeteringWindowsTest, ValuesAndCaptionsAtTheirPlaces) {
 }
 
 TEST_F(MeteringWindowsTest, AHiddenDisplayKeepsMeteringAndTheWindowKeepsItsPlace) {
-    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    MeteringHost host(m_settings, m_packs, m_clock, m_timer, m_hangUp, m_hooks);
     MeteringWindows windows(m_settings, m_resources, host, nullptr);
     host.OnDialing("Demo ISP", kStart);
     LiveDisplayWindow* window = windows.Display();
@@ -232,7 +232,7 @@ public:
 
 TEST_F(MeteringWindowsTest, EachTickRepaintsOnlyWhatChanged) {
     m_settings.EventUseNotification = 0;
-    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    MeteringHost host(m_settings, m_packs, m_clock, m_timer, m_hangUp, m_hooks);
     MeteringWindows windows(m_settings, m_resources, host, nullptr);
     host.OnConnected("Demo ISP", kStart);
     QWidget* drawing = windows.Display()->Drawing();
@@ -258,7 +258,7 @@ TEST_F(MeteringWindowsTest, EachTickRepaintsOnlyWhatChanged) {
 }
 
 TEST_F(MeteringWindowsTest, DraggedByItsBody) {
-    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    MeteringHost host(m_settings, m_packs, m_clock, m_timer, m_hangUp, m_hooks);
     MeteringWindows windows(m_settings, m_resources, host, nullptr);
     host.OnDialing("Demo ISP", kStart);
     LiveDisplayWindow* window = windows.Display();
@@ -277,7 +277,7 @@ TEST_F(MeteringWindowsTest, DraggedByItsBody) {
 }
 
 TEST_F(MeteringWindowsTest, TheContextMenuIsThePacksWithItsTexts) {
-    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    MeteringHost host(m_settings, m_packs, m_clock, m_timer, m_hangUp, m_hooks);
     MeteringWindows windows(m_settings, m_resources, host, nullptr);
     host.OnDialing("Demo ISP", kStart);
     const auto menu = windows.Display()->MakeContextMenu();
@@ -319,7 +319,7 @@ protected:
 };
 
 TEST_F(NotificationTest, TheCountdownEndsInTheHangUp) {
-    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    MeteringHost host(m_settings, m_packs, m_clock, m_timer, m_hangUp, m_hooks);
     MeteringWindows windows(m_settings, m_resources, host, nullptr);
     host.OnConnected("Demo ISP", kStart);
     for (int s = 0; s < 3; ++s) {
@@ -350,7 +350,7 @@ TEST_F(NotificationTest, CancelStopsTheCountdownAndOkHangsUp) {
         SCOPED_TRACE(button);
         m_hangUp.calls.clear();
         m_settings.HangUpAutomatically = 1;
-        MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+        MeteringHost host(m_settings, m_packs, m_clock, m_timer, m_hangUp, m_hooks);
         MeteringWindows windows(m_settings, m_resources, host, nullptr);
         host.OnConnected("Demo ISP", m_clock.Now());
         for (int s = 0; s < 4; ++s) {
@@ -374,7 +374,7 @@ TEST_F(NotificationTest, CancelStopsTheCountdownAndOkHangsUp) {
 
 TEST_F(NotificationTest, WithoutTheCountdownTheWindowWaitsForItsAnswer) {
     m_settings.HangUpAutomatically = 0;
-    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    MeteringHost host(m_settings, m_packs, m_clock, m_timer, m_hangUp, m_hooks);
     MeteringWindows windows(m_settings, m_resources, host, nullptr);
     host.OnConnected("Demo ISP", kStart);
     for (int s = 0; s < 10; ++s) {
@@ -397,14 +397,17 @@ TEST_F(NotificationTest, EachPackGivesItsTexts) {
         const char* name;
         const char* cancel;
         const char* now;
-    } packs[] = {{kPackEnglish, "en", "Cancel", "Now"}, {kPackSlovak, "sk", "Zrušiť", "Teraz"}};
+        const char* message;
+    } packs[] = {{kPackEnglish, "en", "Cancel", "Now",
+                  "Time of current connection is higher then 2 seconds"},
+                 {kPackSlovak, "sk", "Zrušiť", "Teraz", "Čas aktuálneho spojenia prekročil 2 s"}};
     const QString shots = qEnvironmentVariable("OV_SCREENSHOTS");
     m_settings.EventWndX = 600;  // top right, clear of the notification
     m_settings.EventWndY = 10;
     for (const auto& p : packs) {
         SCOPED_TRACE(p.name);
         ASSERT_TRUE(m_packs.SwitchTo(p.pack));
-        MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+        MeteringHost host(m_settings, m_packs, m_clock, m_timer, m_hangUp, m_hooks);
         MeteringWindows windows(m_settings, m_resources, host, nullptr);
         host.OnConnected("Demo ISP", m_clock.Now());
         for (int s = 0; s < 4; ++s) {
@@ -412,6 +415,11 @@ TEST_F(NotificationTest, EachPackGivesItsTexts) {
         }
         ASSERT_NE(windows.Notification(), nullptr);
         EXPECT_EQ(Button(windows, 2)->text(), QString::fromUtf8(p.cancel));
+        // The message is the pack's, in the window and for the desktop notification.
+        EXPECT_EQ(windows.Notification()->Window()->findChild<QLabel*>("id3386")->text(),
+                  QString::fromUtf8(p.message));
+        ASSERT_FALSE(m_limits.empty());
+        EXPECT_EQ(m_limits.back(), p.message);
         EXPECT_TRUE(windows.Display()->Drawing()->accessibleName().startsWith(
             QString::fromUtf8(p.now) + u' '));
         EXPECT_FALSE(windows.Display()
@@ -494,7 +502,7 @@ TEST_F(NotificationTest, TheLimitIsAlsoADesktopNotification) {
     // First without a notification service: the limit shows as ever.
     {
         m_settings.HangUpAutomatically = 0;
-        MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+        MeteringHost host(m_settings, m_packs, m_clock, m_timer, m_hangUp, m_hooks);
         MeteringWindows windows(m_settings, m_resources, host, &notifier);
         host.OnConnected("Demo ISP", m_clock.Now());
         for (int s = 0; s < 3; ++s) {
@@ -512,7 +520,7 @@ TEST_F(NotificationTest, TheLimitIsAlsoADesktopNotification) {
                                           &service, QDBusConnection::ExportScriptableSlots));
     ASSERT_TRUE(serviceBus.registerService(QStringLiteral("org.freedesktop.Notifications")));
 
-    MeteringHost host(m_settings, m_clock, m_timer, m_hangUp, m_hooks);
+    MeteringHost host(m_settings, m_packs, m_clock, m_timer, m_hangUp, m_hooks);
     MeteringWindows windows(m_settings, m_resources, host, &notifier);
     host.OnConnected("Demo ISP", m_clock.Now());
     for (int s = 0; s < 3; ++s) {

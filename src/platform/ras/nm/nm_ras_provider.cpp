@@ -1,400 +1,40 @@
 #include "platform/ras/nm/nm_ras_provider.h"
 
-#include <QDBusArgument>
-#include <QDBusConnection>
-#include <QDBusMessage>
-#include <QDBusMetaType>
 #include <QDBusObjectPath>
-#include <QDBusVariant>
-#include <QStringList>
 #include <QUuid>
 #include <QVariant>
 #include <algorithm>
-#include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <mutex>
 #include <optional>
 
+#include "platform/ras/nm/nm_dbus.h"
+#include "platform/ras/nm/nm_profile_fields.h"
 #include "platform/ras/ras_factory.h"
 #include "platform/text_util.h"
 
 namespace ov {
 
-namespace {
-
-const QString kService = QStringLiteral("org.freedesktop.NetworkManager");
-const QString kManagerPath = QStringLiteral("/org/freedesktop/NetworkManager");
-const QString kManagerIface = QStringLiteral("org.freedesktop.NetworkManager");
-const QString kSettingsPath = QStringLiteral("/org/freedesktop/NetworkManager/Settings");
-const QString kSettingsIface = QStringLiteral("org.freedesktop.NetworkManager.Settings");
-const QString kProfileIface = QStringLiteral("org.freedesktop.NetworkManager.Settings.Connection");
-const QString kActiveIface = QStringLiteral("org.freedesktop.NetworkManager.Connection.Active");
-const QString kDeviceIface = QStringLiteral("org.freedesktop.NetworkManager.Device");
-const QString kModemIface = QStringLiteral("org.freedesktop.NetworkManager.Device.Modem");
-const QString kPropertiesIface = QStringLiteral("org.freedesktop.DBus.Properties");
-
-constexpr int kTimeoutMs = 2000;
-
-/// The system bus, read afresh every time: libdbus reads DBUS_SYSTEM_BUS_ADDRESS once per process,
-/// and a bus that has gone away may come back elsewhere.
-QString SystemBusAddress() {
-    const char* address = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
-    return address && *address ? QString::fromLocal8Bit(address)
-                               : QStringLiteral("unix:path=/var/run/dbus/system_bus_socket");
-}
-
-/// A unique name for every private connection: QtDBus shares connections by name.
-QString NextConnectionName() {
-    static std::atomic<unsigned> counter{0};
-    return QStringLiteral("orvanta-nm-%1").arg(counter.fetch_add(1));
-}
-
-enum class Outcome { Ok, Vanished, Failed };
-
-/// The object asked about is not there (any more); any other error means the service or the
-/// bus did not answer.
-bool IsVanished(const QString& errorName) {
-    static const QStringList kNames{
-        QStringLiteral("org.freedesktop.DBus.Error.UnknownObject"),
-        QStringLiteral("org.freedesktop.DBus.Error.UnknownMethod"),
-        QStringLiteral("org.freedesktop.DBus.Error.UnknownInterface"),
-        QStringLiteral("org.freedesktop.DBus.Error.UnknownProperty"),
-    };
-    return kNames.contains(errorName);
-}
-
-std::string Text(const QVariant& value) {
-    return value.toString().toStdString();
-}
-
-/// Unwraps a variant that may still hold the D-Bus variant or argument it arrived in.
-QVariant Unwrapped(QVariant value) {
-    if (value.metaType() == QMetaType::fromType<QDBusVariant>()) {
-        value = value.value<QDBusVariant>().variant();
-    }
-    return value;
-}
-
-std::vector<QString> PathsOf(const QVariant& raw) {
-    const QVariant value = Unwrapped(raw);
-    QList<QDBusObjectPath> paths;
-    if (value.metaType() == QMetaType::fromType<QDBusArgument>()) {
-        paths = qdbus_cast<QList<QDBusObjectPath>>(value.value<QDBusArgument>());
-    } else {
-        paths = value.value<QList<QDBusObjectPath>>();
-    }
-    std::vector<QString> out;
-    out.reserve(static_cast<std::size_t>(paths.size()));
-    for (const auto& path : paths) {
-        out.push_back(path.path());
-    }
-    return out;
-}
-
-QVariantMap MapOf(const QVariant& raw) {
-    const QVariant value = Unwrapped(raw);
-    if (value.metaType() == QMetaType::fromType<QDBusArgument>()) {
-        return qdbus_cast<QVariantMap>(value.value<QDBusArgument>());
-    }
-    return value.toMap();
-}
-
-/// A profile's `a{sa{sv}}` settings, text values only, flattened for the Qt-free mapping.
-nm::FlatSettings FlattenSettings(const QVariant& raw) {
-    nm::FlatSettings flat;
-    const QVariant value = Unwrapped(raw);
-    if (value.metaType() != QMetaType::fromType<QDBusArgument>()) {
-        return flat;
-    }
-    const auto argument = value.value<QDBusArgument>();
-    argument.beginMap();
-    while (!argument.atEnd()) {
-        QString group;
-        QVariantMap values;
-        argument.beginMapEntry();
-        argument >> group >> values;
-        argument.endMapEntry();
-        const std::string prefix = group.toStdString() + ".";
-        for (auto it = values.cbegin(); it != values.cend(); ++it) {
-            const QVariant& v = it.value();
-            const std::string key = prefix + it.key().toStdString();
-            if (v.metaType() == QMetaType::fromType<QString>()) {
-                flat[key] = Text(v);
-            } else if (v.metaType() == QMetaType::fromType<int>()) {
-                flat[key] = std::to_string(v.toInt());  // connection.metered
-            } else if (v.metaType() == QMetaType::fromType<QDBusArgument>()) {
-                const auto inner = v.value<QDBusArgument>();
-                if (inner.currentSignature() == QLatin1String("a{ss}")) {
-                    const auto map = qdbus_cast<QMap<QString, QString>>(inner);
-                    for (auto m = map.cbegin(); m != map.cend(); ++m) {
-                        flat[key + "." + m.key().toStdString()] = m.value().toStdString();
-                    }
-                }
-            }
-        }
-    }
-    argument.endMap();
-    return flat;
-}
-
-/// A profile's settings as GetSettings gives them and Update takes them: `a{sa{sv}}`.
-using RawSettings = QMap<QString, QVariantMap>;
-using AddressList = QList<QList<uint>>;  // aau
-using TextMap = QMap<QString, QString>;  // a{ss}
-
-void RegisterSettingsTypes() {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        qDBusRegisterMetaType<RawSettings>();
-        qDBusRegisterMetaType<AddressList>();
-        qDBusRegisterMetaType<QList<QVariantMap>>();
-        qDBusRegisterMetaType<TextMap>();
-    });
-}
-
-/// A value of a received message as a Qt type: QtDBus leaves containers as a QDBusArgument.
-/// Reading a QDBusArgument uses it up: every value read here is written anew before an update.
-template <typename T>
-T Cast(const QVariant& raw) {
-    const QVariant value = Unwrapped(raw);
-    if (value.metaType() == QMetaType::fromType<QDBusArgument>()) {
-        return qdbus_cast<T>(value.value<QDBusArgument>());
-    }
-    return value.value<T>();
-}
-
-std::optional<std::string> OptionalText(const RawSettings& raw, const char* group,
-                                        const char* key) {
-    const QVariantMap values = raw.value(QLatin1String(group));
-    const auto it = values.find(QLatin1String(key));
-    if (it == values.end()) {
-        return std::nullopt;
-    }
-    return Text(Unwrapped(it.value()));
-}
-
-bool Flag(const RawSettings& raw, const char* group, const char* key) {
-    return Unwrapped(raw.value(QLatin1String(group)).value(QLatin1String(key))).toBool();
-}
-
-/// The settings the phone book uses, out of a profile's settings.
-nm::ProfileFields FieldsOf(const RawSettings& raw) {
-    nm::ProfileFields f;
-    f.id = OptionalText(raw, "connection", "id").value_or(std::string());
-    f.uuid = OptionalText(raw, "connection", "uuid").value_or(std::string());
-    f.type = OptionalText(raw, "connection", "type").value_or(std::string());
-    f.interfaceName = OptionalText(raw, "connection", "interface-name");
-    if (f.interfaceName && f.interfaceName->empty()) {
-        f.interfaceName.reset();
-    }
-    f.cdmaNumber = OptionalText(raw, "cdma", "number");
-    f.gsmNumber = OptionalText(raw, "gsm", "number");
-    const QVariantMap user = raw.value(QStringLiteral("user"));
-    if (user.contains(QStringLiteral("data"))) {
-        const auto data = Cast<TextMap>(user.value(QStringLiteral("data")));
-        for (auto it = data.cbegin(); it != data.cend(); ++it) {
-            f.userData[it.key().toStdString()] = it.value().toStdString();
-        }
-    }
-    const QVariantMap ipv4 = raw.value(QStringLiteral("ipv4"));
-    f.ipv4Method = OptionalText(raw, "ipv4", "method").value_or(std::string());
-    // address-data is what NetworkManager reads when both are there.
-    if (ipv4.contains(QStringLiteral("address-data"))) {
-        for (const QVariantMap& item :
-             Cast<QList<QVariantMap>>(ipv4.value(QStringLiteral("address-data")))) {
-            const auto address =
-                nm::ParseDottedAddress(Text(Unwrapped(item.value(QStringLiteral("address")))));
-            if (address) {
-                f.ipv4Addresses.push_back(
-                    {*address, Unwrapped(item.value(QStringLiteral("prefix"))).toUInt()});
-            }
-        }
-    } else if (ipv4.contains(QStringLiteral("addresses"))) {
-        for (const QList<uint>& item : Cast<AddressList>(ipv4.value(QStringLiteral("addresses")))) {
-            if (item.size() >= 2) {
-                f.ipv4Addresses.push_back({item[0], item[1]});
-            }
-        }
-    }
-    if (ipv4.contains(QStringLiteral("dns"))) {
-        for (const uint server : Cast<QList<uint>>(ipv4.value(QStringLiteral("dns")))) {
-            f.ipv4Dns.push_back(server);
-        }
-    }
-    f.ignoreAutoDns = Flag(raw, "ipv4", "ignore-auto-dns");
-    f.neverDefault = Flag(raw, "ipv4", "never-default");
-    f.noVjComp = Flag(raw, "ppp", "no-vj-comp");
-    f.noBsdComp = Flag(raw, "ppp", "nobsdcomp");
-    f.noDeflate = Flag(raw, "ppp", "nodeflate");
-    return f;
-}
-
-/// Writes the phone book's settings into a profile's settings, leaving every other one as it
-/// was. Every value FieldsOf reads is written, so no used-up argument is sent back.
-void WriteFields(const nm::ProfileFields& f, bool isNew, RawSettings& raw) {
-    const auto text = [](const std::string& value) { return QString::fromStdString(value); };
-    QVariantMap& connection = raw[QStringLiteral("connection")];
-    if (isNew) {
-        connection[QStringLiteral("id")] = text(f.id);
-        connection[QStringLiteral("uuid")] = text(f.uuid);
-        connection[QStringLiteral("type")] = text(f.type);
-        // An entry is dialed when the user chooses to, never on its own.
-        connection[QStringLiteral("autoconnect")] = false;
-        raw[text(f.type)];  // the type's own setting, NetworkManager's defaults in it
-    }
-    if (f.interfaceName) {
-        connection[QStringLiteral("interface-name")] = text(*f.interfaceName);
-    } else {
-        connection.remove(QStringLiteral("interface-name"));
-    }
-    if (f.cdmaNumber) {
-        raw[QStringLiteral("cdma")][QStringLiteral("number")] = text(*f.cdmaNumber);
-    }
-    if (f.gsmNumber) {
-        raw[QStringLiteral("gsm")][QStringLiteral("number")] = text(*f.gsmNumber);
-    }
-    if (!f.userData.empty() || raw.contains(QStringLiteral("user"))) {
-        TextMap data;
-        for (const auto& [key, value] : f.userData) {
-            data.insert(text(key), text(value));
-        }
-        raw[QStringLiteral("user")][QStringLiteral("data")] = QVariant::fromValue(data);
-    }
-
-    QVariantMap& ipv4 = raw[QStringLiteral("ipv4")];
-    ipv4[QStringLiteral("method")] = text(f.ipv4Method);
-    AddressList addresses;
-    QList<QVariantMap> addressData;
-    for (const nm::Ipv4Address& a : f.ipv4Addresses) {
-        addresses.push_back({a.address, a.prefix, 0u});
-        addressData.push_back({{QStringLiteral("address"), text(nm::DottedAddress(a.address))},
-                               {QStringLiteral("prefix"), a.prefix}});
-    }
-    // Both forms, so that neither an older nor a newer NetworkManager reads a stale one.
-    ipv4[QStringLiteral("addresses")] = QVariant::fromValue(addresses);
-    ipv4[QStringLiteral("address-data")] = QVariant::fromValue(addressData);
-    if (f.ipv4Addresses.empty()) {
-        ipv4.remove(QStringLiteral("gateway"));  // refused without an address
-    }
-    QList<uint> dns(f.ipv4Dns.begin(), f.ipv4Dns.end());
-    ipv4[QStringLiteral("dns")] = QVariant::fromValue(dns);
-    ipv4.remove(QStringLiteral("dns-data"));  // newer servers prefer it to `dns`
-    ipv4[QStringLiteral("ignore-auto-dns")] = f.ignoreAutoDns;
-    ipv4[QStringLiteral("never-default")] = f.neverDefault;
-
-    if (nm::UsesPpp(f.type)) {
-        QVariantMap& ppp = raw[QStringLiteral("ppp")];
-        ppp[QStringLiteral("no-vj-comp")] = f.noVjComp;
-        ppp[QStringLiteral("nobsdcomp")] = f.noBsdComp;
-        ppp[QStringLiteral("nodeflate")] = f.noDeflate;
-    }
-}
-
-}  // namespace
-
-/// The private system-bus connection, made again after the bus has gone away.
-class NmRasProvider::Bus {
-public:
-    ~Bus() { Drop(); }
-
-    /// Calls a method of NetworkManager; the reply's arguments in `reply`.
-    Outcome Call(const QString& path, const QString& iface, const QString& method,
-                 const QVariantList& args, QVariantList* reply = nullptr,
-                 QString* errorName = nullptr) {
-        return CallOn(kService, path, iface, method, args, reply, errorName);
-    }
-
-    /// The unique name that owns NetworkManager's name now: another one after a restart.
-    Outcome Owner(QString& out) {
-        QVariantList reply;
-        const Outcome outcome =
-            CallOn(QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                   QStringLiteral("org.freedesktop.DBus"), QStringLiteral("GetNameOwner"),
-                   {kService}, &reply, nullptr);
-        if (outcome == Outcome::Ok) {
-            out = reply.value(0).toString();
-            return Outcome::Ok;
-        }
-        return Outcome::Failed;
-    }
-
-    /// How many times a connection to the bus has been made: a new one may reach a new bus.
-    unsigned Generation() const { return m_generation; }
-
-private:
-    Outcome CallOn(const QString& service, const QString& path, const QString& iface,
-                   const QString& method, const QVariantList& args, QVariantList* reply,
-                   QString* errorName) {
-        if (!Connect()) {
-            return Outcome::Failed;
-        }
-        auto message = QDBusMessage::createMethodCall(service, path, iface, method);
-        message.setArguments(args);
-        const QDBusMessage answer = QDBusConnection(m_name).call(message, QDBus::Block, kTimeoutMs);
-        if (answer.type() == QDBusMessage::ReplyMessage) {
-            if (reply) {
-                *reply = answer.arguments();
-            }
-            return Outcome::Ok;
-        }
-        if (errorName) {
-            *errorName = answer.errorName();
-        }
-        if (!QDBusConnection(m_name).isConnected()) {
-            Drop();  // the bus is gone: connect afresh on the next call
-        }
-        return IsVanished(answer.errorName()) ? Outcome::Vanished : Outcome::Failed;
-    }
-
-public:
-    /// All properties of one interface of an object.
-    Outcome Properties(const QString& path, const QString& iface, QVariantMap& out) {
-        QVariantList reply;
-        const Outcome outcome =
-            Call(path, kPropertiesIface, QStringLiteral("GetAll"), {iface}, &reply);
-        if (outcome == Outcome::Ok) {
-            out = reply.isEmpty() ? QVariantMap() : MapOf(reply.first());
-        }
-        return outcome;
-    }
-
-    Outcome Property(const QString& path, const QString& iface, const QString& name,
-                     QVariant& out) {
-        QVariantList reply;
-        const Outcome outcome =
-            Call(path, kPropertiesIface, QStringLiteral("Get"), {iface, name}, &reply);
-        if (outcome == Outcome::Ok) {
-            out = reply.isEmpty() ? QVariant() : Unwrapped(reply.first());
-        }
-        return outcome;
-    }
-
-private:
-    bool Connect() {
-        if (!m_name.isEmpty()) {
-            return true;
-        }
-        const QString name = NextConnectionName();
-        if (!QDBusConnection::connectToBus(SystemBusAddress(), name).isConnected()) {
-            QDBusConnection::disconnectFromBus(name);
-            return false;
-        }
-        m_name = name;
-        ++m_generation;
-        return true;
-    }
-
-    void Drop() {
-        if (!m_name.isEmpty()) {
-            QDBusConnection::disconnectFromBus(m_name);
-            m_name.clear();
-        }
-    }
-
-    QString m_name;  // empty while not connected
-    unsigned m_generation = 0;
-};
+using nm::Bus;
+using nm::Cast;
+using nm::FieldsOf;
+using nm::FlattenSettings;
+using nm::kActiveIface;
+using nm::kDeviceIface;
+using nm::kManagerIface;
+using nm::kManagerPath;
+using nm::kModemIface;
+using nm::kProfileIface;
+using nm::kSettingsIface;
+using nm::kSettingsPath;
+using nm::OptionalText;
+using nm::Outcome;
+using nm::PathsOf;
+using nm::RawSettings;
+using nm::RegisterSettingsTypes;
+using nm::Text;
+using nm::Unwrapped;
+using nm::WriteFields;
 
 NmRasProvider::NmRasProvider() : m_bus(std::make_unique<Bus>()) {
     RegisterSettingsTypes();
@@ -990,22 +630,7 @@ std::uint32_t NmRasProvider::ValidateEntryName(const std::string& entry) {
 }
 
 bool NetworkManagerOnSystemBus() {
-    const QString name = NextConnectionName();
-    bool owned = false;
-    {
-        const QDBusConnection bus = QDBusConnection::connectToBus(SystemBusAddress(), name);
-        if (bus.isConnected()) {
-            auto message = QDBusMessage::createMethodCall(
-                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
-                QStringLiteral("org.freedesktop.DBus"), QStringLiteral("NameHasOwner"));
-            message.setArguments({kService});
-            const QDBusMessage answer = bus.call(message, QDBus::Block, kTimeoutMs);
-            owned =
-                answer.type() == QDBusMessage::ReplyMessage && answer.arguments().value(0).toBool();
-        }
-    }
-    QDBusConnection::disconnectFromBus(name);
-    return owned;
+    return nm::ServiceOnSystemBus();
 }
 
 void RegisterNetworkManagerProvider() {

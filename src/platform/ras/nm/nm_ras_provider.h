@@ -10,6 +10,10 @@
 
 namespace ov {
 
+namespace nm {
+class Bus;
+}
+
 /// The dial-up service of a Linux desktop: NetworkManager's active connections are the RAS
 /// connections, its connection profiles the phone-book entries and its devices the RAS devices.
 /// Every call is a blocking D-Bus call on a private system-bus connection (2 s timeout), so the
@@ -47,8 +51,6 @@ public:
     std::uint32_t ValidateEntryName(const std::string& entry) override;
 
 private:
-    class Bus;
-
     /// A call of the last enumeration.
     struct Call {
         RasConnection connection;
@@ -67,7 +69,7 @@ private:
     const Held* FindHeld(HRASCONN handle) const;
 
     std::mutex m_mutex;  // one call at a time on the connection; guards everything below
-    std::unique_ptr<Bus> m_bus;
+    std::unique_ptr<nm::Bus> m_bus;
     nm::HandleTable m_handles;
     CallRule m_rule;
     std::vector<Call> m_calls;

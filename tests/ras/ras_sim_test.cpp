@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <future>
 
+#include "platform/file_util.h"
 #include "support/temp_dir.h"
 
 namespace ov {
@@ -97,6 +100,76 @@ TEST_F(SimTest, StateIsSharedThroughTheFile) {
     ASSERT_EQ(reader.EnumConnections(connections), 0u);
     ASSERT_EQ(connections.size(), 1u);
     EXPECT_EQ(connections[0].handle, handle);
+}
+
+TEST_F(SimTest, AReaderSeesEveryChangeMadeSinceItsLastRead) {
+    // The reader keeps the state it read last and reads again only when the file is another:
+    // replaced by a change from another process, or edited in place.
+    const struct {
+        const char* what;
+        std::function<void(SimRasProvider&)> change;
+        std::size_t connections;
+        std::int32_t state;
+    } cases[] = {
+        {"dialled",
+         [](SimRasProvider& w) {
+             HRASCONN h = 0;
+             w.Dial("Demo ISP", RASCS_Authenticate, h);
+         },
+         1, RASCS_Authenticate},
+        {"came up", [](SimRasProvider& w) { w.SetState("Demo ISP", RASCS_Connected); }, 1,
+         RASCS_Connected},
+        {"dropped", [](SimRasProvider& w) { w.Drop("Demo ISP"); }, 0, 0},
+        {"edited in place",
+         [this](SimRasProvider&) {
+             test::WriteFileOrDie(StateFile(),
+                                  "orvanta-ras-sim 1\nnext-handle\t9\n"
+                                  "device\tSimulated Modem\tmodem\n"
+                                  "entry\tDemo ISP\tSimulated Modem\t\n"
+                                  "conn\t8\tDemo ISP\tSimulated Modem\tmodem\t3\n");
+         },
+         1, 3},
+    };
+    auto writer = MakeSim();
+    auto reader = MakeSim();
+    std::vector<RasConnection> connections;
+    ASSERT_EQ(reader.EnumConnections(connections), 0u);
+    for (const auto& c : cases) {
+        c.change(writer);
+        ASSERT_EQ(reader.EnumConnections(connections), 0u) << c.what;
+        ASSERT_EQ(connections.size(), c.connections) << c.what;
+        if (c.connections > 0) {
+            EXPECT_EQ(connections[0].state, c.state) << c.what;
+        }
+    }
+    EXPECT_TRUE(reports.empty());
+}
+
+TEST_F(SimTest, AnUnchangedStateIsAnsweredWithoutWaitingForTheLock) {
+    auto sim = MakeSim();
+    HRASCONN handle = 0;
+    ASSERT_EQ(sim.Dial("Demo ISP", RASCS_Connected, handle), 0u);
+    std::vector<RasConnection> connections;
+    ASSERT_EQ(sim.EnumConnections(connections), 0u);  // read once
+
+    // Someone holds the lock (a change on its way): a poll that changes nothing still answers.
+    auto lock = FileLock::Acquire(StateFile() + ".lock");
+    ASSERT_TRUE(lock);
+    auto poll = std::async(std::launch::async, [&] {
+        std::vector<RasConnection> seen;
+        const std::uint32_t result = sim.EnumConnections(seen);
+        return std::make_pair(result, seen.size());
+    });
+    ASSERT_EQ(poll.wait_for(std::chrono::seconds(30)), std::future_status::ready);
+    EXPECT_EQ(poll.get(), std::make_pair(std::uint32_t{0}, std::size_t{1}));
+
+    // A change waits for the lock as ever.
+    auto hangUp = std::async(std::launch::async, [&] { return sim.HangUp(handle); });
+    EXPECT_EQ(hangUp.wait_for(std::chrono::milliseconds(200)), std::future_status::timeout);
+    lock.reset();
+    EXPECT_EQ(hangUp.get(), 0u);
+    ASSERT_EQ(sim.EnumConnections(connections), 0u);
+    EXPECT_TRUE(connections.empty());
 }
 
 TEST_F(SimTest, DamagedStateIsKeptAsideReportedOnceAndReplaced) {
