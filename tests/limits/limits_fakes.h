@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "app/text_table_source.h"
 #include "limits/limit_tracker.h"
 #include "limits/window_timer.h"
 #include "platform/clock.h"

@@ -3,6 +3,7 @@
 #include "app/monitor_app.h"
 #include "app/qt/language_packs.h"
 #include "app/ui/app_window.h"
+#include "app/ui/options_sheet.h"
 #include "app/ui/pack_ui_resources.h"
 #include "app/ui/qt_desktop.h"
 #include "launcher/single_instance.h"
@@ -23,6 +24,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -198,17 +200,38 @@ int RunTrayProgram() {
         return Fail(error);
     }
 
+    const PackUiResources resources(packs);
+    AppWindow* appWindow = nullptr;  // set once the window is made, before any command
+    // Empties and reloads the main frame's call list after the sheet stored the settings;
+    // empty while there is no main frame.
+    std::function<void()> reloadCallList;
     AppWindow::Hooks hooks;
     hooks.quit = [] { QCoreApplication::exit(0); };
+    // 3200: the options sheet over the live settings; the switch of language reaches the
+    // application window as its message does, after the sheet's command has returned.
+    hooks.openOptions = [&] {
+        OptionsSheetHooks sheetHooks;
+        sheetHooks.reloadCallList = [&reloadCallList] {
+            if (reloadCallList) {
+                reloadCallList();
+            }
+        };
+        sheetHooks.languageChanged = [&appWindow] {
+            QMetaObject::invokeMethod(
+                appWindow, [&appWindow] { appWindow->OnLanguageChanged(); }, Qt::QueuedConnection);
+        };
+        RunOptionsSheet({packs, resources, app.settings(), &app.entries(), &loop},
+                        std::move(sheetHooks));
+    };
     hooks.exitMonitoring = [&app] { app.Exit(); };
     // The core meters the calls itself, before the window hears of them.
     AppWindow window(
         {packs, app.settings(), app.monitor(), app.session(), &app.entries(), nullptr, desktop},
         std::move(hooks));
+    appWindow = &window;
 
     // The live display with each call and the limit notification with its desktop
     // notification, over the core's metering.
-    const PackUiResources resources(packs);
     DesktopNotifier notifier;
     MeteringWindows meteringWindows(app.settings(), resources, app.metering(), &notifier);
     window.SetMeteringWindows(&meteringWindows);
