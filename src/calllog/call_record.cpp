@@ -70,31 +70,13 @@ std::size_t DecodeCallRecord(std::string_view bytes, CallRecord& record) {
 }
 
 std::size_t DecodeCallRecordView(std::string_view bytes, CallRecordView& view) {
-    // The fixed part: kind, reserved, start, price, connected, dialing.
-    if (bytes.size() < kCallRecordFixedSize) {
+    const std::size_t used = DecodeCallRecordStored(bytes, view);
+    if (used == 0) {
         return 0;
     }
-    const char* p = bytes.data();
-    std::memcpy(&view.kind, p, 4);
-    std::memcpy(&view.startTime, p + 14, 4);
-    std::memcpy(&view.price, p + 18, 4);
-    std::memcpy(&view.connectedSeconds, p + 22, 4);
-    std::memcpy(&view.dialingSeconds, p + 26, 4);
-    std::size_t used = kCallRecordFixedSize;
     for (std::string_view* text :
          {&view.userName, &view.entryName, &view.deviceName, &view.deviceType}) {
-        std::int32_t length = 0;
-        if (bytes.size() - used < 4) {
-            return 0;
-        }
-        std::memcpy(&length, p + used, 4);
-        used += 4;
-        if (length < 0 || length >= kCallRecordStringBuffer ||
-            bytes.size() - used < static_cast<std::size_t>(length)) {
-            return 0;
-        }
-        *text = std::string_view(p + used, ::strnlen(p + used, static_cast<std::size_t>(length)));
-        used += static_cast<std::size_t>(length);
+        text->remove_suffix(text->size() - ::strnlen(text->data(), text->size()));
     }
     return used;
 }

@@ -79,6 +79,42 @@ struct CallRecordView {
 /// takes.
 std::size_t DecodeCallRecordView(std::string_view bytes, CallRecordView& view);
 
+/// As DecodeCallRecordView, but each text view holds the text's bytes as stored, before the
+/// cut at its first zero byte: for readers that compare texts by their bytes first.
+inline std::size_t DecodeCallRecordStored(std::string_view bytes, CallRecordView& view) {
+    const char* const p = bytes.data();
+    const std::size_t size = bytes.size();
+    if (size < kCallRecordMinSize) {
+        return 0;
+    }
+    // The fixed part: kind, reserved, start, price, connected, dialing.
+    std::memcpy(&view.kind, p, 4);
+    std::memcpy(&view.startTime, p + 14, 4);
+    std::memcpy(&view.price, p + 18, 4);
+    std::memcpy(&view.connectedSeconds, p + 22, 4);
+    std::memcpy(&view.dialingSeconds, p + 26, 4);
+    std::size_t used = kCallRecordFixedSize;
+    // A text: its length, then its bytes, followed by the lengths still to come, 4 bytes
+    // each; so before each length at least its 4 bytes are there. A negative length reads as
+    // a huge unsigned one.
+    auto text = [&](std::string_view& out, std::size_t lengthsAfter) {
+        std::uint32_t length = 0;
+        std::memcpy(&length, p + used, 4);
+        used += 4;
+        if (length >= static_cast<std::uint32_t>(kCallRecordStringBuffer) ||
+            size - used < length + lengthsAfter) {
+            return false;
+        }
+        out = std::string_view(p + used, length);
+        used += length;
+        return true;
+    };
+    return text(view.userName, 12) && text(view.entryName, 8) && text(view.deviceName, 4) &&
+                   text(view.deviceType, 0)
+               ? used
+               : 0;
+}
+
 /// The view of a record in memory (views of the record's own strings).
 CallRecordView ViewOf(const CallRecord& record);
 

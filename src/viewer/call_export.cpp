@@ -11,7 +11,10 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
+#include <limits>
+#include <vector>
 
 #include "platform/file_util.h"
 #include "tariff/c_locale.h"
@@ -36,21 +39,88 @@ bool IsMarker(std::int32_t kind) {
 }
 
 /// Characters of UTF-8 text, as an editor lines them up: every byte that does not continue a
-/// character.
+/// character (10xxxxxx), counted eight bytes at a time.
 std::size_t CharacterCount(std::string_view text) {
-    return static_cast<std::size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
+    constexpr std::uint64_t kHigh = 0x8080808080808080u;
+    std::size_t continuing = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= text.size(); i += 8) {
+        std::uint64_t w = 0;
+        std::memcpy(&w, text.data() + i, 8);
+        // One in the low bit of each continuing byte, summed into the top byte.
+        const std::uint64_t ones = (w & kHigh & ~(w << 1)) >> 7;
+        continuing += static_cast<std::size_t>((ones * 0x0101010101010101u) >> 56);
+    }
+    for (; i < text.size(); ++i) {
+        continuing += (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80 ? 1 : 0;
+    }
+    return text.size() - continuing;
 }
 
 void WriteSpaces(ExportStream& out, std::size_t count) {
-    static constexpr std::string_view kSpaces =
-        "                                                  ";
     while (count > 0) {
-        const std::size_t n = std::min(count, kSpaces.size());
-        out.Write(kSpaces.substr(0, n));
+        const std::size_t n = std::min(count, ExportStream::kMaxReserve);
+        std::memset(out.Reserve(n), ' ', n);
+        out.Commit(n);
         count -= n;
     }
+}
+
+/// Local broken-down times of instants that mostly come in order, as ToLocalTime gives them:
+/// the C library is asked once per local day, and the times within a day whose offset from
+/// UTC holds from its first to its last second (checked at both ends; no place changes its
+/// clocks twice in one day) are counted from its start.
+class LocalDays {
+public:
+    bool Get(Time32 t, std::tm& out) {
+        if (t >= m_start && t < m_end) {
+            const auto second = static_cast<int>(t - m_start);
+            out = m_day;
+            out.tm_hour = second / 3600;
+            out.tm_min = second % 3600 / 60;
+            out.tm_sec = second % 60;
+            return true;
+        }
+        if (!ToLocalTime(t, out)) {
+            return false;
+        }
+        const std::int64_t start =
+            std::int64_t{t} - (out.tm_hour * 3600 + out.tm_min * 60 + out.tm_sec);
+        std::tm first{};
+        std::tm last{};
+        if (start >= std::numeric_limits<Time32>::min() &&
+            start + 86399 <= std::numeric_limits<Time32>::max() &&
+            ToLocalTime(static_cast<Time32>(start), first) &&
+            ToLocalTime(static_cast<Time32>(start + 86399), last) &&
+            first.tm_gmtoff == out.tm_gmtoff && last.tm_gmtoff == out.tm_gmtoff &&
+            first.tm_hour == 0 && first.tm_min == 0 && first.tm_sec == 0 && last.tm_hour == 23 &&
+            last.tm_min == 59 && last.tm_sec == 59 && last.tm_mday == out.tm_mday) {
+            m_start = start;
+            m_end = start + 86400;
+            m_day = out;
+        }
+        return true;
+    }
+
+private:
+    std::int64_t m_start = 0;
+    std::int64_t m_end = 0;  // empty until the first day is known
+    std::tm m_day{};
+};
+
+/// Writes `value` (0-99) as two digits.
+char* TwoDigits(char* at, int value) {
+    at[0] = static_cast<char>('0' + value / 10);
+    at[1] = static_cast<char>('0' + value % 10);
+    return at + 2;
+}
+
+/// Writes a non-negative number in decimal, at least two digits.
+char* AtLeastTwoDigits(char* at, std::int64_t value) {
+    if (value < 10) {
+        *at++ = '0';
+    }
+    return std::to_chars(at, at + 24, value).ptr;
 }
 
 /// The cells of the text export, made as the list's cells are (see CellText) but into one
@@ -61,6 +131,8 @@ public:
         : m_texts(texts), m_tariff(tariff), m_priceFormat(PriceFormat(tariff)) {
         for (int kind = KindConnected; kind <= KindMonitorStop; ++kind) {
             m_kindNames[static_cast<std::size_t>(kind)] = texts.Entry(kKindTextEntry + kind);
+            m_kindCharacters[static_cast<std::size_t>(kind)] =
+                CharacterCount(m_kindNames[static_cast<std::size_t>(kind)]);
         }
         for (int month = 0; month < 12; ++month) {
             m_monthNames[static_cast<std::size_t>(month)] = MonthName(texts, month);
@@ -72,22 +144,31 @@ public:
         return m_fallback;
     }
 
-    std::string_view Cell(int id, const CallRow& r) {
+    /// The cell's text; `characters` its length in characters when cheaper known than
+    /// counted, else npos.
+    std::string_view Cell(int id, const CallRow& r, std::size_t& characters) {
         const bool marker = IsMarker(r.kind);
+        characters = std::string_view::npos;
         switch (id) {
             case ColKind:
                 // Only kinds 0-4 have a name; a damaged kind must not pick another entry.
-                return r.kind >= KindConnected && r.kind <= KindMonitorStop
-                           ? std::string_view(m_kindNames[static_cast<std::size_t>(r.kind)])
-                           : std::string_view();
+                if (r.kind >= KindConnected && r.kind <= KindMonitorStop) {
+                    characters = m_kindCharacters[static_cast<std::size_t>(r.kind)];
+                    return m_kindNames[static_cast<std::size_t>(r.kind)];
+                }
+                return {};
             case ColStart:
-                return r.kind == KindMonthSum ? MonthLine(r.startTime) : DateTime(r.startTime);
+                if (r.kind == KindMonthSum) {
+                    return MonthLine(r.startTime);
+                }
+                return Ascii(DateTime(r.startTime), characters);
             case ColConnected:
-                return marker ? std::string_view() : Duration(r.connectedSeconds);
+                return marker ? std::string_view()
+                              : Ascii(Duration(r.connectedSeconds), characters);
             case ColDialing:
-                return marker ? std::string_view() : Duration(r.dialingSeconds);
+                return marker ? std::string_view() : Ascii(Duration(r.dialingSeconds), characters);
             case ColPrice:
-                return marker ? std::string_view() : Price(r.price);
+                return marker ? std::string_view() : Price(r.price, characters);
             case ColUser:
                 return r.kind == KindMonthSum ? std::string_view() : r.userName;
             case ColEntry:
@@ -100,6 +181,11 @@ public:
     }
 
 private:
+    static std::string_view Ascii(std::string_view text, std::size_t& characters) {
+        characters = text.size();
+        return text;
+    }
+
     /// The scratch buffer's text after a snprintf that returned `n`; empty when it failed.
     std::string_view Printed(int n) const {
         return n > 0 ? std::string_view(m_scratch.data(),
@@ -119,22 +205,58 @@ private:
 
     std::string_view DateTime(Time32 t) {
         std::tm local{};
-        if (t == 0 || !ToLocalTime(t, local)) {
+        if (t == 0 || !m_days.Get(t, local)) {
             return "00.00.0000  00:00:00";
         }
-        return Printed(std::snprintf(
-            m_scratch.data(), m_scratch.size(), "%02d.%02d.%4d  %02d:%02d:%02d", local.tm_mday,
-            local.tm_mon + 1, local.tm_year + 1900, local.tm_hour, local.tm_min, local.tm_sec));
+        const int year = local.tm_year + 1900;
+        if (year < 1000 || year > 9999) {
+            return Printed(std::snprintf(
+                m_scratch.data(), m_scratch.size(), "%02d.%02d.%4d  %02d:%02d:%02d", local.tm_mday,
+                local.tm_mon + 1, year, local.tm_hour, local.tm_min, local.tm_sec));
+        }
+        // "dd.mm.yyyy  hh:mm:ss"
+        char* at = m_scratch.data();
+        at = TwoDigits(at, local.tm_mday);
+        *at++ = '.';
+        at = TwoDigits(at, local.tm_mon + 1);
+        *at++ = '.';
+        at = TwoDigits(TwoDigits(at, year / 100), year % 100);
+        *at++ = ' ';
+        *at++ = ' ';
+        at = TwoDigits(at, local.tm_hour);
+        *at++ = ':';
+        at = TwoDigits(at, local.tm_min);
+        *at++ = ':';
+        at = TwoDigits(at, local.tm_sec);
+        return std::string_view(m_scratch.data(), static_cast<std::size_t>(at - m_scratch.data()));
     }
 
     std::string_view Duration(std::int64_t seconds) {
-        return Printed(std::snprintf(m_scratch.data(), m_scratch.size(), "%02lld:%02lld:%02lld",
-                                     static_cast<long long>(seconds / 3600),
-                                     static_cast<long long>(seconds % 3600 / 60),
-                                     static_cast<long long>(seconds % 60)));
+        if (seconds < 0) {
+            // As printf writes the negative parts of a damaged record.
+            return Printed(std::snprintf(m_scratch.data(), m_scratch.size(), "%02lld:%02lld:%02lld",
+                                         static_cast<long long>(seconds / 3600),
+                                         static_cast<long long>(seconds % 3600 / 60),
+                                         static_cast<long long>(seconds % 60)));
+        }
+        char* at = AtLeastTwoDigits(m_scratch.data(), seconds / 3600);
+        *at++ = ':';
+        at = TwoDigits(at, static_cast<int>(seconds % 3600 / 60));
+        *at++ = ':';
+        at = TwoDigits(at, static_cast<int>(seconds % 60));
+        return std::string_view(m_scratch.data(), static_cast<std::size_t>(at - m_scratch.data()));
     }
 
-    std::string_view Price(float price) {
+    std::string_view Price(float price, std::size_t& characters) {
+        // Prices repeat (the tariff's steps), and printf of a float is the dearest cell: the
+        // texts of the last prices are kept by the price's bits.
+        std::uint32_t bits = 0;
+        std::memcpy(&bits, &price, sizeof bits);
+        PriceText& cached = m_prices[(bits * 2654435761u) >> 22];  // 1024 slots
+        if (cached.filled && cached.bits == bits) {
+            characters = cached.characters;
+            return std::string_view(cached.text.data(), cached.size);
+        }
         // The format's only conversion is one %.Nf; every other percent sign is doubled.
         const int n = std::snprintf(m_scratch.data(), m_scratch.size(), m_priceFormat.c_str(),
                                     static_cast<double>(price));
@@ -142,41 +264,64 @@ private:
             m_fallback = FormatPrice(m_tariff, price);  // a huge price or a long symbol
             return m_fallback;
         }
-        return Printed(n);
+        const std::string_view text = Printed(n);
+        if (text.size() <= cached.text.size()) {
+            cached.filled = true;
+            cached.bits = bits;
+            cached.size = text.size();
+            cached.characters = CharacterCount(text);
+            std::memcpy(cached.text.data(), text.data(), text.size());
+        }
+        return text;
     }
+
+    struct PriceText {
+        bool filled = false;
+        std::uint32_t bits = 0;
+        std::size_t size = 0;
+        std::size_t characters = 0;
+        std::array<char, 40> text{};
+    };
 
     const TextSource& m_texts;
     const Tariff& m_tariff;
     const std::string m_priceFormat;
     const CLocaleScope m_cLocale;  // prices with "." whatever the front end's locale
     std::array<std::string, 5> m_kindNames;
+    std::array<std::size_t, 5> m_kindCharacters{};
     std::array<std::string, 12> m_monthNames;
     std::array<char, 512> m_scratch{};
     std::string m_fallback;
+    LocalDays m_days;
+    std::vector<PriceText> m_prices = std::vector<PriceText>(1024);
 };
 
 void WriteText(const CallList& list, ExportStream& out) {
     TextCells cells(list.Texts(), list.CurrentTariff());
     const auto& visible = list.VisibleColumns();
-    auto cell = [&](int id, std::string_view text) {
+    auto cell = [&](int id, std::string_view text, std::size_t characters) {
         out.Write(text);
         // Padded on the right to the field's width in characters, so that the columns line
         // up in any language; a longer text is written whole.
         const auto width =
             static_cast<std::size_t>(kColumnTable[static_cast<std::size_t>(id)].exportWidth);
-        const std::size_t characters = CharacterCount(text);
+        if (characters == std::string_view::npos) {
+            characters = CharacterCount(text);
+        }
         if (characters < width) {
             WriteSpaces(out, width - characters);
         }
     };
     for (const std::int16_t id : visible) {
-        cell(id, cells.Title(id));
+        cell(id, cells.Title(id), std::string_view::npos);
     }
     out.Write("\n\n");
     for (std::size_t i = 0; i < list.Count(); ++i) {
         const CallRow row = list.Row(i);
         for (const std::int16_t id : visible) {
-            cell(id, cells.Cell(id, row));
+            std::size_t characters = 0;
+            const std::string_view text = cells.Cell(id, row, characters);
+            cell(id, text, characters);
         }
         out.Put('\n');
     }
@@ -299,28 +444,46 @@ void WriteNumber(ExportStream& out, Number value) {
 
 /// ISO 8601 local time with its offset from UTC, "2024-03-31T03:00:00+02:00", in quotes when
 /// `quote`; nothing for the time 0 (no time) or a time the local clock cannot show.
-bool WriteIsoTime(ExportStream& out, Time32 t, bool quote) {
+bool WriteIsoTime(ExportStream& out, Time32 t, bool quote, LocalDays& days) {
     std::tm local{};
-    if (t == 0 || !ToLocalTime(t, local)) {
+    if (t == 0 || !days.Get(t, local)) {
         return false;
     }
-    if (quote) {
-        out.Put('"');
-    }
+    const int year = local.tm_year + 1900;
     const long offset = std::labs(local.tm_gmtoff);
-    char* at = out.Reserve(64);
-    int n =
-        std::snprintf(at, 64, "%04d-%02d-%02dT%02d:%02d:%02d%c%02ld:%02ld", local.tm_year + 1900,
-                      local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec,
-                      local.tm_gmtoff < 0 ? '-' : '+', offset / 3600, offset % 3600 / 60);
-    if (offset % 60 != 0 && n > 0 && n < 60) {
-        // An old local mean time is off by seconds too; leaving them out would move the time.
-        n += std::snprintf(at + n, 64 - static_cast<std::size_t>(n), ":%02ld", offset % 60);
-    }
-    out.Commit(n > 0 ? static_cast<std::size_t>(std::min(n, 63)) : 0);
+    char* const begin = out.Reserve(64);
+    char* at = begin;
     if (quote) {
-        out.Put('"');
+        *at++ = '"';
     }
+    if (year >= 0 && year <= 9999) {
+        at = TwoDigits(TwoDigits(at, year / 100), year % 100);
+    } else {
+        at = std::to_chars(at, at + 12, year).ptr;
+    }
+    *at++ = '-';
+    at = TwoDigits(at, local.tm_mon + 1);
+    *at++ = '-';
+    at = TwoDigits(at, local.tm_mday);
+    *at++ = 'T';
+    at = TwoDigits(at, local.tm_hour);
+    *at++ = ':';
+    at = TwoDigits(at, local.tm_min);
+    *at++ = ':';
+    at = TwoDigits(at, local.tm_sec);
+    *at++ = local.tm_gmtoff < 0 ? '-' : '+';
+    at = TwoDigits(at, static_cast<int>(offset / 3600 % 100));
+    *at++ = ':';
+    at = TwoDigits(at, static_cast<int>(offset % 3600 / 60));
+    if (offset % 60 != 0) {
+        // An old local mean time is off by seconds too; leaving them out would move the time.
+        *at++ = ':';
+        at = TwoDigits(at, static_cast<int>(offset % 60));
+    }
+    if (quote) {
+        *at++ = '"';
+    }
+    out.Commit(static_cast<std::size_t>(at - begin));
     return true;
 }
 
@@ -328,13 +491,13 @@ bool WriteIsoTime(ExportStream& out, Time32 t, bool quote) {
 /// times are quoted as texts when `quoteTimes`.
 template <typename WriteTextValue>
 void WriteRawValue(ExportStream& out, int id, const CallRow& r, std::string_view null,
-                   bool quoteTimes, WriteTextValue writeText) {
+                   bool quoteTimes, LocalDays& days, WriteTextValue writeText) {
     switch (id) {
         case ColKind:
             WriteNumber(out, r.kind);
             break;
         case ColStart:
-            if (!WriteIsoTime(out, r.startTime, quoteTimes)) {
+            if (!WriteIsoTime(out, r.startTime, quoteTimes, days)) {
                 out.Write(null);
             }
             break;
@@ -368,6 +531,7 @@ void WriteRawValue(ExportStream& out, int id, const CallRow& r, std::string_view
 
 void WriteCsv(const CallList& list, ExportStream& out) {
     const auto& visible = list.VisibleColumns();
+    LocalDays days;
     auto separate = [&](std::size_t column) {
         if (column > 0) {
             out.Put(',');
@@ -383,7 +547,7 @@ void WriteCsv(const CallList& list, ExportStream& out) {
         const CallRow row = list.Row(i);
         for (std::size_t c = 0; c < visible.size(); ++c) {
             separate(c);
-            WriteRawValue(out, visible[c], row, "", false, text);
+            WriteRawValue(out, visible[c], row, "", false, days, text);
         }
         out.Write("\r\n");
     }
@@ -391,6 +555,7 @@ void WriteCsv(const CallList& list, ExportStream& out) {
 
 void WriteJson(const CallList& list, ExportStream& out) {
     const auto& visible = list.VisibleColumns();
+    LocalDays days;
     auto text = [&](std::string_view value) { WriteJsonString(out, value); };
     out.Write("[\n");
     for (std::size_t i = 0; i < list.Count(); ++i) {
@@ -403,7 +568,7 @@ void WriteJson(const CallList& list, ExportStream& out) {
             out.Put('"');
             out.Write(kRawNames[static_cast<std::size_t>(visible[c])]);
             out.Write("\":");
-            WriteRawValue(out, visible[c], row, "null", true, text);
+            WriteRawValue(out, visible[c], row, "null", true, days, text);
         }
         out.Write(i + 1 < list.Count() ? "},\n" : "}\n");
     }

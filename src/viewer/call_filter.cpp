@@ -74,32 +74,26 @@ void CallFilter::Select(FilterListId list, int index) {
     Recompute();
 }
 
-bool CallFilter::Accepts(const CallRecordView& record) const {
-    switch (record.kind) {
+bool CallFilter::ShowsKind(std::int32_t kind) const {
+    switch (kind) {
         case KindMonthSum:
             return false;  // month lines are made by the list, never read
         case KindConnected:
-            if (m_settings.ShowConnEvnt == 0) {
-                return false;
-            }
-            break;
+            return m_settings.ShowConnEvnt != 0;
         case KindUnconnected:
-            if (m_settings.ShowDiscEvnt == 0) {
-                return false;
-            }
-            break;
+            return m_settings.ShowDiscEvnt != 0;
         case KindMonitorStart:
-            if (m_settings.ShowStartMon == 0) {
-                return false;
-            }
-            break;
+            return m_settings.ShowStartMon != 0;
         case KindMonitorStop:
-            if (m_settings.ShowStopMon == 0) {
-                return false;
-            }
-            break;
+            return m_settings.ShowStopMon != 0;
         default:
-            break;
+            return true;  // a kind of no name is shown with an empty kind text
+    }
+}
+
+bool CallFilter::Accepts(const CallRecordView& record) const {
+    if (!ShowsKind(record.kind)) {
+        return false;
     }
     if (!Matches(allUsers, m_user, record.userName)) {
         return false;

@@ -33,6 +33,14 @@ public:
 
     /// The acceptance test of a record read from the call log or just logged.
     bool Accepts(const CallRecordView& record) const;
+    /// The part of the test that looks at the kind alone.
+    bool ShowsKind(std::int32_t kind) const;
+    /// True when the kind alone decides: every text list on its all-entry and no single
+    /// month selected. Loaders take a faster way then.
+    bool KindAloneDecides() const {
+        return allUsers && allDeviceNames && allDeviceTypes && allEntries &&
+               (allMonths || monthSums);
+    }
     bool Accepts(const CallRecord& record) const { return Accepts(ViewOf(record)); }
 
     /// The selected month item, when the selection is a position in the month list.

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <ctime>
 #include <numeric>
+#include <optional>
+#include <string_view>
 
 #include "calllog/call_log_file.h"
 #include "platform/file_util.h"
@@ -29,23 +31,29 @@ int LocalMonthNumber(Time32 t) {
 }
 
 /// Reads a whole regular file into `buffer`, reusing its room from file to file (a fresh block
-/// per month file costs more than decoding it). False when it cannot be opened or read.
-bool ReadFileInto(const std::string& path, std::string& buffer, std::string* error) {
+/// per month file costs more than decoding it), with kBufferPadding bytes to spare after the
+/// file's bytes. The file's bytes, or nothing when it cannot be opened or read.
+std::optional<std::string_view> ReadFileInto(const std::string& path, std::string& buffer,
+                                             std::string* error) {
     // As the writer: never through a link, never a device or a FIFO, never beyond the limit.
     const int fd = OpenNoFollow(path, O_RDONLY | O_NONBLOCK, 0, false, error);
     if (fd < 0) {
         if (errno == ENOENT) {
             error->clear();  // a month without calls has no file
         }
-        return false;
+        return std::nullopt;
     }
     const auto size = StoredFileSize(fd, path, kMaxStoredFileBytes, error);
-    bool ok = size.has_value();
-    if (ok) {
-        buffer.resize(static_cast<std::size_t>(*size));
+    std::optional<std::string_view> bytes;
+    if (size) {
+        const auto wanted = static_cast<std::size_t>(*size);
+        if (buffer.size() < wanted + kBufferPadding) {
+            buffer.resize(wanted + kBufferPadding);
+        }
         std::size_t done = 0;
-        while (done < buffer.size()) {
-            const ssize_t n = ::read(fd, buffer.data() + done, buffer.size() - done);
+        bool ok = true;
+        while (done < wanted) {
+            const ssize_t n = ::read(fd, buffer.data() + done, wanted - done);
             if (n < 0 && errno == EINTR) {
                 continue;
             }
@@ -58,10 +66,12 @@ bool ReadFileInto(const std::string& path, std::string& buffer, std::string* err
             }
             done += static_cast<std::size_t>(n);
         }
-        buffer.resize(done);
+        if (ok) {
+            bytes = std::string_view(buffer.data(), done);
+        }
     }
     ::close(fd);
-    return ok;
+    return bytes;
 }
 
 }  // namespace
@@ -111,26 +121,56 @@ void CallList::RebuildColumns(bool keepFirst) {
 
 bool CallList::ReadMonth(int monthIndex, int year, CallTotals& totals, bool keep) {
     std::string why;
-    if (!ReadFileInto(MonthFilePath(m_folder, year, monthIndex + 1), m_fileBuffer, &why)) {
+    const auto bytes =
+        ReadFileInto(MonthFilePath(m_folder, year, monthIndex + 1), m_fileBuffer, &why);
+    if (!bytes) {
         if (!why.empty()) {
             m_skippedFiles.push_back(std::move(why));
         }
         return false;
     }
+    ReadRecords(*bytes, totals, keep);
+    return true;
+}
+
+void CallList::ReadRecords(std::string_view bytes, CallTotals& totals, bool keep) {
     // Whole records one after the other; the first that cannot be read whole (the end, or
-    // damage) ends the file, and the records before it stay.
-    std::string_view rest(m_fileBuffer);
-    CallRecordView record;  // its texts point into the file buffer, copied only when new
-    while (const std::size_t used = DecodeCallRecordView(rest, record)) {
-        rest.remove_prefix(used);
-        if (m_filter.Accepts(record)) {
-            totals.Add(record);
+    // damage) ends the file, and the records before it stay. The texts are looked at in the
+    // file's bytes and copied only when new to the list.
+    BufferInterner interner(m_store.Pool());
+    CallRecordView record;
+    if (m_filter.KindAloneDecides()) {
+        // Most loads: every text and month passes and the kind alone decides, so the texts
+        // need not even be cut at their first zero byte to be compared.
+        bool shown[5];
+        for (std::int32_t kind = 0; kind < 5; ++kind) {
+            shown[kind] = m_filter.ShowsKind(kind);
+        }
+        while (const std::size_t used = DecodeCallRecordStored(bytes, record)) {
+            bytes.remove_prefix(used);
+            if (static_cast<std::uint32_t>(record.kind) < 5 ? !shown[record.kind]
+                                                            : !m_filter.ShowsKind(record.kind)) {
+                continue;
+            }
+            totals.AddLeavingDays(record.kind, record.startTime, record.connectedSeconds,
+                                  record.dialingSeconds, record.price);
             if (keep) {
-                m_store.Append(record);
+                m_store.AppendPooled(record, interner);
+            }
+        }
+    } else {
+        while (const std::size_t used = DecodeCallRecordView(bytes, record)) {
+            bytes.remove_prefix(used);
+            if (m_filter.Accepts(record)) {
+                totals.AddLeavingDays(record.kind, record.startTime, record.connectedSeconds,
+                                      record.dialingSeconds, record.price);
+                if (keep) {
+                    m_store.AppendPooled(record, interner);
+                }
             }
         }
     }
-    return true;
+    totals.UpdateDays();
 }
 
 void CallList::Reload() {

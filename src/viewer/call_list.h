@@ -108,6 +108,8 @@ private:
     /// Reads one month (index 0-11) through the filter into `totals`, keeping the accepted
     /// records when `keep`. False when the month's file is missing or unreadable.
     bool ReadMonth(int monthIndex, int year, CallTotals& totals, bool keep);
+    /// The records of one month file's bytes (in m_fileBuffer) through the filter.
+    void ReadRecords(std::string_view bytes, CallTotals& totals, bool keep);
     /// The month line of the month `start` falls in, appending one when there is none.
     std::size_t MonthLineFor(Time32 start);
     void SortRows();

@@ -34,6 +34,21 @@ std::size_t StringPool::MemoryBytes() const {
            m_views.capacity() * sizeof(std::string_view);
 }
 
+void BufferInterner::Reset() {
+    for (Recent& recent : m_recent) {
+        recent = Recent{};
+    }
+}
+
+std::uint32_t BufferInterner::InternNew(Recent& recent, std::string_view stored, const Key& key) {
+    // Like the C string it stands for, the text ends at its first zero byte.
+    const std::uint32_t id =
+        m_pool.Intern(std::string_view(stored.data(), ::strnlen(stored.data(), stored.size())));
+    recent.slots[recent.next] = Slot{key, stored.data(), id};
+    recent.next = (recent.next + 1) % kSlots;
+    return id;
+}
+
 std::uint32_t CallStore::InternField(int field, std::string_view text) {
     std::uint32_t* recent = m_recent[field];
     for (int i = 0; i < kRecent; ++i) {

@@ -1,10 +1,13 @@
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "calllog/call_record.h"
@@ -47,6 +50,86 @@ private:
     std::size_t m_textBytes = 0;
 };
 
+/// The room a buffer of file bytes keeps readable after its end, so that BufferInterner may
+/// compare texts near the end a machine word at a time.
+inline constexpr std::size_t kBufferPadding = 16;
+
+/// Pool indexes of the texts of records read from one buffer of file bytes. Consecutive
+/// records mostly repeat a few texts in each field, so a text is first compared by its bytes
+/// with the last ones this field had in the same buffer (cheaply: by its length and first
+/// sixteen bytes, read as two words), and only a text new to the buffer is looked up in the
+/// pool. The texts given must lie in one buffer with kBufferPadding readable bytes after its
+/// end; Reset (or a new interner) before the next buffer.
+class BufferInterner {
+public:
+    explicit BufferInterner(StringPool& pool) : m_pool(pool) {}
+    void Reset();
+    /// The pool index of text `field` (0-3) of a record; `stored` are the text's bytes as
+    /// stored, which stand for the text up to their first zero byte.
+    std::uint32_t Intern(int field, std::string_view stored) {
+        Recent& recent = m_recent[field];
+        const std::size_t n = stored.size();
+        Key key{0, 0, n};
+        if (n <= 16) {
+            // Little-endian: the first bytes are the low ones. The padding makes both words
+            // readable even for the last text of the buffer.
+            std::memcpy(&key.head0, stored.data(), 8);
+            std::memcpy(&key.head1, stored.data() + 8, 8);
+            key.head0 &= kHeadMasks[n].first;
+            key.head1 &= kHeadMasks[n].second;
+            for (const Slot& slot : recent.slots) {
+                if (slot.key.size == n && slot.key.head0 == key.head0 &&
+                    slot.key.head1 == key.head1) {
+                    return slot.id;
+                }
+            }
+        } else {
+            for (const Slot& slot : recent.slots) {
+                if (slot.key.size == n && std::memcmp(slot.bytes, stored.data(), n) == 0) {
+                    return slot.id;
+                }
+            }
+        }
+        return InternNew(recent, stored, key);
+    }
+
+private:
+    /// A text as its slot knows it: the length, and for a text of up to sixteen bytes the
+    /// bytes as two words, zero beyond the text.
+    struct Key {
+        std::uint64_t head0 = 0;
+        std::uint64_t head1 = 0;
+        std::size_t size = ~std::size_t{0};  // no text has this length: an empty slot
+    };
+    struct Slot {
+        Key key;
+        const char* bytes = nullptr;
+        std::uint32_t id = 0;
+    };
+    static constexpr int kSlots = 4;
+    struct Recent {
+        Slot slots[kSlots];
+        int next = 0;  // the slot to fill next: the oldest
+    };
+
+    /// The masks of the two words of a text of 0-16 bytes.
+    static constexpr auto kHeadMasks = [] {
+        std::array<std::pair<std::uint64_t, std::uint64_t>, 17> masks{};
+        auto low = [](std::size_t bytes) {
+            return bytes >= 8 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * bytes)) - 1;
+        };
+        for (std::size_t n = 0; n <= 16; ++n) {
+            masks[n] = {low(n), low(n > 8 ? n - 8 : 0)};
+        }
+        return masks;
+    }();
+
+    std::uint32_t InternNew(Recent& recent, std::string_view stored, const Key& key);
+
+    StringPool& m_pool;
+    Recent m_recent[4];
+};
+
 /// The records of the call list in the order they were added, kept compactly: the numbers of
 /// each record and its texts as indexes into one pool. The reserved bytes of the file layout
 /// are not kept: nothing the list shows, sorts or exports reads them.
@@ -55,6 +138,15 @@ public:
     /// Appends a copy of the row's record; returns its index.
     std::size_t Append(const CallRow& row);
     std::size_t Append(const CallRecord& record) { return Append(RowOf(record)); }
+    /// Appends a record read from a buffer of file bytes, its texts pooled by `interner` (made
+    /// over Pool()).
+    void AppendPooled(const CallRow& row, BufferInterner& interner) {
+        m_calls.push_back(
+            StoredCall{row.kind, row.startTime, row.connectedSeconds, row.dialingSeconds, row.price,
+                       interner.Intern(0, row.userName), interner.Intern(1, row.entryName),
+                       interner.Intern(2, row.deviceName), interner.Intern(3, row.deviceType)});
+    }
+    StringPool& Pool() { return m_pool; }
     std::size_t Size() const { return m_calls.size(); }
     bool Empty() const { return m_calls.empty(); }
     CallRow Row(std::size_t index) const;

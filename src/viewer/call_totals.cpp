@@ -17,23 +17,9 @@ std::int32_t DaysBetween(Time32 first, Time32 last) {
 
 }  // namespace
 
-void CallTotals::Add(const CallRecordView& record) {
-    if (record.kind > KindMonthSum) {
-        return;
-    }
-    // A record without a start time would put first or last at 1970.
-    if (record.startTime != 0) {
-        if (first == 0) {
-            first = record.startTime;
-        }
-        last = record.startTime;
+void CallTotals::UpdateDays() {
+    if (first != 0) {
         days = DaysBetween(first, last);
-    }
-    price += record.price;
-    connectedSeconds += record.connectedSeconds;
-    dialingSeconds += record.dialingSeconds;
-    if (record.kind == KindConnected) {
-        ++count;
     }
 }
 

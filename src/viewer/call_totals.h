@@ -24,7 +24,34 @@ struct CallTotals {
 
     void Clear() { *this = CallTotals{}; }
     /// Adds one record; markers (kinds above 2) add nothing.
-    void Add(const CallRecordView& record);
+    void Add(const CallRecordView& record) {
+        AddLeavingDays(record.kind, record.startTime, record.connectedSeconds,
+                       record.dialingSeconds, record.price);
+        UpdateDays();
+    }
+    /// Add without bringing `days` up to date, for a run of records that ends with one
+    /// UpdateDays: the days follow from first and last alone.
+    void AddLeavingDays(std::int32_t kind, Time32 start, std::int32_t connected,
+                        std::int32_t dialing, float recordPrice) {
+        if (kind > KindMonthSum) {
+            return;
+        }
+        // A record without a start time would put first or last at 1970.
+        if (start != 0) {
+            if (first == 0) {
+                first = start;
+            }
+            last = start;
+        }
+        price += recordPrice;
+        connectedSeconds += connected;
+        dialingSeconds += dialing;
+        if (kind == KindConnected) {
+            ++count;
+        }
+    }
+    /// The days spanned from first to last, a begun day counting whole.
+    void UpdateDays();
     void Add(const CallRecord& record) { Add(ViewOf(record)); }
     /// Adds the sums of one month.
     void Merge(const CallTotals& month);

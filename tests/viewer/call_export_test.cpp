@@ -282,6 +282,13 @@ TEST_F(CallExportTest, TextExportIsTheListsCellsPadded) {
                                  "modém"));
     }
     records.push_back(Record(KindConnected, 0, -1, -0.5f, "u", "e"));
+    // Every half hour around both changes of the clocks, and back again.
+    for (const Time32 from : {Local(2024, 3, 30, 12), Local(2024, 10, 26, 12)}) {
+        for (Time32 t = from; t < from + 2 * 86400; t += 1800) {
+            records.push_back(Record(KindConnected, t, 1, 1.0f, "u", "e"));
+        }
+        records.push_back(Record(KindConnected, from, 1, 1.0f, "u", "e"));
+    }
     Log(2024, 3, records);
     Log(2024, 10, {Record(KindConnected, Local(2024, 10, 27, 2, 30), 1, 1.0f, "u", "e")});
     for (const std::uint8_t kind : {kMonthAll, kMonthSums}) {

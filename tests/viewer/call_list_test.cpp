@@ -564,5 +564,42 @@ TEST(StringPoolTest, KeepsEachTextOnce) {
     EXPECT_EQ(pool.Text(a), "a");
 }
 
+// Texts compared by their stored bytes: equal texts get one index whatever their length (up to
+// the word boundaries and beyond), bytes after a zero do not count, and a buffer's texts near
+// its end are compared safely.
+TEST(StringPoolTest, BufferInternerKeepsTextsApartByAllTheirBytes) {
+    StringPool pool;
+    BufferInterner interner(pool);
+    std::string buffer;
+    std::vector<std::string_view> views;
+    std::vector<std::string> texts;
+    for (std::size_t n = 0; n <= 20; ++n) {
+        texts.push_back(std::string(n, 'a'));
+        texts.push_back(std::string(n, 'a') + "b");
+        texts.push_back("b" + std::string(n, 'a'));
+    }
+    for (const auto& t : texts) {
+        buffer += t;
+    }
+    buffer += std::string("abc\0x", 5);
+    const std::size_t bytes = buffer.size();
+    buffer.append(kBufferPadding, '\x7f');
+    std::size_t at = 0;
+    for (const auto& t : texts) {
+        views.emplace_back(buffer.data() + at, t.size());
+        at += t.size();
+    }
+    const std::string_view zeroed(buffer.data() + bytes - 5, 5);
+    for (int round = 0; round < 2; ++round) {
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            EXPECT_EQ(pool.Text(interner.Intern(1, views[i])), texts[i]) << i;
+        }
+        EXPECT_EQ(pool.Text(interner.Intern(2, zeroed)), "abc");
+        EXPECT_EQ(interner.Intern(2, zeroed), pool.Intern("abc"));
+    }
+    // Each text once: "b" stands in the list twice, and "abc" comes on top.
+    EXPECT_EQ(pool.Size(), texts.size() - 1 + 1);
+}
+
 }  // namespace
 }  // namespace ov
