@@ -228,7 +228,7 @@ private:
         at = TwoDigits(at, local.tm_min);
         *at++ = ':';
         at = TwoDigits(at, local.tm_sec);
-        return std::string_view(m_scratch.data(), static_cast<std::size_t>(at - m_scratch.data()));
+        return {m_scratch.data(), static_cast<std::size_t>(at - m_scratch.data())};
     }
 
     std::string_view Duration(std::int64_t seconds) {
@@ -244,7 +244,7 @@ private:
         at = TwoDigits(at, static_cast<int>(seconds % 3600 / 60));
         *at++ = ':';
         at = TwoDigits(at, static_cast<int>(seconds % 60));
-        return std::string_view(m_scratch.data(), static_cast<std::size_t>(at - m_scratch.data()));
+        return {m_scratch.data(), static_cast<std::size_t>(at - m_scratch.data())};
     }
 
     std::string_view Price(float price, std::size_t& characters) {
@@ -255,7 +255,7 @@ private:
         PriceText& cached = m_prices[(bits * 2654435761u) >> 22];  // 1024 slots
         if (cached.filled && cached.bits == bits) {
             characters = cached.characters;
-            return std::string_view(cached.text.data(), cached.size);
+            return {cached.text.data(), cached.size};
         }
         // The format's only conversion is one %.Nf; every other percent sign is doubled.
         const int n = std::snprintf(m_scratch.data(), m_scratch.size(), m_priceFormat.c_str(),

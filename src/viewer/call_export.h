@@ -65,8 +65,8 @@ public:
     /// The errno of the first failed hand-over.
     int Error() const { return m_errno; }
 
-    static constexpr std::size_t kBufferBytes = 64 * 1024;
-    static constexpr std::size_t kMaxReserve = 4 * 1024;
+    static constexpr std::size_t kBufferBytes = std::size_t{64} * 1024;
+    static constexpr std::size_t kMaxReserve = std::size_t{4} * 1024;
 
 private:
     void Drain();

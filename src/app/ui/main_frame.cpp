@@ -246,7 +246,7 @@ void MainFrame::BuildToolBar() {
             action = new QAction(this);
             action->setData(command);
             action->setObjectName(QStringLiteral("id%1").arg(command));
-            connect(action, &QAction::triggered, this, [this, command] { OnCommand(command); });
+            connect(action, &QAction::triggered, this, [this, id = command] { OnCommand(id); });
         }
         // The menus show the images of the buttons too.
         action->setIcon(images[static_cast<std::size_t>(index)]);

@@ -34,7 +34,7 @@ OVDialogView::OVDialogView(CallList& list, const UiResources& resources, QWidget
     setWidget(m_form);
     for (int i = 0; i < kFilterListCount; ++i) {
         const auto id = static_cast<FilterListId>(i);
-        QComboBox* combo = m_form->findChild<QComboBox*>(ControlName(kListControls[i]));
+        auto* combo = m_form->findChild<QComboBox*>(ControlName(kListControls[i]));
         m_lists[static_cast<std::size_t>(i)] = combo;
         if (combo == nullptr) {
             continue;

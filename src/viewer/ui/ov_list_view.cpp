@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QStyle>
 
+#include <cmath>
+
 #include "dialogs/ui/ui_resources.h"
 #include "viewer/call_list.h"
 #include "viewer/ui/call_export_dialog.h"
@@ -76,7 +78,7 @@ int OVListView::ColumnWidth(int columnId) const {
     // widens them in proportion, so that a date still fits its column.
     const double scale =
         std::max(1.0, fontMetrics().averageCharWidth() / static_cast<double>(kTableCharWidth));
-    const int width = static_cast<int>(kColumnTable[columnId].width * scale + 0.5);
+    const int width = static_cast<int>(std::lround(kColumnTable[columnId].width * scale));
     // The title and the sort mark fit too.
     const QString title = QString::fromStdString(m_list.CellText(columnId, nullptr));
     const int titleWidth = header()->fontMetrics().horizontalAdvance(title) + 2 * kMargin +
