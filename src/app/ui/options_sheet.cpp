@@ -739,10 +739,14 @@ void OptionsSheet::UpdatePrintPreview() {
         preview = new SamplePageWidget(placeholder->parentWidget());
         preview->setAccessibleName(placeholder->accessibleName());
         preview->setMinimumSize(placeholder->minimumSize());
+        // The layout hands back the placeholder's item, which is ours to delete.
         QLayout* layout = placeholder->parentWidget()->layout();
-        if (layout == nullptr || layout->replaceWidget(placeholder, preview) == nullptr) {
+        QLayoutItem* item =
+            layout != nullptr ? layout->replaceWidget(placeholder, preview) : nullptr;
+        if (item == nullptr) {
             preview->setGeometry(placeholder->geometry());
         }
+        delete item;
         delete placeholder;
         preview->setObjectName(QStringLiteral("id%1").arg(kPrintPreview));
         m_samplePage = preview;

@@ -26,6 +26,16 @@ namespace {
 /// The navigation's pictures: 26 x 16 pixels each.
 constexpr QSize kImageSize(26, 16);
 
+/// Puts `replacement` in the place of `old` in its parent's layout; false without a layout that
+/// holds it. The layout hands back the item that held `old`, which is ours to delete.
+bool ReplaceInLayout(QWidget* old, QWidget* replacement) {
+    QLayout* layout = old->parentWidget()->layout();
+    QLayoutItem* item = layout != nullptr ? layout->replaceWidget(old, replacement) : nullptr;
+    const bool replaced = item != nullptr;
+    delete item;
+    return replaced;
+}
+
 /// Puts `content` into `owner` so that it fills it.
 void Fill(QWidget& owner, QWidget* content) {
     auto* layout = new QVBoxLayout(&owner);
@@ -173,8 +183,7 @@ bool sSheetDialog::Build(const UiResources& resources) {
         // it and gives it its place.
         if (auto* stand = Item<QWidget>(m_navigationId)) {
             m_tabs = new QTabBar(stand->parentWidget());
-            QLayout* layout = stand->parentWidget()->layout();
-            if (layout == nullptr || layout->replaceWidget(stand, m_tabs) == nullptr) {
+            if (!ReplaceInLayout(stand, m_tabs)) {
                 m_tabs->setGeometry(stand->geometry());
             }
             delete stand;
@@ -185,8 +194,7 @@ bool sSheetDialog::Build(const UiResources& resources) {
     m_pageHost = new QWidget(frame != nullptr ? frame->parentWidget() : root);
     m_pageHost->setObjectName(QStringLiteral("pages"));
     if (frame != nullptr) {
-        QLayout* layout = frame->parentWidget()->layout();
-        if (layout == nullptr || layout->replaceWidget(frame, m_pageHost) == nullptr) {
+        if (!ReplaceInLayout(frame, m_pageHost)) {
             m_pageHost->setGeometry(frame->geometry());
         }
         delete frame;
