@@ -19,6 +19,7 @@
 #include "calllog/call_log_file.h"
 #include "platform/file_util.h"
 #include "support/bratislava_time.h"
+#include "support/month_files.h"
 #include "support/run_process.h"
 #include "support/temp_dir.h"
 #include "viewer/call_list.h"
@@ -88,11 +89,7 @@ protected:
     }
 
     void Log(int year, int month, const std::vector<CallRecord>& records) {
-        std::string bytes = test::ReadFileOrEmpty(MonthFilePath(m_folder, year, month));
-        for (const auto& r : records) {
-            bytes += EncodeCallRecord(r);
-        }
-        test::WriteFileOrDie(MonthFilePath(m_folder, year, month), bytes);
+        test::AppendToMonthFile(m_folder, year, month, records);
     }
 
     CallList& List() {

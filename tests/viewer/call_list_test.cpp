@@ -12,6 +12,7 @@
 #include "platform/file_util.h"
 #include "settings/registry_key.h"
 #include "support/bratislava_time.h"
+#include "support/month_files.h"
 #include "support/temp_dir.h"
 
 namespace ov {
@@ -74,11 +75,7 @@ protected:
 
     /// Appends records to the month file of `year`, `month` (1-12).
     void Log(int year, int month, const std::vector<CallRecord>& records) {
-        std::string bytes = test::ReadFileOrEmpty(MonthFilePath(m_folder, year, month));
-        for (const auto& r : records) {
-            bytes += EncodeCallRecord(r);
-        }
-        test::WriteFileOrDie(MonthFilePath(m_folder, year, month), bytes);
+        test::AppendToMonthFile(m_folder, year, month, records);
     }
 
     CallList& List() {

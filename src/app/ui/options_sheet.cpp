@@ -5,6 +5,7 @@
 #include "dialogs/options_rules.h"
 #include "dialogs/ui/qx_font_button.h"
 #include "dialogs/ui/qx_web_link_ctrl.h"
+#include "dialogs/ui/template_loader.h"
 #include "dialogs/ui/ui_resources.h"
 #include "launcher/single_instance.h"
 #include "printing/report_document.h"
@@ -739,14 +740,9 @@ void OptionsSheet::UpdatePrintPreview() {
         preview = new SamplePageWidget(placeholder->parentWidget());
         preview->setAccessibleName(placeholder->accessibleName());
         preview->setMinimumSize(placeholder->minimumSize());
-        // The layout hands back the placeholder's item, which is ours to delete.
-        QLayout* layout = placeholder->parentWidget()->layout();
-        QLayoutItem* item =
-            layout != nullptr ? layout->replaceWidget(placeholder, preview) : nullptr;
-        if (item == nullptr) {
+        if (!ReplaceInLayout(placeholder, preview)) {
             preview->setGeometry(placeholder->geometry());
         }
-        delete item;
         delete placeholder;
         preview->setObjectName(QStringLiteral("id%1").arg(kPrintPreview));
         m_samplePage = preview;

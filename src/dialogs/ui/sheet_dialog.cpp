@@ -26,16 +26,6 @@ namespace {
 /// The navigation's pictures: 26 x 16 pixels each.
 constexpr QSize kImageSize(26, 16);
 
-/// Puts `replacement` in the place of `old` in its parent's layout; false without a layout that
-/// holds it. The layout hands back the item that held `old`, which is ours to delete.
-bool ReplaceInLayout(QWidget* old, QWidget* replacement) {
-    QLayout* layout = old->parentWidget()->layout();
-    QLayoutItem* item = layout != nullptr ? layout->replaceWidget(old, replacement) : nullptr;
-    const bool replaced = item != nullptr;
-    delete item;
-    return replaced;
-}
-
 /// Puts `content` into `owner` so that it fills it.
 void Fill(QWidget& owner, QWidget* content) {
     auto* layout = new QVBoxLayout(&owner);

@@ -1,6 +1,7 @@
 #include "dialogs/ui/template_loader.h"
 
 #include <QFile>
+#include <QLayout>
 
 #include "dialogs/ui/qx_clist_ctrl.h"
 #include "dialogs/ui/qx_color_button.h"
@@ -48,6 +49,16 @@ std::unique_ptr<QWidget> TemplateLoader::Load(const UiResources& resources, unsi
     }
     TemplateLoader loader(&resources);
     return std::unique_ptr<QWidget>(loader.load(&file, parent));
+}
+
+bool ReplaceInLayout(QWidget* placeholder, QWidget* replacement) {
+    QLayout* layout = placeholder->parentWidget()->layout();
+    // The layout hands back the item that held the placeholder, which is ours to delete.
+    QLayoutItem* item =
+        layout != nullptr ? layout->replaceWidget(placeholder, replacement) : nullptr;
+    const bool replaced = item != nullptr;
+    delete item;
+    return replaced;
 }
 
 }  // namespace ov

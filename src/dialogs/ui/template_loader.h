@@ -30,4 +30,8 @@ private:
     const UiResources* m_resources;
 };
 
+/// Puts `replacement` in the place of a template's `placeholder` in its parent's layout; false
+/// when no layout holds it, so that the caller gives it the placeholder's rectangle instead.
+bool ReplaceInLayout(QWidget* placeholder, QWidget* replacement);
+
 }  // namespace ov
