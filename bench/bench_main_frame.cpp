@@ -13,7 +13,8 @@
 // row to the last, each page painted, with the resident set and the heap after opening and at
 // the end. Goal: no growth beyond noise, < 1 % (counter rss_growth_ratio).
 //
-// Runs on the offscreen platform unless QT_QPA_PLATFORM names another.
+// Runs on the offscreen platform unless QT_QPA_PLATFORM names another. BENCH_LANG=sk takes the
+// Slovak pack; BENCH_SHOT=FILE.png saves the frame as it shows the last page.
 #include <benchmark/benchmark.h>
 #include <malloc.h>
 #include <time.h>
@@ -94,7 +95,9 @@ double HeapBytes() {
 
 class FixedStore final : public ov::LanguageSettingsStore {
 public:
-    std::optional<std::uint32_t> ReadCurrentLng() const override { return ov::kPackEnglish; }
+    std::optional<std::uint32_t> ReadCurrentLng() const override {
+        return qgetenv("BENCH_LANG") == "sk" ? ov::kPackSlovak : ov::kPackEnglish;
+    }
     bool WriteCurrentLng(std::uint32_t) override { return true; }
     std::uint32_t SystemLanguage() const override { return ov::kPackEnglish; }
     std::string LanguageName(std::uint32_t) const override { return {}; }
@@ -321,6 +324,9 @@ void BM_ScrollTopToBottom(benchmark::State& state) {
         const int top = view->indexAt(QPoint(1, 1)).row();
         if (top != bar->maximum() || top + bar->pageStep() < ov::bench::kRecords) {
             state.SkipWithError("the last page does not show the last row");
+        }
+        if (const QString shot = qEnvironmentVariable("BENCH_SHOT"); !shot.isEmpty()) {
+            frame->grab().save(shot);
         }
         state.counters["pages"] = pages;
         state.counters["rows_per_page"] = bar->pageStep();
