@@ -153,7 +153,7 @@ bool MonitorApp::Start(std::string* error) {
         m_frontEnd.OnBuiltInTexts(why);
         m_texts = &BuiltInEnglishTexts();
     }
-    m_settings = LoadStartupSettings(*m_texts);
+    m_settings = LoadStartupSettings(*m_texts, m_frontEnd.Screen());
     m_writer = std::make_unique<CallLogWriter>(*m_settings, *m_texts, m_clock, m_frontEnd);
     EnsureFolder(m_writer->Folder());
     m_session =

@@ -18,8 +18,9 @@ const TextSource& BuiltInEnglishTexts() {
     return texts;
 }
 
-std::unique_ptr<Settings> LoadStartupSettings(const TextSource& texts) {
-    auto settings = std::make_unique<Settings>(texts);
+std::unique_ptr<Settings> LoadStartupSettings(const TextSource& texts,
+                                              const ScreenMetrics* screen) {
+    auto settings = std::make_unique<Settings>(texts, nullptr, screen);
     settings->PickTariffForSystemLanguage();
     settings->Exchange(false);
     return settings;

@@ -16,7 +16,10 @@ std::string_view EnglishStringsTsv();
 const TextSource& BuiltInEnglishTexts();
 
 /// The settings as the program has them after start-up: the defaults, the tariff for the
-/// system language from the tariff file, then every group loaded from the registry.
-std::unique_ptr<Settings> LoadStartupSettings(const TextSource& texts);
+/// system language from the tariff file, then every group loaded from the registry. `screen`
+/// is the display the windows are shown on (null for a program without windows); it must
+/// outlive the settings.
+std::unique_ptr<Settings> LoadStartupSettings(const TextSource& texts,
+                                              const ScreenMetrics* screen = nullptr);
 
 }  // namespace ov
