@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <numeric>
 #include <optional>
@@ -30,19 +31,12 @@ int LocalMonthNumber(Time32 t) {
     return (local.tm_year + 1900) * 12 + local.tm_mon;
 }
 
-/// Reads a whole regular file into `buffer`, reusing its room from file to file (a fresh block
-/// per month file costs more than decoding it), with kBufferPadding bytes to spare after the
-/// file's bytes. The file's bytes, or nothing when it cannot be opened or read.
-std::optional<std::string_view> ReadFileInto(const std::string& path, std::string& buffer,
-                                             std::string* error) {
-    // As the writer: never through a link, never a device or a FIFO, never beyond the limit.
-    const int fd = OpenNoFollow(path, O_RDONLY | O_NONBLOCK, 0, false, error);
-    if (fd < 0) {
-        if (errno == ENOENT) {
-            error->clear();  // a month without calls has no file
-        }
-        return std::nullopt;
-    }
+/// Reads a whole regular file opened as `fd` (closed here) into `buffer`, reusing its room
+/// from file to file (a fresh block per month file costs more than decoding it), with
+/// kBufferPadding bytes to spare after the file's bytes. The file's bytes, or nothing when it
+/// cannot be read.
+std::optional<std::string_view> ReadOpenedFile(int fd, const std::string& path, std::string& buffer,
+                                               std::string* error) {
     const auto size = StoredFileSize(fd, path, kMaxStoredFileBytes, error);
     std::optional<std::string_view> bytes;
     if (size) {
@@ -75,6 +69,40 @@ std::optional<std::string_view> ReadFileInto(const std::string& path, std::strin
 }
 
 }  // namespace
+
+/// The month files of one load. The log folder is opened once for all of them: reaching it
+/// anew for every month cost as much as decoding the month. When it cannot be opened so, each
+/// file is opened by its path, and says why it could not be read on its own.
+class CallList::MonthReader {
+public:
+    explicit MonthReader(const std::string& folder)
+        : m_folderPath(folder), m_folder(NoFollowFolder::Open(folder)) {}
+
+    /// The bytes of a month (index 0-11) in `buffer`; nothing when the month has no file
+    /// (`why` empty) or it cannot be read (`why` says why).
+    std::optional<std::string_view> Read(int year, int monthIndex, std::string& buffer,
+                                         std::string& why) const {
+        why.clear();
+        const std::string path = MonthFilePath(m_folderPath, year, monthIndex + 1);
+        // As the writer: never through a link, never a device or a FIFO, never beyond the
+        // limit.
+        constexpr int kFlags = O_RDONLY | O_NONBLOCK;
+        const int fd =
+            m_folder ? m_folder->OpenFile(path.substr(path.rfind('/') + 1), path, kFlags, &why)
+                     : OpenNoFollow(path, kFlags, 0, false, &why);
+        if (fd < 0) {
+            if (errno == ENOENT) {
+                why.clear();  // a month without calls has no file
+            }
+            return std::nullopt;
+        }
+        return ReadOpenedFile(fd, path, buffer, &why);
+    }
+
+private:
+    std::string m_folderPath;
+    std::optional<NoFollowFolder> m_folder;
+};
 
 CallList::CallList(Settings& settings, const TextSource& texts, std::string folder,
                    const Clock& clock)
@@ -119,21 +147,23 @@ void CallList::RebuildColumns(bool keepFirst) {
     }
 }
 
-bool CallList::ReadMonth(int monthIndex, int year, CallTotals& totals, bool keep) {
+template <typename OnRecord>
+bool CallList::ReadMonth(const MonthReader& reader, int monthIndex, int year, CallTotals& totals,
+                         OnRecord&& record) {
     std::string why;
-    const auto bytes =
-        ReadFileInto(MonthFilePath(m_folder, year, monthIndex + 1), m_fileBuffer, &why);
+    const auto bytes = reader.Read(year, monthIndex, m_fileBuffer, why);
     if (!bytes) {
         if (!why.empty()) {
             m_skippedFiles.push_back(std::move(why));
         }
         return false;
     }
-    ReadRecords(*bytes, totals, keep);
+    ReadRecords(*bytes, totals, record);
     return true;
 }
 
-void CallList::ReadRecords(std::string_view bytes, CallTotals& totals, bool keep) {
+template <typename OnRecord>
+void CallList::ReadRecords(std::string_view bytes, CallTotals& totals, OnRecord&& keep) {
     // Whole records one after the other; the first that cannot be read whole (the end, or
     // damage) ends the file, and the records before it stay. The texts are looked at in the
     // file's bytes and copied only when new to the list.
@@ -154,9 +184,7 @@ void CallList::ReadRecords(std::string_view bytes, CallTotals& totals, bool keep
             }
             totals.AddLeavingDays(record.kind, record.startTime, record.connectedSeconds,
                                   record.dialingSeconds, record.price);
-            if (keep) {
-                m_store.AppendPooled(record, interner);
-            }
+            keep(record, true, interner);
         }
     } else {
         while (const std::size_t used = DecodeCallRecordView(bytes, record)) {
@@ -164,49 +192,85 @@ void CallList::ReadRecords(std::string_view bytes, CallTotals& totals, bool keep
             if (m_filter.Accepts(record)) {
                 totals.AddLeavingDays(record.kind, record.startTime, record.connectedSeconds,
                                       record.dialingSeconds, record.price);
-                if (keep) {
-                    m_store.AppendPooled(record, interner);
-                }
+                keep(record, false, interner);
             }
         }
     }
     totals.UpdateDays();
 }
 
-void CallList::Reload() {
-    AboutToReset();
+template <typename OnRecord, typename OnLine>
+void CallList::Load(OnRecord&& record, OnLine&& line) {
     m_skippedFiles.clear();
-    m_store.Clear();
     m_totals.Clear();
+    const MonthReader reader(m_folder);
     if (m_filter.allMonths || m_filter.monthSums) {
+        // Records are kept only when every month shows its records; else the month lines.
+        auto records = [&](const CallRecordView& view, bool stored, BufferInterner& interner) {
+            if (m_filter.allMonths) {
+                record(view, stored, interner);
+            }
+        };
         const int current = LocalMonthNumber(m_clock.Now());
         for (int number = kFirstLoggedMonth; number <= current; ++number) {
             CallTotals month;
-            if (!ReadMonth(number % 12, number / 12, month, m_filter.allMonths) ||
-                month.first == 0) {
+            if (!ReadMonth(reader, number % 12, number / 12, month, records) || month.first == 0) {
                 continue;
             }
             m_totals.Merge(month);
             if (m_filter.monthSums) {
-                CallRecord line;
-                line.kind = KindMonthSum;
-                line.startTime = month.first;
+                CallRecord sums;
+                sums.kind = KindMonthSum;
+                sums.startTime = month.first;
                 // A month line keeps the record's 32-bit fields.
-                line.connectedSeconds = static_cast<std::int32_t>(month.connectedSeconds);
-                line.dialingSeconds = static_cast<std::int32_t>(month.dialingSeconds);
-                line.price = month.price;
-                m_store.Append(line);
+                sums.connectedSeconds = static_cast<std::int32_t>(month.connectedSeconds);
+                sums.dialingSeconds = static_cast<std::int32_t>(month.dialingSeconds);
+                sums.price = month.price;
+                line(sums);
             }
         }
     } else if (const auto month = m_filter.SelectedMonth()) {
-        ReadMonth(month->month, month->year, m_totals, true);
+        ReadMonth(reader, month->month, month->year, m_totals, record);
     }
-    m_store.ShrinkToFit();
     m_fileBuffer = std::string();  // the room of the largest month file is not kept
+}
+
+void CallList::Reload() {
+    AboutToReset();
+    m_store.Clear();
+    // The interner takes the texts as stored as well as cut at their first zero byte.
+    Load([this](const CallRecordView& record, bool /*stored*/,
+                BufferInterner& interner) { m_store.AppendPooled(record, interner); },
+         [this](const CallRecord& line) { m_store.Append(line); });
+    m_store.ShrinkToFit();
     ShowTotals();
     m_rows.resize(m_store.Size());
     m_rows.shrink_to_fit();
     std::iota(m_rows.begin(), m_rows.end(), 0u);
+    Reset();
+}
+
+void CallList::LoadStreamed(const std::function<void(const CallRow&)>& row) {
+    AboutToReset();
+    m_store.Clear();
+    Load(
+        [&row](const CallRecordView& record, bool stored, BufferInterner& /*interner*/) {
+            if (!stored) {
+                row(record);
+                return;
+            }
+            // Like the C string it stands for, a text ends at its first zero byte.
+            CallRow cut = record;
+            for (std::string_view* text :
+                 {&cut.userName, &cut.entryName, &cut.deviceName, &cut.deviceType}) {
+                text->remove_suffix(text->size() - ::strnlen(text->data(), text->size()));
+            }
+            row(cut);
+        },
+        [&row](const CallRecord& line) { row(RowOf(line)); });
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    ShowTotals();
     Reset();
 }
 
