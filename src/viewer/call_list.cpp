@@ -68,6 +68,12 @@ std::optional<std::string_view> ReadOpenedFile(int fd, const std::string& path, 
     return bytes;
 }
 
+/// The bytes of the record of `size` bytes at the front of `bytes` from its first text's
+/// length to its end: its four texts, as stored.
+std::string_view TextsOf(std::string_view bytes, std::size_t size) {
+    return bytes.substr(kCallRecordFixedSize, size - kCallRecordFixedSize);
+}
+
 }  // namespace
 
 /// The month files of one load. The log folder is opened once for all of them: reaching it
@@ -177,6 +183,7 @@ void CallList::ReadRecords(std::string_view bytes, CallTotals& totals, OnRecord&
             shown[kind] = m_filter.ShowsKind(kind);
         }
         while (const std::size_t used = DecodeCallRecordStored(bytes, record)) {
+            const std::string_view texts = TextsOf(bytes, used);
             bytes.remove_prefix(used);
             if (static_cast<std::uint32_t>(record.kind) < 5 ? !shown[record.kind]
                                                             : !m_filter.ShowsKind(record.kind)) {
@@ -184,15 +191,16 @@ void CallList::ReadRecords(std::string_view bytes, CallTotals& totals, OnRecord&
             }
             totals.AddLeavingDays(record.kind, record.startTime, record.connectedSeconds,
                                   record.dialingSeconds, record.price);
-            keep(record, true, interner);
+            keep(record, texts, true, interner);
         }
     } else {
         while (const std::size_t used = DecodeCallRecordView(bytes, record)) {
+            const std::string_view texts = TextsOf(bytes, used);
             bytes.remove_prefix(used);
             if (m_filter.Accepts(record)) {
                 totals.AddLeavingDays(record.kind, record.startTime, record.connectedSeconds,
                                       record.dialingSeconds, record.price);
-                keep(record, false, interner);
+                keep(record, texts, false, interner);
             }
         }
     }
@@ -206,9 +214,10 @@ void CallList::Load(OnRecord&& record, OnLine&& line) {
     const MonthReader reader(m_folder);
     if (m_filter.allMonths || m_filter.monthSums) {
         // Records are kept only when every month shows its records; else the month lines.
-        auto records = [&](const CallRecordView& view, bool stored, BufferInterner& interner) {
+        auto records = [&](const CallRecordView& view, std::string_view texts, bool stored,
+                           BufferInterner& interner) {
             if (m_filter.allMonths) {
-                record(view, stored, interner);
+                record(view, texts, stored, interner);
             }
         };
         const int current = LocalMonthNumber(m_clock.Now());
@@ -239,8 +248,8 @@ void CallList::Reload() {
     AboutToReset();
     m_store.Clear();
     // The interner takes the texts as stored as well as cut at their first zero byte.
-    Load([this](const CallRecordView& record, bool /*stored*/,
-                BufferInterner& interner) { m_store.AppendPooled(record, interner); },
+    Load([this](const CallRecordView& record, std::string_view texts, bool /*stored*/,
+                BufferInterner& interner) { m_store.AppendPooled(record, texts, interner); },
          [this](const CallRecord& line) { m_store.Append(line); });
     m_store.ShrinkToFit();
     ShowTotals();
@@ -254,7 +263,8 @@ void CallList::LoadStreamed(const std::function<void(const CallRow&)>& row) {
     AboutToReset();
     m_store.Clear();
     Load(
-        [&row](const CallRecordView& record, bool stored, BufferInterner& /*interner*/) {
+        [&row](const CallRecordView& record, std::string_view /*texts*/, bool stored,
+               BufferInterner& /*interner*/) {
             if (!stored) {
                 row(record);
                 return;

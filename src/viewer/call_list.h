@@ -113,9 +113,10 @@ public:
 private:
     class MonthReader;
     /// Loads every record the filter accepts from the call log into the totals, as Reload
-    /// does, handing each to `record` in load order: `record(view, stored, interner)`, the
-    /// view's texts as stored (`stored`, not yet cut at their first zero byte) or cut, and an
-    /// interner over the store's pool for the file buffer they lie in; and each month line of
+    /// does, handing each to `record` in load order: `record(view, texts, stored, interner)`,
+    /// the view's texts as stored (`stored`, not yet cut at their first zero byte) or cut, the
+    /// record's bytes from its first text's length to its end, and an interner over the
+    /// store's pool for the file buffer they lie in; and each month line of
     /// the sums mode to `line(const CallRecord&)`. The skipped files are kept.
     template <typename OnRecord, typename OnLine>
     void Load(OnRecord&& record, OnLine&& line);
