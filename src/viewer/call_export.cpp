@@ -59,10 +59,11 @@ std::size_t CharacterCount(std::string_view text) {
 }
 
 void WriteSpaces(ExportStream& out, std::size_t count) {
+    // The padding of a cell is short: copied from a row of spaces, not set byte by byte.
+    static constexpr std::string_view kSpaces = "                                                ";
     while (count > 0) {
-        const std::size_t n = std::min(count, ExportStream::kMaxReserve);
-        std::memset(out.Reserve(n), ' ', n);
-        out.Commit(n);
+        const std::size_t n = std::min(count, kSpaces.size());
+        out.Write(kSpaces.substr(0, n));
         count -= n;
     }
 }
@@ -129,7 +130,12 @@ char* AtLeastTwoDigits(char* at, std::int64_t value) {
 class TextCells {
 public:
     TextCells(const TextSource& texts, const Tariff& tariff)
-        : m_texts(texts), m_tariff(tariff), m_priceFormat(PriceFormat(tariff)) {
+        : m_texts(texts),
+          m_tariff(tariff),
+          m_priceFormat(PriceFormat(tariff)),
+          m_symbol(tariff.CurrShort.c_str()),  // as the format has it: up to a zero byte
+          m_decimals(std::max(tariff.CurrDecName, 0)),
+          m_symbolAfter(tariff.CurrAfterNum != 0) {
         for (int kind = KindConnected; kind <= KindMonitorStop; ++kind) {
             m_kindNames[static_cast<std::size_t>(kind)] = texts.Entry(kKindTextEntry + kind);
             m_kindCharacters[static_cast<std::size_t>(kind)] =
@@ -258,14 +264,33 @@ private:
             characters = cached.characters;
             return {cached.text.data(), cached.size};
         }
-        // The format's only conversion is one %.Nf; every other percent sign is doubled.
-        const int n = std::snprintf(m_scratch.data(), m_scratch.size(), m_priceFormat.c_str(),
-                                    static_cast<double>(price));
-        if (n >= 0 && static_cast<std::size_t>(n) >= m_scratch.size()) {
-            m_fallback = FormatPrice(m_tariff, price);  // a huge price or a long symbol
-            return m_fallback;
+        std::string_view text;
+        if (std::isfinite(price) && m_decimals <= kMaxFastDecimals &&
+            m_symbol.size() <= kMaxFastSymbol) {
+            // The symbol and the number as the format's %.Nf writes it: to_chars rounds the
+            // exact value of the double as printf does, digit for digit, at a fraction of
+            // its cost. (A float has at most 39 digits before the point.)
+            char* at = m_scratch.data();
+            if (!m_symbolAfter) {
+                at = std::copy(m_symbol.begin(), m_symbol.end(), at);
+            }
+            at = std::to_chars(at, m_scratch.data() + m_scratch.size(), static_cast<double>(price),
+                               std::chars_format::fixed, m_decimals)
+                     .ptr;
+            if (m_symbolAfter) {
+                at = std::copy(m_symbol.begin(), m_symbol.end(), at);
+            }
+            text = {m_scratch.data(), static_cast<std::size_t>(at - m_scratch.data())};
+        } else {
+            // The format's only conversion is one %.Nf; every other percent sign is doubled.
+            const int n = std::snprintf(m_scratch.data(), m_scratch.size(), m_priceFormat.c_str(),
+                                        static_cast<double>(price));
+            if (n >= 0 && static_cast<std::size_t>(n) >= m_scratch.size()) {
+                m_fallback = FormatPrice(m_tariff, price);  // a huge price or a long symbol
+                return m_fallback;
+            }
+            text = Printed(n);
         }
-        const std::string_view text = Printed(n);
         if (text.size() <= cached.text.size()) {
             cached.filled = true;
             cached.bits = bits;
@@ -286,7 +311,13 @@ private:
 
     const TextSource& m_texts;
     const Tariff& m_tariff;
+    // Room in the scratch buffer for the symbol and the longest number of a fast price.
+    static constexpr int kMaxFastDecimals = 64;
+    static constexpr std::size_t kMaxFastSymbol = 256;
     const std::string m_priceFormat;
+    const std::string m_symbol;  // the currency symbol as written, percent signs single
+    const int m_decimals;
+    const bool m_symbolAfter;
     const CLocaleScope m_cLocale;  // prices with "." whatever the front end's locale
     std::array<std::string, 5> m_kindNames;
     std::array<std::size_t, 5> m_kindCharacters{};
