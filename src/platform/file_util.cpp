@@ -255,6 +255,10 @@ int NoFollowFolder::OpenFile(const std::string& name, const std::string& path, i
     return fd;
 }
 
+bool NoFollowFolder::Stat(const std::string& name, struct stat& st) const {
+    return ::fstatat(m_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 NoFollowFolder::NoFollowFolder(NoFollowFolder&& other) noexcept
     : m_fd(std::exchange(other.m_fd, -1)) {}
 

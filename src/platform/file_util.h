@@ -1,5 +1,6 @@
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -43,6 +44,8 @@ public:
     /// `path`, the folder's path joined with `name`; the reason names `path`.
     int OpenFile(const std::string& name, const std::string& path, int flags,
                  std::string* error = nullptr) const;
+    /// lstat(2) of `name` in the folder: a link is described, not followed.
+    bool Stat(const std::string& name, struct stat& st) const;
 
     NoFollowFolder(NoFollowFolder&& other) noexcept;
     NoFollowFolder& operator=(NoFollowFolder&& other) noexcept;

@@ -1,6 +1,7 @@
 #include "viewer/call_list.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -84,10 +85,28 @@ public:
     explicit MonthReader(const std::string& folder)
         : m_folderPath(folder), m_folder(NoFollowFolder::Open(folder)) {}
 
+    /// The bytes of the month files from month number `first` to `last` (months since year
+    /// 0) that are regular files a load reads; 0 when the folder is not open.
+    std::uint64_t StoredBytes(int first, int last) const {
+        std::uint64_t bytes = 0;
+        for (int number = first; m_folder && number <= last; ++number) {
+            const std::string path = MonthFilePath({}, number / 12, number % 12 + 1);
+            struct stat st {};
+            if (m_folder->Stat(path, st) && S_ISREG(st.st_mode) &&
+                static_cast<std::uint64_t>(st.st_size) <= kMaxStoredFileBytes) {
+                bytes += static_cast<std::uint64_t>(st.st_size);
+            }
+        }
+        return bytes;
+    }
+
+    /// The bytes the reads have given so far.
+    std::uint64_t BytesRead() const { return m_bytesRead; }
+
     /// The bytes of a month (index 0-11) in `buffer`; nothing when the month has no file
     /// (`why` empty) or it cannot be read (`why` says why).
     std::optional<std::string_view> Read(int year, int monthIndex, std::string& buffer,
-                                         std::string& why) const {
+                                         std::string& why) {
         why.clear();
         const std::string path = MonthFilePath(m_folderPath, year, monthIndex + 1);
         // As the writer: never through a link, never a device or a FIFO, never beyond the
@@ -102,12 +121,15 @@ public:
             }
             return std::nullopt;
         }
-        return ReadOpenedFile(fd, path, buffer, &why);
+        const auto bytes = ReadOpenedFile(fd, path, buffer, &why);
+        m_bytesRead += bytes ? bytes->size() : 0;
+        return bytes;
     }
 
 private:
     std::string m_folderPath;
     std::optional<NoFollowFolder> m_folder;
+    std::uint64_t m_bytesRead = 0;
 };
 
 CallList::CallList(Settings& settings, const TextSource& texts, std::string folder,
@@ -154,7 +176,7 @@ void CallList::RebuildColumns(bool keepFirst) {
 }
 
 template <typename OnRecord>
-bool CallList::ReadMonth(const MonthReader& reader, int monthIndex, int year, CallTotals& totals,
+bool CallList::ReadMonth(MonthReader& reader, int monthIndex, int year, CallTotals& totals,
                          OnRecord&& record) {
     std::string why;
     const auto bytes = reader.Read(year, monthIndex, m_fileBuffer, why);
@@ -208,10 +230,10 @@ void CallList::ReadRecords(std::string_view bytes, CallTotals& totals, OnRecord&
 }
 
 template <typename OnRecord, typename OnLine>
-void CallList::Load(OnRecord&& record, OnLine&& line) {
+void CallList::Load(OnRecord&& record, OnLine&& line, bool planRoom) {
     m_skippedFiles.clear();
     m_totals.Clear();
-    const MonthReader reader(m_folder);
+    MonthReader reader(m_folder);
     if (m_filter.allMonths || m_filter.monthSums) {
         // Records are kept only when every month shows its records; else the month lines.
         auto records = [&](const CallRecordView& view, std::string_view texts, bool stored,
@@ -221,9 +243,27 @@ void CallList::Load(OnRecord&& record, OnLine&& line) {
             }
         };
         const int current = LocalMonthNumber(m_clock.Now());
+        // The room for the records, planned once the first month shows how many records its
+        // bytes hold: a store grown by doubling copies itself and touches fresh memory again
+        // and again, which cost a first load a fifth of its time.
+        const std::uint64_t allBytes =
+            planRoom && m_filter.allMonths ? reader.StoredBytes(kFirstLoggedMonth, current) : 0;
+        bool planned = allBytes == 0;
         for (int number = kFirstLoggedMonth; number <= current; ++number) {
             CallTotals month;
-            if (!ReadMonth(reader, number % 12, number / 12, month, records) || month.first == 0) {
+            const bool read = ReadMonth(reader, number % 12, number / 12, month, records);
+            if (!planned && m_store.Size() > 0 && reader.BytesRead() > 0 &&
+                reader.BytesRead() < allBytes) {
+                planned = true;
+                const double perByte =
+                    static_cast<double>(m_store.Size()) / static_cast<double>(reader.BytesRead());
+                const auto left = static_cast<double>(allBytes - reader.BytesRead());
+                // A little over the estimate, never more than the bytes could hold.
+                const auto more = std::min(static_cast<std::uint64_t>(perByte * left * 1.02) + 64,
+                                           (allBytes - reader.BytesRead()) / kCallRecordMinSize);
+                m_store.Reserve(m_store.Size() + static_cast<std::size_t>(more));
+            }
+            if (!read || month.first == 0) {
                 continue;
             }
             m_totals.Merge(month);
@@ -250,7 +290,7 @@ void CallList::Reload() {
     // The interner takes the texts as stored as well as cut at their first zero byte.
     Load([this](const CallRecordView& record, std::string_view texts, bool /*stored*/,
                 BufferInterner& interner) { m_store.AppendPooled(record, texts, interner); },
-         [this](const CallRecord& line) { m_store.Append(line); });
+         [this](const CallRecord& line) { m_store.Append(line); }, true);
     m_store.ShrinkToFit();
     ShowTotals();
     m_rows.resize(m_store.Size());
@@ -277,7 +317,7 @@ void CallList::LoadStreamed(const std::function<void(const CallRow&)>& row) {
             }
             row(cut);
         },
-        [&row](const CallRecord& line) { row(RowOf(line)); });
+        [&row](const CallRecord& line) { row(RowOf(line)); }, false);
     m_rows.clear();
     m_rows.shrink_to_fit();
     ShowTotals();

@@ -117,13 +117,14 @@ private:
     /// the view's texts as stored (`stored`, not yet cut at their first zero byte) or cut, the
     /// record's bytes from its first text's length to its end, and an interner over the
     /// store's pool for the file buffer they lie in; and each month line of
-    /// the sums mode to `line(const CallRecord&)`. The skipped files are kept.
+    /// the sums mode to `line(const CallRecord&)`. The skipped files are kept. With
+    /// `planRoom` the store is given room for the records it will likely keep.
     template <typename OnRecord, typename OnLine>
-    void Load(OnRecord&& record, OnLine&& line);
+    void Load(OnRecord&& record, OnLine&& line, bool planRoom);
     /// Reads one month (index 0-11) through the filter into `totals`, handing the accepted
     /// records on. False when the month's file is missing or unreadable.
     template <typename OnRecord>
-    bool ReadMonth(const MonthReader& reader, int monthIndex, int year, CallTotals& totals,
+    bool ReadMonth(MonthReader& reader, int monthIndex, int year, CallTotals& totals,
                    OnRecord&& record);
     /// The records of one month file's bytes (in m_fileBuffer) through the filter.
     template <typename OnRecord>

@@ -184,6 +184,8 @@ public:
     /// Adds durations and price to a record in place (the month lines of the sums mode).
     void AddToSums(std::size_t index, std::int32_t connected, std::int32_t dialing, float price);
     void Clear();
+    /// Room for `records` records in all, so that appending up to them never moves the store.
+    void Reserve(std::size_t records) { m_calls.reserve(records); }
     /// Gives back the room a load left unused when it is more than the records take; a list
     /// reloaded at about its size keeps its room, so the next load need not grow it again.
     void ShrinkToFit() {
