@@ -1,3 +1,5 @@
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <optional>
@@ -8,6 +10,7 @@
 #include "calllog/call_log_file.h"
 #include "cli/calls_report.h"
 #include "cli/cli.h"
+#include "platform/file_util.h"
 #include "viewer/call_export.h"
 #include "viewer/call_list.h"
 
@@ -212,6 +215,15 @@ void ApplyView(Settings& settings, const Options& options) {
     }
 }
 
+/// True when `path` names an entry of `folder` (the same folder, whatever the path says).
+bool InFolder(const std::string& path, const std::string& folder) {
+    struct stat parent {};
+    struct stat wanted {};
+    return ::stat(ParentFolder(path).c_str(), &parent) == 0 &&
+           ::stat(folder.c_str(), &wanted) == 0 && parent.st_dev == wanted.st_dev &&
+           parent.st_ino == wanted.st_ino;
+}
+
 /// The text export to standard output, streamed as it is made.
 void WriteList(Context& ctx, const CallList& list) {
     ExportStream out([&ctx](std::string_view bytes) {
@@ -260,15 +272,31 @@ int Run(Context& ctx, Args args) {
     filter.Select(FilterListId::DeviceNames, TextIndex(settings->ListDNames, options->deviceName));
     filter.Select(FilterListId::DeviceTypes, TextIndex(settings->ListDTypes, options->deviceType));
     list.RebuildColumns(false);
-    list.Reload();
-    for (const std::string& skipped : list.SkippedFiles()) {
-        (void)std::fprintf(ctx.err, "orvanta-cli: %s; skipped\n", skipped.c_str());
+    auto tellSkipped = [&] {
+        for (const std::string& skipped : list.SkippedFiles()) {
+            (void)std::fprintf(ctx.err, "orvanta-cli: %s; skipped\n", skipped.c_str());
+        }
+    };
+
+    if (action == "export" && !InFolder(exportPath, LogFolder())) {
+        // Each row written as it is read: a log of a million calls is never held. (A file in
+        // the log folder itself is written only once the log has been read, as below.)
+        ExportFile file(exportPath, &error);
+        if (file.IsOpen()) {
+            const bool written = ExportLoadedCallsToFile(list, options->format, file, &error);
+            tellSkipped();
+            return written ? kExitOk : Fail(ctx, error);
+        }
+        list.Reload();
+        tellSkipped();
+        return Fail(ctx, error);
     }
+    list.Reload();
+    tellSkipped();
 
     if (action == "list") {
         WriteList(ctx, list);
     } else if (action == "export") {
-        std::string error;
         if (!ExportCallsToFile(list, options->format, exportPath, &error)) {
             return Fail(ctx, error);
         }

@@ -192,6 +192,8 @@ public:
 
     int Fd() const { return m_fd; }
     const std::string& Name() const { return m_name; }
+    /// The folder's descriptor, now the caller's to close.
+    int Release() { return std::exchange(m_fd, -1); }
 
 private:
     ParentHandle(int fd, std::string name) : m_fd(fd), m_name(std::move(name)) {}
@@ -233,6 +235,47 @@ int OpenNoFollow(const std::string& path, int flags, mode_t mode, bool createFol
         SetError(error, NoFollowError(parent->Fd(), parent->Name(), path));
     }
     return fd;
+}
+
+std::optional<NoFollowFolder> NoFollowFolder::Open(const std::string& folder, std::string* error) {
+    // The folder as the parent of a name in it: reached exactly as OpenNoFollow reaches it.
+    auto parent = ParentHandle::Open(JoinPath(folder, "."), false, error);
+    if (!parent) {
+        return std::nullopt;
+    }
+    return NoFollowFolder(parent->Release());
+}
+
+int NoFollowFolder::OpenFile(const std::string& name, const std::string& path, int flags,
+                             std::string* error) const {
+    const int fd = ::openat(m_fd, name.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, 0);
+    if (fd < 0) {
+        SetError(error, NoFollowError(m_fd, name, path));
+    }
+    return fd;
+}
+
+bool NoFollowFolder::Stat(const std::string& name, struct stat& st) const {
+    return ::fstatat(m_fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+NoFollowFolder::NoFollowFolder(NoFollowFolder&& other) noexcept
+    : m_fd(std::exchange(other.m_fd, -1)) {}
+
+NoFollowFolder& NoFollowFolder::operator=(NoFollowFolder&& other) noexcept {
+    if (this != &other) {
+        if (m_fd >= 0) {
+            ::close(m_fd);
+        }
+        m_fd = std::exchange(other.m_fd, -1);
+    }
+    return *this;
+}
+
+NoFollowFolder::~NoFollowFolder() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
 }
 
 std::string ErrnoText(std::string_view what) {

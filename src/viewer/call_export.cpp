@@ -14,6 +14,7 @@
 #include <cstring>
 #include <ctime>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "platform/file_util.h"
@@ -58,10 +59,11 @@ std::size_t CharacterCount(std::string_view text) {
 }
 
 void WriteSpaces(ExportStream& out, std::size_t count) {
+    // The padding of a cell is short: copied from a row of spaces, not set byte by byte.
+    static constexpr std::string_view kSpaces = "                                                ";
     while (count > 0) {
-        const std::size_t n = std::min(count, ExportStream::kMaxReserve);
-        std::memset(out.Reserve(n), ' ', n);
-        out.Commit(n);
+        const std::size_t n = std::min(count, kSpaces.size());
+        out.Write(kSpaces.substr(0, n));
         count -= n;
     }
 }
@@ -128,7 +130,12 @@ char* AtLeastTwoDigits(char* at, std::int64_t value) {
 class TextCells {
 public:
     TextCells(const TextSource& texts, const Tariff& tariff)
-        : m_texts(texts), m_tariff(tariff), m_priceFormat(PriceFormat(tariff)) {
+        : m_texts(texts),
+          m_tariff(tariff),
+          m_priceFormat(PriceFormat(tariff)),
+          m_symbol(tariff.CurrShort.c_str()),  // as the format has it: up to a zero byte
+          m_decimals(std::max(tariff.CurrDecName, 0)),
+          m_symbolAfter(tariff.CurrAfterNum != 0) {
         for (int kind = KindConnected; kind <= KindMonitorStop; ++kind) {
             m_kindNames[static_cast<std::size_t>(kind)] = texts.Entry(kKindTextEntry + kind);
             m_kindCharacters[static_cast<std::size_t>(kind)] =
@@ -257,14 +264,33 @@ private:
             characters = cached.characters;
             return {cached.text.data(), cached.size};
         }
-        // The format's only conversion is one %.Nf; every other percent sign is doubled.
-        const int n = std::snprintf(m_scratch.data(), m_scratch.size(), m_priceFormat.c_str(),
-                                    static_cast<double>(price));
-        if (n >= 0 && static_cast<std::size_t>(n) >= m_scratch.size()) {
-            m_fallback = FormatPrice(m_tariff, price);  // a huge price or a long symbol
-            return m_fallback;
+        std::string_view text;
+        if (std::isfinite(price) && m_decimals <= kMaxFastDecimals &&
+            m_symbol.size() <= kMaxFastSymbol) {
+            // The symbol and the number as the format's %.Nf writes it: to_chars rounds the
+            // exact value of the double as printf does, digit for digit, at a fraction of
+            // its cost. (A float has at most 39 digits before the point.)
+            char* at = m_scratch.data();
+            if (!m_symbolAfter) {
+                at = std::copy(m_symbol.begin(), m_symbol.end(), at);
+            }
+            at = std::to_chars(at, m_scratch.data() + m_scratch.size(), static_cast<double>(price),
+                               std::chars_format::fixed, m_decimals)
+                     .ptr;
+            if (m_symbolAfter) {
+                at = std::copy(m_symbol.begin(), m_symbol.end(), at);
+            }
+            text = {m_scratch.data(), static_cast<std::size_t>(at - m_scratch.data())};
+        } else {
+            // The format's only conversion is one %.Nf; every other percent sign is doubled.
+            const int n = std::snprintf(m_scratch.data(), m_scratch.size(), m_priceFormat.c_str(),
+                                        static_cast<double>(price));
+            if (n >= 0 && static_cast<std::size_t>(n) >= m_scratch.size()) {
+                m_fallback = FormatPrice(m_tariff, price);  // a huge price or a long symbol
+                return m_fallback;
+            }
+            text = Printed(n);
         }
-        const std::string_view text = Printed(n);
         if (text.size() <= cached.text.size()) {
             cached.filled = true;
             cached.bits = bits;
@@ -285,7 +311,13 @@ private:
 
     const TextSource& m_texts;
     const Tariff& m_tariff;
+    // Room in the scratch buffer for the symbol and the longest number of a fast price.
+    static constexpr int kMaxFastDecimals = 64;
+    static constexpr std::size_t kMaxFastSymbol = 256;
     const std::string m_priceFormat;
+    const std::string m_symbol;  // the currency symbol as written, percent signs single
+    const int m_decimals;
+    const bool m_symbolAfter;
     const CLocaleScope m_cLocale;  // prices with "." whatever the front end's locale
     std::array<std::string, 5> m_kindNames;
     std::array<std::size_t, 5> m_kindCharacters{};
@@ -296,11 +328,44 @@ private:
     std::vector<PriceText> m_prices = std::vector<PriceText>(1024);
 };
 
-void WriteText(const CallList& list, ExportStream& out) {
-    TextCells cells(list.Texts(), list.CurrentTariff());
-    const auto& visible = list.VisibleColumns();
-    auto cell = [&](int id, std::string_view text, std::size_t characters) {
-        out.Write(text);
+}  // namespace
+
+/// One form of the export, written a row at a time.
+class CallExportWriter::Form {
+public:
+    virtual ~Form() = default;
+    virtual void Row(const CallRow& row) = 0;
+    virtual void Finish() = 0;
+};
+
+namespace {
+
+class TextForm final : public CallExportWriter::Form {
+public:
+    TextForm(const CallList& list, ExportStream& out)
+        : m_out(out),
+          m_visible(list.VisibleColumns()),
+          m_cells(list.Texts(), list.CurrentTariff()) {
+        for (const std::int16_t id : m_visible) {
+            Cell(id, m_cells.Title(id), std::string_view::npos);
+        }
+        m_out.Write("\n\n");
+    }
+
+    void Row(const CallRow& row) override {
+        for (const std::int16_t id : m_visible) {
+            std::size_t characters = 0;
+            const std::string_view text = m_cells.Cell(id, row, characters);
+            Cell(id, text, characters);
+        }
+        m_out.Put('\n');
+    }
+
+    void Finish() override {}
+
+private:
+    void Cell(int id, std::string_view text, std::size_t characters) {
+        m_out.Write(text);
         // Padded on the right to the field's width in characters, so that the columns line
         // up in any language; a longer text is written whole.
         const auto width =
@@ -309,23 +374,14 @@ void WriteText(const CallList& list, ExportStream& out) {
             characters = CharacterCount(text);
         }
         if (characters < width) {
-            WriteSpaces(out, width - characters);
+            WriteSpaces(m_out, width - characters);
         }
-    };
-    for (const std::int16_t id : visible) {
-        cell(id, cells.Title(id), std::string_view::npos);
     }
-    out.Write("\n\n");
-    for (std::size_t i = 0; i < list.Count(); ++i) {
-        const CallRow row = list.Row(i);
-        for (const std::int16_t id : visible) {
-            std::size_t characters = 0;
-            const std::string_view text = cells.Cell(id, row, characters);
-            cell(id, text, characters);
-        }
-        out.Put('\n');
-    }
-}
+
+    ExportStream& m_out;
+    const std::vector<std::int16_t> m_visible;
+    TextCells m_cells;
+};
 
 // --- The raw forms -----------------------------------------------------------------------
 
@@ -529,51 +585,75 @@ void WriteRawValue(ExportStream& out, int id, const CallRow& r, std::string_view
     }
 }
 
-void WriteCsv(const CallList& list, ExportStream& out) {
-    const auto& visible = list.VisibleColumns();
-    LocalDays days;
-    auto separate = [&](std::size_t column) {
-        if (column > 0) {
-            out.Put(',');
+class CsvForm final : public CallExportWriter::Form {
+public:
+    CsvForm(const CallList& list, ExportStream& out)
+        : m_out(out), m_visible(list.VisibleColumns()) {
+        for (std::size_t c = 0; c < m_visible.size(); ++c) {
+            Separate(c);
+            m_out.Write(kRawNames[static_cast<std::size_t>(m_visible[c])]);
         }
-    };
-    for (std::size_t c = 0; c < visible.size(); ++c) {
-        separate(c);
-        out.Write(kRawNames[static_cast<std::size_t>(visible[c])]);
+        m_out.Write("\r\n");
     }
-    out.Write("\r\n");
-    auto text = [&](std::string_view value) { WriteCsvText(out, value); };
-    for (std::size_t i = 0; i < list.Count(); ++i) {
-        const CallRow row = list.Row(i);
-        for (std::size_t c = 0; c < visible.size(); ++c) {
-            separate(c);
-            WriteRawValue(out, visible[c], row, "", false, days, text);
-        }
-        out.Write("\r\n");
-    }
-}
 
-void WriteJson(const CallList& list, ExportStream& out) {
-    const auto& visible = list.VisibleColumns();
-    LocalDays days;
-    auto text = [&](std::string_view value) { WriteJsonString(out, value); };
-    out.Write("[\n");
-    for (std::size_t i = 0; i < list.Count(); ++i) {
-        const CallRow row = list.Row(i);
-        out.Put('{');
-        for (std::size_t c = 0; c < visible.size(); ++c) {
-            if (c > 0) {
-                out.Put(',');
-            }
-            out.Put('"');
-            out.Write(kRawNames[static_cast<std::size_t>(visible[c])]);
-            out.Write("\":");
-            WriteRawValue(out, visible[c], row, "null", true, days, text);
+    void Row(const CallRow& row) override {
+        auto text = [this](std::string_view value) { WriteCsvText(m_out, value); };
+        for (std::size_t c = 0; c < m_visible.size(); ++c) {
+            Separate(c);
+            WriteRawValue(m_out, m_visible[c], row, "", false, m_days, text);
         }
-        out.Write(i + 1 < list.Count() ? "},\n" : "}\n");
+        m_out.Write("\r\n");
     }
-    out.Write("]\n");
-}
+
+    void Finish() override {}
+
+private:
+    void Separate(std::size_t column) {
+        if (column > 0) {
+            m_out.Put(',');
+        }
+    }
+
+    ExportStream& m_out;
+    const std::vector<std::int16_t> m_visible;
+    LocalDays m_days;
+};
+
+class JsonForm final : public CallExportWriter::Form {
+public:
+    JsonForm(const CallList& list, ExportStream& out)
+        : m_out(out), m_visible(list.VisibleColumns()) {
+        m_out.Write("[\n");
+    }
+
+    void Row(const CallRow& row) override {
+        // The comma that parts two objects goes before the next one: the rows may come as
+        // they are read, and the last is known only at the end.
+        if (m_rows++ > 0) {
+            m_out.Write(",\n");
+        }
+        auto text = [this](std::string_view value) { WriteJsonString(m_out, value); };
+        m_out.Put('{');
+        for (std::size_t c = 0; c < m_visible.size(); ++c) {
+            if (c > 0) {
+                m_out.Put(',');
+            }
+            m_out.Put('"');
+            m_out.Write(kRawNames[static_cast<std::size_t>(m_visible[c])]);
+            m_out.Write("\":");
+            WriteRawValue(m_out, m_visible[c], row, "null", true, m_days, text);
+        }
+        m_out.Put('}');
+    }
+
+    void Finish() override { m_out.Write(m_rows > 0 ? "\n]\n" : "]\n"); }
+
+private:
+    ExportStream& m_out;
+    const std::vector<std::int16_t> m_visible;
+    LocalDays m_days;
+    std::size_t m_rows = 0;
+};
 
 /// write(2) of all of `bytes`, going on after an interruption or a short write.
 bool WriteAll(int fd, std::string_view bytes) {
@@ -636,48 +716,95 @@ bool ExportStream::Flush() {
     return !m_failed;
 }
 
-void WriteCallExport(const CallList& list, ExportFormat format, ExportStream& out) {
+CallExportWriter::CallExportWriter(const CallList& list, ExportFormat format, ExportStream& out) {
     switch (format) {
         case ExportFormat::Text:
-            WriteText(list, out);
+            m_form = std::make_unique<TextForm>(list, out);
             break;
         case ExportFormat::Csv:
-            WriteCsv(list, out);
+            m_form = std::make_unique<CsvForm>(list, out);
             break;
         case ExportFormat::Json:
-            WriteJson(list, out);
+            m_form = std::make_unique<JsonForm>(list, out);
             break;
     }
 }
 
-bool ExportCallsToFile(const CallList& list, ExportFormat format, const std::string& path,
-                       std::string* error) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) {
+CallExportWriter::~CallExportWriter() = default;
+
+void CallExportWriter::Row(const CallRow& row) {
+    m_form->Row(row);
+}
+
+void CallExportWriter::Finish() {
+    m_form->Finish();
+}
+
+void WriteCallExport(const CallList& list, ExportFormat format, ExportStream& out) {
+    CallExportWriter writer(list, format, out);
+    for (std::size_t i = 0; i < list.Count(); ++i) {
+        writer.Row(list.Row(i));
+    }
+    writer.Finish();
+}
+
+ExportFile::ExportFile(const std::string& path, std::string* error)
+    : m_path(path), m_fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600)) {
+    if (m_fd < 0) {
         if (error) {
             *error = ErrnoText(path);
         }
-        return false;
+        return;
     }
     // A file replaced keeps its mode unless told: private as every file the program writes,
     // the calls say who phoned where and when. Not a device or a pipe the user named.
     struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 07777) != 0600) {
-        (void)::fchmod(fd, 0600);
+    if (::fstat(m_fd, &st) == 0 && S_ISREG(st.st_mode) && (st.st_mode & 07777) != 0600) {
+        (void)::fchmod(m_fd, 0600);
     }
-    ExportStream out([fd](std::string_view bytes) { return WriteAll(fd, bytes); });
-    WriteCallExport(list, format, out);
-    bool ok = out.Flush();
-    int failure = out.Error();
-    if (::close(fd) != 0 && ok) {
+    m_stream = std::make_unique<ExportStream>(
+        [fd = m_fd](std::string_view bytes) { return WriteAll(fd, bytes); });
+}
+
+ExportFile::~ExportFile() {
+    if (m_fd >= 0) {
+        ::close(m_fd);
+    }
+}
+
+bool ExportFile::Close(std::string* error) {
+    if (m_fd < 0) {
+        return false;
+    }
+    bool ok = m_stream->Flush();
+    int failure = m_stream->Error();
+    if (::close(std::exchange(m_fd, -1)) != 0 && ok) {
         ok = false;  // a file system that reports a lost write only now
         failure = errno;
     }
     if (!ok && error) {
         errno = failure;
-        *error = ErrnoText(path);
+        *error = ErrnoText(m_path);
     }
     return ok;
+}
+
+bool ExportCallsToFile(const CallList& list, ExportFormat format, const std::string& path,
+                       std::string* error) {
+    ExportFile file(path, error);
+    if (!file.IsOpen()) {
+        return false;
+    }
+    WriteCallExport(list, format, file.Stream());
+    return file.Close(error);
+}
+
+bool ExportLoadedCallsToFile(CallList& list, ExportFormat format, ExportFile& file,
+                             std::string* error) {
+    CallExportWriter writer(list, format, file.Stream());
+    list.LoadStreamed([&writer](const CallRow& row) { writer.Row(row); });
+    writer.Finish();
+    return file.Close(error);
 }
 
 }  // namespace ov

@@ -10,6 +10,8 @@
 namespace ov {
 
 class CallList;
+struct CallRecordView;
+using CallRow = CallRecordView;
 
 /// The forms the call list can be exported in. Text is the list as the program has always
 /// written it: the visible columns padded to fixed widths with the language's texts. Csv (RFC
@@ -79,13 +81,60 @@ private:
     int m_errno = 0;
 };
 
+/// The export written a row at a time, for rows that come as they are read rather than from
+/// a loaded list: the head of the export (the header line, the opening bracket) when made,
+/// each row in the list's visible columns with its texts and tariff, the end on Finish.
+class CallExportWriter {
+public:
+    CallExportWriter(const CallList& list, ExportFormat format, ExportStream& out);
+    ~CallExportWriter();
+    CallExportWriter(const CallExportWriter&) = delete;
+    CallExportWriter& operator=(const CallExportWriter&) = delete;
+
+    void Row(const CallRow& row);
+    void Finish();
+
+    class Form;
+
+private:
+    std::unique_ptr<Form> m_form;
+};
+
 /// Writes the export of the list's records in load order to `out` (not flushed).
 void WriteCallExport(const CallList& list, ExportFormat format, ExportStream& out);
 
-/// Writes the export to `path`, replacing the file (a new or replaced regular file gets mode
-/// 0600: the calls say who phoned where and when). False, with the reason in `error`, when
-/// the file could not be written whole.
+/// A file an export is written to: opened replacing it (a new or replaced regular file gets
+/// mode 0600: the calls say who phoned where and when), written through Stream(), closed.
+class ExportFile {
+public:
+    /// Opens `path`; when it cannot be, IsOpen() is false and `error` says why.
+    ExportFile(const std::string& path, std::string* error);
+    ~ExportFile();
+    ExportFile(const ExportFile&) = delete;
+    ExportFile& operator=(const ExportFile&) = delete;
+
+    bool IsOpen() const { return m_fd >= 0; }
+    ExportStream& Stream() { return *m_stream; }
+    /// Writes what is left and closes the file. False, with the reason in `error`, when the
+    /// file could not be written whole.
+    bool Close(std::string* error);
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+    std::unique_ptr<ExportStream> m_stream;
+};
+
+/// Writes the export to `path`, replacing the file (see ExportFile). False, with the reason in
+/// `error`, when the file could not be written whole.
 bool ExportCallsToFile(const CallList& list, ExportFormat format, const std::string& path,
                        std::string* error);
+
+/// Loads the list under its filter (CallList::LoadStreamed) and writes each row to the open
+/// `file` as it is read, then closes it: the same bytes as a Reload followed by
+/// ExportCallsToFile, without holding the rows. The list is left empty, with its totals and
+/// skipped files. False, with the reason in `error`, when the file could not be written whole.
+bool ExportLoadedCallsToFile(CallList& list, ExportFormat format, ExportFile& file,
+                             std::string* error);
 
 }  // namespace ov

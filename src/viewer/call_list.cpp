@@ -1,10 +1,12 @@
 #include "viewer/call_list.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <numeric>
 #include <optional>
@@ -30,19 +32,12 @@ int LocalMonthNumber(Time32 t) {
     return (local.tm_year + 1900) * 12 + local.tm_mon;
 }
 
-/// Reads a whole regular file into `buffer`, reusing its room from file to file (a fresh block
-/// per month file costs more than decoding it), with kBufferPadding bytes to spare after the
-/// file's bytes. The file's bytes, or nothing when it cannot be opened or read.
-std::optional<std::string_view> ReadFileInto(const std::string& path, std::string& buffer,
-                                             std::string* error) {
-    // As the writer: never through a link, never a device or a FIFO, never beyond the limit.
-    const int fd = OpenNoFollow(path, O_RDONLY | O_NONBLOCK, 0, false, error);
-    if (fd < 0) {
-        if (errno == ENOENT) {
-            error->clear();  // a month without calls has no file
-        }
-        return std::nullopt;
-    }
+/// Reads a whole regular file opened as `fd` (closed here) into `buffer`, reusing its room
+/// from file to file (a fresh block per month file costs more than decoding it), with
+/// kBufferPadding bytes to spare after the file's bytes. The file's bytes, or nothing when it
+/// cannot be read.
+std::optional<std::string_view> ReadOpenedFile(int fd, const std::string& path, std::string& buffer,
+                                               std::string* error) {
     const auto size = StoredFileSize(fd, path, kMaxStoredFileBytes, error);
     std::optional<std::string_view> bytes;
     if (size) {
@@ -74,7 +69,68 @@ std::optional<std::string_view> ReadFileInto(const std::string& path, std::strin
     return bytes;
 }
 
+/// The bytes of the record of `size` bytes at the front of `bytes` from its first text's
+/// length to its end: its four texts, as stored.
+std::string_view TextsOf(std::string_view bytes, std::size_t size) {
+    return bytes.substr(kCallRecordFixedSize, size - kCallRecordFixedSize);
+}
+
 }  // namespace
+
+/// The month files of one load. The log folder is opened once for all of them: reaching it
+/// anew for every month cost as much as decoding the month. When it cannot be opened so, each
+/// file is opened by its path, and says why it could not be read on its own.
+class CallList::MonthReader {
+public:
+    explicit MonthReader(const std::string& folder)
+        : m_folderPath(folder), m_folder(NoFollowFolder::Open(folder)) {}
+
+    /// The bytes of the month files from month number `first` to `last` (months since year
+    /// 0) that are regular files a load reads; 0 when the folder is not open.
+    std::uint64_t StoredBytes(int first, int last) const {
+        std::uint64_t bytes = 0;
+        for (int number = first; m_folder && number <= last; ++number) {
+            const std::string path = MonthFilePath({}, number / 12, number % 12 + 1);
+            struct stat st {};
+            if (m_folder->Stat(path, st) && S_ISREG(st.st_mode) &&
+                static_cast<std::uint64_t>(st.st_size) <= kMaxStoredFileBytes) {
+                bytes += static_cast<std::uint64_t>(st.st_size);
+            }
+        }
+        return bytes;
+    }
+
+    /// The bytes the reads have given so far.
+    std::uint64_t BytesRead() const { return m_bytesRead; }
+
+    /// The bytes of a month (index 0-11) in `buffer`; nothing when the month has no file
+    /// (`why` empty) or it cannot be read (`why` says why).
+    std::optional<std::string_view> Read(int year, int monthIndex, std::string& buffer,
+                                         std::string& why) {
+        why.clear();
+        const std::string path = MonthFilePath(m_folderPath, year, monthIndex + 1);
+        // As the writer: never through a link, never a device or a FIFO, never beyond the
+        // limit.
+        constexpr int kFlags = O_RDONLY | O_NONBLOCK;
+        const int fd =
+            m_folder ? m_folder->OpenFile(path.substr(path.rfind('/') + 1), path, kFlags, &why)
+                     : OpenNoFollow(path, kFlags, 0, false, &why);
+        if (fd < 0) {
+            if (errno == ENOENT) {
+                why.clear();  // a month without calls has no file
+            }
+            return std::nullopt;
+        }
+        const auto bytes = ReadOpenedFile(fd, path, buffer, &why);
+        m_bytesRead += bytes ? bytes->size() : 0;
+        return bytes;
+    }
+
+private:
+    std::string m_folderPath;
+    std::optional<NoFollowFolder> m_folder;
+    std::uint64_t m_bytesRead = 0;
+};
 
 CallList::CallList(Settings& settings, const TextSource& texts, std::string folder,
                    const Clock& clock)
@@ -119,21 +175,23 @@ void CallList::RebuildColumns(bool keepFirst) {
     }
 }
 
-bool CallList::ReadMonth(int monthIndex, int year, CallTotals& totals, bool keep) {
+template <typename OnRecord>
+bool CallList::ReadMonth(MonthReader& reader, int monthIndex, int year, CallTotals& totals,
+                         OnRecord&& record) {
     std::string why;
-    const auto bytes =
-        ReadFileInto(MonthFilePath(m_folder, year, monthIndex + 1), m_fileBuffer, &why);
+    const auto bytes = reader.Read(year, monthIndex, m_fileBuffer, why);
     if (!bytes) {
         if (!why.empty()) {
             m_skippedFiles.push_back(std::move(why));
         }
         return false;
     }
-    ReadRecords(*bytes, totals, keep);
+    ReadRecords(*bytes, totals, record);
     return true;
 }
 
-void CallList::ReadRecords(std::string_view bytes, CallTotals& totals, bool keep) {
+template <typename OnRecord>
+void CallList::ReadRecords(std::string_view bytes, CallTotals& totals, OnRecord&& keep) {
     // Whole records one after the other; the first that cannot be read whole (the end, or
     // damage) ends the file, and the records before it stay. The texts are looked at in the
     // file's bytes and copied only when new to the list.
@@ -147,6 +205,7 @@ void CallList::ReadRecords(std::string_view bytes, CallTotals& totals, bool keep
             shown[kind] = m_filter.ShowsKind(kind);
         }
         while (const std::size_t used = DecodeCallRecordStored(bytes, record)) {
+            const std::string_view texts = TextsOf(bytes, used);
             bytes.remove_prefix(used);
             if (static_cast<std::uint32_t>(record.kind) < 5 ? !shown[record.kind]
                                                             : !m_filter.ShowsKind(record.kind)) {
@@ -154,59 +213,114 @@ void CallList::ReadRecords(std::string_view bytes, CallTotals& totals, bool keep
             }
             totals.AddLeavingDays(record.kind, record.startTime, record.connectedSeconds,
                                   record.dialingSeconds, record.price);
-            if (keep) {
-                m_store.AppendPooled(record, interner);
-            }
+            keep(record, texts, true, interner);
         }
     } else {
         while (const std::size_t used = DecodeCallRecordView(bytes, record)) {
+            const std::string_view texts = TextsOf(bytes, used);
             bytes.remove_prefix(used);
             if (m_filter.Accepts(record)) {
                 totals.AddLeavingDays(record.kind, record.startTime, record.connectedSeconds,
                                       record.dialingSeconds, record.price);
-                if (keep) {
-                    m_store.AppendPooled(record, interner);
-                }
+                keep(record, texts, false, interner);
             }
         }
     }
     totals.UpdateDays();
 }
 
-void CallList::Reload() {
-    AboutToReset();
+template <typename OnRecord, typename OnLine>
+void CallList::Load(OnRecord&& record, OnLine&& line, bool planRoom) {
     m_skippedFiles.clear();
-    m_store.Clear();
     m_totals.Clear();
+    MonthReader reader(m_folder);
     if (m_filter.allMonths || m_filter.monthSums) {
+        // Records are kept only when every month shows its records; else the month lines.
+        auto records = [&](const CallRecordView& view, std::string_view texts, bool stored,
+                           BufferInterner& interner) {
+            if (m_filter.allMonths) {
+                record(view, texts, stored, interner);
+            }
+        };
         const int current = LocalMonthNumber(m_clock.Now());
+        // The room for the records, planned once the first month shows how many records its
+        // bytes hold: a store grown by doubling copies itself and touches fresh memory again
+        // and again, which cost a first load a fifth of its time.
+        const std::uint64_t allBytes =
+            planRoom && m_filter.allMonths ? reader.StoredBytes(kFirstLoggedMonth, current) : 0;
+        bool planned = allBytes == 0;
         for (int number = kFirstLoggedMonth; number <= current; ++number) {
             CallTotals month;
-            if (!ReadMonth(number % 12, number / 12, month, m_filter.allMonths) ||
-                month.first == 0) {
+            const bool read = ReadMonth(reader, number % 12, number / 12, month, records);
+            if (!planned && m_store.Size() > 0 && reader.BytesRead() > 0 &&
+                reader.BytesRead() < allBytes) {
+                planned = true;
+                const double perByte =
+                    static_cast<double>(m_store.Size()) / static_cast<double>(reader.BytesRead());
+                const auto left = static_cast<double>(allBytes - reader.BytesRead());
+                // A little over the estimate, never more than the bytes could hold.
+                const auto more = std::min(static_cast<std::uint64_t>(perByte * left * 1.02) + 64,
+                                           (allBytes - reader.BytesRead()) / kCallRecordMinSize);
+                m_store.Reserve(m_store.Size() + static_cast<std::size_t>(more));
+            }
+            if (!read || month.first == 0) {
                 continue;
             }
             m_totals.Merge(month);
             if (m_filter.monthSums) {
-                CallRecord line;
-                line.kind = KindMonthSum;
-                line.startTime = month.first;
+                CallRecord sums;
+                sums.kind = KindMonthSum;
+                sums.startTime = month.first;
                 // A month line keeps the record's 32-bit fields.
-                line.connectedSeconds = static_cast<std::int32_t>(month.connectedSeconds);
-                line.dialingSeconds = static_cast<std::int32_t>(month.dialingSeconds);
-                line.price = month.price;
-                m_store.Append(line);
+                sums.connectedSeconds = static_cast<std::int32_t>(month.connectedSeconds);
+                sums.dialingSeconds = static_cast<std::int32_t>(month.dialingSeconds);
+                sums.price = month.price;
+                line(sums);
             }
         }
     } else if (const auto month = m_filter.SelectedMonth()) {
-        ReadMonth(month->month, month->year, m_totals, true);
+        ReadMonth(reader, month->month, month->year, m_totals, record);
     }
-    m_store.ShrinkToFit();
     m_fileBuffer = std::string();  // the room of the largest month file is not kept
+}
+
+void CallList::Reload() {
+    AboutToReset();
+    m_store.Clear();
+    // The interner takes the texts as stored as well as cut at their first zero byte.
+    Load([this](const CallRecordView& record, std::string_view texts, bool /*stored*/,
+                BufferInterner& interner) { m_store.AppendPooled(record, texts, interner); },
+         [this](const CallRecord& line) { m_store.Append(line); }, true);
+    m_store.ShrinkToFit();
     ShowTotals();
     m_rows.resize(m_store.Size());
     m_rows.shrink_to_fit();
     std::iota(m_rows.begin(), m_rows.end(), 0u);
+    Reset();
+}
+
+void CallList::LoadStreamed(const std::function<void(const CallRow&)>& row) {
+    AboutToReset();
+    m_store.Clear();
+    Load(
+        [&row](const CallRecordView& record, std::string_view /*texts*/, bool stored,
+               BufferInterner& /*interner*/) {
+            if (!stored) {
+                row(record);
+                return;
+            }
+            // Like the C string it stands for, a text ends at its first zero byte.
+            CallRow cut = record;
+            for (std::string_view* text :
+                 {&cut.userName, &cut.entryName, &cut.deviceName, &cut.deviceType}) {
+                text->remove_suffix(text->size() - ::strnlen(text->data(), text->size()));
+            }
+            row(cut);
+        },
+        [&row](const CallRecord& line) { row(RowOf(line)); }, false);
+    m_rows.clear();
+    m_rows.shrink_to_fit();
+    ShowTotals();
     Reset();
 }
 

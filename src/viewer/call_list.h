@@ -97,6 +97,12 @@ public:
     /// the file could not be written whole.
     bool ExportToFile(const std::string& path, std::string* error = nullptr) const;
 
+    /// Loads as Reload does but keeps no row, for a reader of the whole list in one pass (an
+    /// export of a million calls need not hold them): each row, month lines included, goes to
+    /// `row` in load order as it is read, its texts valid during the call only. The totals
+    /// and the skipped files stay as Reload leaves them; the list is left empty.
+    void LoadStreamed(const std::function<void(const CallRow&)>& row);
+
     /// Bytes the loaded records take, texts and row order included.
     std::size_t MemoryBytes() const;
 
@@ -105,11 +111,24 @@ public:
     const std::vector<std::string>& SkippedFiles() const { return m_skippedFiles; }
 
 private:
-    /// Reads one month (index 0-11) through the filter into `totals`, keeping the accepted
-    /// records when `keep`. False when the month's file is missing or unreadable.
-    bool ReadMonth(int monthIndex, int year, CallTotals& totals, bool keep);
+    class MonthReader;
+    /// Loads every record the filter accepts from the call log into the totals, as Reload
+    /// does, handing each to `record` in load order: `record(view, texts, stored, interner)`,
+    /// the view's texts as stored (`stored`, not yet cut at their first zero byte) or cut, the
+    /// record's bytes from its first text's length to its end, and an interner over the
+    /// store's pool for the file buffer they lie in; and each month line of
+    /// the sums mode to `line(const CallRecord&)`. The skipped files are kept. With
+    /// `planRoom` the store is given room for the records it will likely keep.
+    template <typename OnRecord, typename OnLine>
+    void Load(OnRecord&& record, OnLine&& line, bool planRoom);
+    /// Reads one month (index 0-11) through the filter into `totals`, handing the accepted
+    /// records on. False when the month's file is missing or unreadable.
+    template <typename OnRecord>
+    bool ReadMonth(MonthReader& reader, int monthIndex, int year, CallTotals& totals,
+                   OnRecord&& record);
     /// The records of one month file's bytes (in m_fileBuffer) through the filter.
-    void ReadRecords(std::string_view bytes, CallTotals& totals, bool keep);
+    template <typename OnRecord>
+    void ReadRecords(std::string_view bytes, CallTotals& totals, OnRecord&& keep);
     /// The month line of the month `start` falls in, appending one when there is none.
     std::size_t MonthLineFor(Time32 start);
     void SortRows();

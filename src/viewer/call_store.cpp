@@ -38,6 +38,7 @@ void BufferInterner::Reset() {
     for (Recent& recent : m_recent) {
         recent = Recent{};
     }
+    m_lastTexts = {};
 }
 
 std::uint32_t BufferInterner::InternNew(Recent& recent, std::string_view stored, const Key& key) {

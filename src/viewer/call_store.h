@@ -93,6 +93,24 @@ public:
         return InternNew(recent, stored, key);
     }
 
+    /// The pool indexes of a record's four texts into `ids`. `texts` are the record's bytes
+    /// from its first text's length to its end, which hold all four: a record whose texts
+    /// are the same bytes as the last record's (most are: one user on one line) takes the
+    /// last indexes at the cost of one comparison.
+    void InternTexts(const CallRow& row, std::string_view texts, std::uint32_t (&ids)[4]) {
+        if (texts.size() == m_lastTexts.size() &&
+            std::memcmp(texts.data(), m_lastTexts.data(), texts.size()) == 0) {
+            std::memcpy(ids, m_lastIds, sizeof ids);
+            return;
+        }
+        ids[0] = Intern(0, row.userName);
+        ids[1] = Intern(1, row.entryName);
+        ids[2] = Intern(2, row.deviceName);
+        ids[3] = Intern(3, row.deviceType);
+        m_lastTexts = texts;
+        std::memcpy(m_lastIds, ids, sizeof ids);
+    }
+
 private:
     /// A text as its slot knows it: the length, and for a text of up to sixteen bytes the
     /// bytes as two words, zero beyond the text.
@@ -128,6 +146,8 @@ private:
 
     StringPool& m_pool;
     Recent m_recent[4];
+    std::string_view m_lastTexts;  // none yet: no record's texts take no bytes
+    std::uint32_t m_lastIds[4]{};
 };
 
 /// The records of the call list in the order they were added, kept compactly: the numbers of
@@ -146,6 +166,15 @@ public:
                        interner.Intern(0, row.userName), interner.Intern(1, row.entryName),
                        interner.Intern(2, row.deviceName), interner.Intern(3, row.deviceType)});
     }
+    /// As AppendPooled, with the record's bytes from its first text's length to its end (see
+    /// BufferInterner::InternTexts).
+    void AppendPooled(const CallRow& row, std::string_view texts, BufferInterner& interner) {
+        std::uint32_t ids[4];
+        interner.InternTexts(row, texts, ids);
+        m_calls.push_back(StoredCall{row.kind, row.startTime, row.connectedSeconds,
+                                     row.dialingSeconds, row.price, ids[0], ids[1], ids[2],
+                                     ids[3]});
+    }
     StringPool& Pool() { return m_pool; }
     std::size_t Size() const { return m_calls.size(); }
     bool Empty() const { return m_calls.empty(); }
@@ -155,6 +184,8 @@ public:
     /// Adds durations and price to a record in place (the month lines of the sums mode).
     void AddToSums(std::size_t index, std::int32_t connected, std::int32_t dialing, float price);
     void Clear();
+    /// Room for `records` records in all, so that appending up to them never moves the store.
+    void Reserve(std::size_t records) { m_calls.reserve(records); }
     /// Gives back the room a load left unused when it is more than the records take; a list
     /// reloaded at about its size keeps its room, so the next load need not grow it again.
     void ShrinkToFit() {

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <optional>
@@ -339,6 +340,84 @@ TEST_F(CallExportTest, FailedWritesAreReportedAndFilesArePrivate) {
     struct stat st {};
     ASSERT_EQ(::stat(path.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+// A load streamed straight into the export (as orvanta-cli exports) writes what a reload and an
+// export of the loaded list write, and leaves the same totals and skipped files, under every
+// kind of filter, over damage, a text with a zero byte inside, a month file that is a link and
+// a month with nothing but a mark.
+TEST_F(CallExportTest, AStreamedLoadExportsWhatTheLoadedListExports) {
+    std::string damaged =
+        EncodeCallRecord(Record(KindConnected, Local(2024, 3, 9), 9, 9.0f, "x", "y"));
+    damaged[kCallRecordFixedSize] = '\xff';  // a user name length no record has
+    Log(2024, 3,
+        {Record(KindConnected, Local(2024, 3, 1, 8), 60, 2.0f, std::string("jane\0old", 8),
+                "Demo ISP"),
+         Record(KindConnected, Local(2024, 3, 2, 8), 61, 2.0f, std::string("jane\0new", 8),
+                "Demo ISP"),
+         Record(KindUnconnected, Local(2024, 3, 3, 9), 0, 0.25f, "bob", "a,b")});
+    test::WriteFileOrDie(MonthFilePath(m_folder, 2024, 3),
+                         test::ReadFileOrEmpty(MonthFilePath(m_folder, 2024, 3)) + damaged +
+                             EncodeCallRecord(Record(KindConnected, Local(2024, 3, 10), 1, 1.0f,
+                                                     "hidden", "by the damage")));
+    Log(2024, 5, {Record(KindMonitorStart, Local(2024, 5, 1), 0, 0.0f, "root", "")});
+    Log(2024, 7,
+        {Record(KindConnected, Local(2024, 7, 1), 30, 1.5f, "bob", "Office"),
+         Record(KindMonitorStop, Local(2024, 7, 2), 0, 0.0f, "root", "")});
+    test::WriteFileOrDie(
+        m_home.File("elsewhere.ovl"),
+        EncodeCallRecord(Record(KindConnected, Local(2024, 8, 3), 5, 9.0f, "", "")));
+    ASSERT_EQ(
+        ::symlink(m_home.File("elsewhere.ovl").c_str(), MonthFilePath(m_folder, 2024, 8).c_str()),
+        0);
+
+    const struct {
+        MonthItem month;
+        std::string user;  // empty: all users
+        bool markers;
+    } filters[] = {
+        {{kMonthAll, 0, 0}, "", true},      {{kMonthSums, 0, 0}, "", true},
+        {{kMonthOne, 2, 2024}, "", true},   {{kMonthOne, 6, 2024}, "bob", true},
+        {{kMonthAll, 0, 0}, "jane", false}, {{kMonthOne, 3, 2024}, "", false},  // no row at all
+    };
+    for (const auto& f : filters) {
+        m_settings.ShowStartMon = f.markers ? 1 : 0;
+        m_settings.ShowStopMon = f.markers ? 1 : 0;
+        m_settings.Months.items.push_back(f.month);
+        List().Filter().Select(FilterListId::Months,
+                               static_cast<int>(m_settings.Months.items.size() - 1));
+        if (!f.user.empty()) {
+            m_settings.ListUsers.items.push_back(f.user);
+        }
+        List().Filter().Select(
+            FilterListId::Users,
+            f.user.empty() ? 0 : static_cast<int>(m_settings.ListUsers.items.size() - 1));
+        for (const auto format : {ExportFormat::Text, ExportFormat::Csv, ExportFormat::Json}) {
+            SCOPED_TRACE(testing::Message() << f.month.kind << " " << f.user << " " << f.markers
+                                            << " " << static_cast<int>(format));
+            List().Reload();
+            const std::string loaded = Export(format);
+            const CallTotals totals = List().Totals();
+            const auto skipped = List().SkippedFiles();
+
+            const std::string path = m_home.File("streamed");
+            std::string error;
+            ExportFile file(path, &error);
+            ASSERT_TRUE(file.IsOpen()) << error;
+            EXPECT_TRUE(ExportLoadedCallsToFile(List(), format, file, &error)) << error;
+            EXPECT_EQ(test::ReadFileOrEmpty(path), loaded);
+            EXPECT_EQ(List().Totals(), totals);
+            EXPECT_EQ(List().SkippedFiles(), skipped);
+            EXPECT_EQ(List().Count(), 0u);
+            EXPECT_EQ(skipped.size(), f.month.kind == kMonthOne ? 0u : 1u);
+        }
+    }
+    // A write that fails is reported, naming the file.
+    std::string error;
+    ExportFile full("/dev/full", &error);
+    ASSERT_TRUE(full.IsOpen()) << error;
+    EXPECT_FALSE(ExportLoadedCallsToFile(List(), ExportFormat::Json, full, &error));
+    EXPECT_NE(error.find("/dev/full"), std::string::npos) << error;
 }
 
 TEST(ExportFormatTest, ParsesTheThreeNames) {
