@@ -4,7 +4,6 @@
 
 #include "app/startup_settings.h"
 #include "platform/file_util.h"
-#include "platform/paths.h"
 #include "platform/ras/ras_factory.h"
 #include "platform/text_util.h"
 
@@ -125,8 +124,8 @@ private:
     const TextSource& m_texts;
 };
 
-MonitorApp::MonitorApp(MonitorFrontEnd& frontEnd, const Clock& clock)
-    : m_frontEnd(frontEnd), m_clock(clock) {}
+MonitorApp::MonitorApp(MonitorFrontEnd& frontEnd, const Clock& clock, const ProgramPaths& paths)
+    : m_frontEnd(frontEnd), m_clock(clock), m_paths(paths) {}
 
 MonitorApp::~MonitorApp() {
     if (m_meteringWindow) {
@@ -136,11 +135,10 @@ MonitorApp::~MonitorApp() {
 
 bool MonitorApp::Start(std::string* error) {
     // Only one monitor logs to a data root: a second would log every call twice.
-    const std::string root = EnsureDataRoot(error);
-    if (root.empty()) {
+    if (!m_paths.EnsureDataRoot(error)) {
         return false;
     }
-    m_rootLock = DataRootLock::Acquire(root, error);
+    m_rootLock = DataRootLock::Acquire(m_paths.dataRoot, error);
     if (!m_rootLock) {
         return false;
     }
@@ -153,14 +151,16 @@ bool MonitorApp::Start(std::string* error) {
         m_frontEnd.OnBuiltInTexts(why);
         m_texts = &BuiltInEnglishTexts();
     }
-    m_settings = LoadStartupSettings(*m_texts);
-    m_writer = std::make_unique<CallLogWriter>(*m_settings, *m_texts, m_clock, m_frontEnd);
+    m_settings = LoadStartupSettings(*m_texts, m_paths.tariffFile);
+    m_writer = std::make_unique<CallLogWriter>(*m_settings, *m_texts, m_clock, m_frontEnd,
+                                               m_paths.logFolder);
     EnsureFolder(m_writer->Folder());
     m_session =
         std::make_unique<MonitorSession>(m_loop, *m_settings, *m_writer, m_appPaths, m_processes);
 
     m_provider = MakeRasProvider(
-        [this](const std::string& message) { m_frontEnd.OnProviderError(message); }, error);
+        [this](const std::string& message) { m_frontEnd.OnProviderError(message); },
+        m_paths.simulatorState, error);
     if (!m_provider) {
         return false;
     }

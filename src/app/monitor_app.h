@@ -17,6 +17,7 @@
 #include "platform/clock.h"
 #include "platform/data_root_lock.h"
 #include "platform/message_loop.h"
+#include "platform/paths.h"
 #include "platform/ras/ras.h"
 #include "platform/ras/ras_provider.h"
 #include "platform/text_source.h"
@@ -61,8 +62,8 @@ std::chrono::milliseconds MonitorPollPeriod();
 /// on the window thread (the thread of its MessageLoop).
 class MonitorApp {
 public:
-    /// `frontEnd` and `clock` must outlive the application.
-    MonitorApp(MonitorFrontEnd& frontEnd, const Clock& clock);
+    /// `frontEnd`, `clock` and `paths` must outlive the application.
+    MonitorApp(MonitorFrontEnd& frontEnd, const Clock& clock, const ProgramPaths& paths);
     ~MonitorApp();
     MonitorApp(const MonitorApp&) = delete;
     MonitorApp& operator=(const MonitorApp&) = delete;
@@ -108,6 +109,7 @@ private:
 
     MonitorFrontEnd& m_frontEnd;
     const Clock& m_clock;
+    const ProgramPaths& m_paths;
     MessageLoop m_loop;
     std::optional<DataRootLock> m_rootLock;
     const TextSource* m_texts = nullptr;

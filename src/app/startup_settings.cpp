@@ -18,8 +18,10 @@ const TextSource& BuiltInEnglishTexts() {
     return texts;
 }
 
-std::unique_ptr<Settings> LoadStartupSettings(const TextSource& texts) {
+std::unique_ptr<Settings> LoadStartupSettings(const TextSource& texts,
+                                              const std::string& tariffFile) {
     auto settings = std::make_unique<Settings>(texts);
+    settings->TariffFile = tariffFile;
     settings->PickTariffForSystemLanguage();
     settings->Exchange(false);
     return settings;

@@ -10,7 +10,6 @@
 #include <ctime>
 
 #include "platform/file_util.h"
-#include "platform/paths.h"
 
 namespace ov {
 
@@ -68,10 +67,6 @@ std::optional<std::string> KeepTornTail(const std::string& path, std::string_vie
 }
 
 }  // namespace
-
-std::string LogFolder() {
-    return JoinPath(DataRoot(), "LogData");
-}
 
 std::string MonthFilePath(const std::string& folder, int year, int month) {
     char name[48];

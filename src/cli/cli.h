@@ -10,6 +10,7 @@
 #include "app/text_table_source.h"
 #include "platform/clock.h"
 #include "platform/language.h"
+#include "platform/paths.h"
 
 namespace ov::cli {
 
@@ -17,11 +18,13 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
-/// Where a command writes; tests of the commands can point these at files.
+/// Where a command writes (tests of the commands can point these at files) and where the
+/// program's files are (main names them once).
 struct Context {
     std::FILE* out = stdout;
     std::FILE* err = stderr;
     std::FILE* in = stdin;
+    ProgramPaths paths;
 };
 
 using Args = std::span<const std::string>;

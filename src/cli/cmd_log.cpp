@@ -213,7 +213,7 @@ int Run(Context& ctx, Args args) {
             return UsageError(ctx, kCommand, "MONTH must be 1 to 12, not '" + args[2] + "'");
         }
         WriteLine(ctx,
-                  {MonthFilePath(LogFolder(), static_cast<int>(*year), static_cast<int>(*month))});
+                  {MonthFilePath(ctx.paths.logFolder, static_cast<int>(*year), static_cast<int>(*month))});
         return kExitOk;
     }
     return UsageError(ctx, kCommand);

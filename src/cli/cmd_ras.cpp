@@ -67,7 +67,8 @@ int Run(Context& ctx, Args args) {
     }
     std::string error;
     auto provider =
-        MakeRasProvider([&ctx](const std::string& message) { Fail(ctx, message); }, &error);
+        MakeRasProvider([&ctx](const std::string& message) { Fail(ctx, message); },
+                        ctx.paths.simulatorState, &error);
     if (!provider) {
         return Fail(ctx, error);
     }

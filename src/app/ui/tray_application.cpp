@@ -156,7 +156,7 @@ private:
 
 }  // namespace
 
-int RunTrayProgram() {
+int RunTrayProgram(const ProgramPaths& paths) {
     // Single instance: a copy of this program that runs already is asked to come forward.
     std::string error;
     const std::string instanceFolder = InstanceFolder(&error);
@@ -183,7 +183,7 @@ int RunTrayProgram() {
 
     // The installation record, at every start (it does nothing once registered).
     {
-        InstallLog installLog("Quorvex", "Orvanta", OV_VERSION);
+        InstallLog installLog("Quorvex", "Orvanta", OV_VERSION, InstallPaths::ForThisProgram(paths));
         RecordInstalledFiles(installLog, LangsFolder(), packs.Texts().String(kProductName));
     }
 
@@ -192,7 +192,7 @@ int RunTrayProgram() {
     QtDesktop desktop;
     TrayFrontEnd frontEnd(packs, desktop);
     const SystemClock clock;
-    MonitorApp app(frontEnd, clock);
+    MonitorApp app(frontEnd, clock, paths);
     MessageLoop& loop = app.Loop();
     loop.SetWakeHook([&loop] {
         QMetaObject::invokeMethod(

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "platform/paths.h"
+
 namespace ov {
 
 /// The tray program from start-up to exit: single instance, language packs, text table and
 /// installation record, phone book, settings, the application window with the monitor; then
 /// the event loop until the exit sequence; then the packs released (storing the language).
 /// SIGINT, SIGTERM and SIGHUP run the exit sequence. The caller has made the QApplication.
-/// Returns the process's exit status.
-int RunTrayProgram();
+/// `paths` are where the program's files are. Returns the process's exit status.
+int RunTrayProgram(const ProgramPaths& paths);
 
 }  // namespace ov
