@@ -158,9 +158,9 @@ bool MonitorApp::Start(std::string* error) {
     m_session =
         std::make_unique<MonitorSession>(m_loop, *m_settings, *m_writer, m_appPaths, m_processes);
 
-    m_provider = MakeRasProvider(
-        [this](const std::string& message) { m_frontEnd.OnProviderError(message); },
-        m_paths.simulatorState, error);
+    m_provider =
+        MakeRasProvider([this](const std::string& message) { m_frontEnd.OnProviderError(message); },
+                        m_paths.simulatorState, error);
     if (!m_provider) {
         return false;
     }

@@ -6,8 +6,8 @@
 
 #include "cli/cli.h"
 #include "platform/file_util.h"
-#include "platform/registry/registry.h"
 #include "platform/ras/ras_providers.h"
+#include "platform/registry/registry.h"
 #include "sysint/autostart.h"
 
 namespace {

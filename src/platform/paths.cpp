@@ -44,7 +44,8 @@ std::string ProgramFolder() {
 }
 
 ProgramPaths ProgramPaths::FromVariables(const std::function<std::string(const char*)>& variable,
-                                 const std::string& programFolder, const std::string& userHome) {
+                                         const std::string& programFolder,
+                                         const std::string& userHome) {
     std::string home = variable("HOME");
     if (home.empty()) {
         home = userHome;

@@ -47,7 +47,8 @@ struct ProgramPaths {
     /// unset), `programFolder` the program's folder, `userHome` the password database's home
     /// folder for when HOME is not set.
     static ProgramPaths FromVariables(const std::function<std::string(const char*)>& variable,
-                                  const std::string& programFolder, const std::string& userHome);
+                                      const std::string& programFolder,
+                                      const std::string& userHome);
 
     /// Everything in `folder`, as ORVANTA_HOME=folder, XDG_CONFIG_HOME=folder/config and
     /// XDG_DATA_HOME=folder/data give it: for tests, and for programs given a folder.

@@ -65,7 +65,7 @@ TEST(MonitorApp, RunsOnTheBuiltInTextsFromStartToExit) {
     test::ScopedEnv poll("ORVANTA_POLL_MS", std::string("20"));
     const SystemClock clock;
     NotingFrontEnd frontEnd;
-    MonitorApp app(frontEnd, clock);
+    MonitorApp app(frontEnd, clock, home.Paths());
     std::string error;
     ASSERT_TRUE(app.Start(&error)) << error;
     EXPECT_EQ(app.ProviderName(), "simulator");
@@ -73,7 +73,7 @@ TEST(MonitorApp, RunsOnTheBuiltInTextsFromStartToExit) {
 
     // A second monitor on the same data root is refused, naming why.
     NotingFrontEnd secondFrontEnd;
-    MonitorApp second(secondFrontEnd, clock);
+    MonitorApp second(secondFrontEnd, clock, home.Paths());
     std::string secondError;
     EXPECT_FALSE(second.Start(&secondError));
     EXPECT_FALSE(secondError.empty());

@@ -58,7 +58,7 @@ protected:
         EXPECT_FALSE(event) << event->first << " " << event->second;
     }
 
-    test::TempHome m_home;
+    test::ChildHome m_home;
     test::ScopedEnv m_ras{"ORVANTA_RAS", std::string("nm")};
     test::ScopedEnv m_poll{"ORVANTA_POLL_MS", std::string("50")};
     test::MockNetworkManager m_nm;
@@ -123,7 +123,7 @@ TEST_F(NmMonitorTest, TheBusGoingAwayEndsNoCall) {
 }
 
 TEST(NmChoiceTest, UnsetChoosesNetworkManagerWhileItIsOnTheBus) {
-    test::TempHome home;
+    test::ChildHome home;
     test::ScopedEnv ras("ORVANTA_RAS", std::nullopt);
     test::MockNetworkManager nm;
     for (const char* expected : {"NetworkManager", "simulator"}) {

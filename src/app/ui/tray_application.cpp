@@ -183,7 +183,8 @@ int RunTrayProgram(const ProgramPaths& paths) {
 
     // The installation record, at every start (it does nothing once registered).
     {
-        InstallLog installLog("Quorvex", "Orvanta", OV_VERSION, InstallPaths::ForThisProgram(paths));
+        InstallLog installLog("Quorvex", "Orvanta", OV_VERSION,
+                              InstallPaths::ForThisProgram(paths));
         RecordInstalledFiles(installLog, LangsFolder(), packs.Texts().String(kProductName));
     }
 
