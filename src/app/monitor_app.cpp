@@ -1,7 +1,5 @@
 #include "app/monitor_app.h"
 
-#include <cstdlib>
-
 #include "app/startup_settings.h"
 #include "platform/file_util.h"
 #include "platform/ras/ras_factory.h"
@@ -16,8 +14,8 @@ constexpr std::uint32_t WM_CANCEL_COUNTDOWN = WM_APP + 1100;
 
 }  // namespace
 
-std::chrono::milliseconds MonitorPollPeriod() {
-    if (const char* text = std::getenv("ORVANTA_POLL_MS")) {
+std::chrono::milliseconds MonitorPollPeriod(const char* text) {
+    if (text != nullptr) {
         if (const auto ms = ParseInteger(text); ms && *ms >= 10 && *ms <= 60000) {
             return std::chrono::milliseconds(*ms);
         }
@@ -124,8 +122,9 @@ private:
     const TextSource& m_texts;
 };
 
-MonitorApp::MonitorApp(MonitorFrontEnd& frontEnd, const Clock& clock, const ProgramPaths& paths)
-    : m_frontEnd(frontEnd), m_clock(clock), m_paths(paths) {}
+MonitorApp::MonitorApp(MonitorFrontEnd& frontEnd, const Clock& clock, const ProgramPaths& paths,
+                       std::chrono::milliseconds pollPeriod)
+    : m_frontEnd(frontEnd), m_clock(clock), m_paths(paths), m_pollPeriod(pollPeriod) {}
 
 MonitorApp::~MonitorApp() {
     if (m_meteringWindow) {
@@ -186,7 +185,7 @@ bool MonitorApp::Start(std::string* error) {
     m_session->AddObserver(m_meteringWindow.get());
 
     ConnectionMonitor::Options options;
-    options.pollPeriod = MonitorPollPeriod();
+    options.pollPeriod = m_pollPeriod;
     options.polledWithoutConnections = false;  // no front end reads the empty cycles
     m_monitor = std::make_unique<ConnectionMonitor>(*m_ras, m_clock, options);
     return true;

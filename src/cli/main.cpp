@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "app/monitor_app.h"
 #include "cli/cli.h"
 #include "platform/file_util.h"
 #include "platform/ras/ras_providers.h"
@@ -60,6 +61,7 @@ int main(int argc, char** argv) {
     // registry and the file layer are told the folders that are the user's.
     ov::cli::Context ctx;
     ctx.paths = ov::ProgramPaths::FromEnvironment(home);
+    ctx.pollPeriod = ov::MonitorPollPeriod(std::getenv("ORVANTA_POLL_MS"));
     ov::UseChosenRoots(ctx.paths.ChosenRoots());
     ov::RegistryStore::UseDefaultPaths(ctx.paths);
     ov::UseDesktopAutostart(ctx.paths.autostartFolder);

@@ -54,18 +54,17 @@ TEST(MonitorPollPeriod, TakesTheTestsPeriodOnlyWithinItsBounds) {
         {"60001", 2000}, {"", 2000}, {"50ms", 2000}, {"-50", 2000},
     };
     for (const auto& c : cases) {
-        test::ScopedEnv poll("ORVANTA_POLL_MS", c.value);
-        EXPECT_EQ(MonitorPollPeriod().count(), c.ms) << c.value.value_or("(unset)");
+        EXPECT_EQ(MonitorPollPeriod(c.value ? c.value->c_str() : nullptr).count(), c.ms)
+            << c.value.value_or("(unset)");
     }
 }
 
 TEST(MonitorApp, RunsOnTheBuiltInTextsFromStartToExit) {
     test::TempHome home;
     test::ScopedEnv ras("ORVANTA_RAS", std::string("sim"));
-    test::ScopedEnv poll("ORVANTA_POLL_MS", std::string("20"));
     const SystemClock clock;
     NotingFrontEnd frontEnd;
-    MonitorApp app(frontEnd, clock, home.Paths());
+    MonitorApp app(frontEnd, clock, home.Paths(), std::chrono::milliseconds(20));
     std::string error;
     ASSERT_TRUE(app.Start(&error)) << error;
     EXPECT_EQ(app.ProviderName(), "simulator");

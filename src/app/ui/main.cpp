@@ -1,4 +1,5 @@
 // orvanta: the tray program.
+#include "app/monitor_app.h"
 #include "app/ui/tray_application.h"
 #include "platform/file_util.h"
 #include "platform/paths.h"
@@ -10,6 +11,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 int main(int argc, char** argv) {
@@ -42,5 +44,5 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvanta"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orvanta"));
-    return ov::RunTrayProgram(paths);
+    return ov::RunTrayProgram(paths, ov::MonitorPollPeriod(std::getenv("ORVANTA_POLL_MS")));
 }

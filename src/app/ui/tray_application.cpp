@@ -156,7 +156,7 @@ private:
 
 }  // namespace
 
-int RunTrayProgram(const ProgramPaths& paths) {
+int RunTrayProgram(const ProgramPaths& paths, std::chrono::milliseconds pollPeriod) {
     // Single instance: a copy of this program that runs already is asked to come forward.
     std::string error;
     const std::string instanceFolder = InstanceFolder(&error);
@@ -193,7 +193,7 @@ int RunTrayProgram(const ProgramPaths& paths) {
     QtDesktop desktop;
     TrayFrontEnd frontEnd(packs, desktop);
     const SystemClock clock;
-    MonitorApp app(frontEnd, clock, paths);
+    MonitorApp app(frontEnd, clock, paths, pollPeriod);
     MessageLoop& loop = app.Loop();
     loop.SetWakeHook([&loop] {
         QMetaObject::invokeMethod(

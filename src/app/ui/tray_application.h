@@ -1,5 +1,7 @@
 #pragma once
 
+#include <chrono>
+
 #include "platform/paths.h"
 
 namespace ov {
@@ -8,7 +10,8 @@ namespace ov {
 /// installation record, phone book, settings, the application window with the monitor; then
 /// the event loop until the exit sequence; then the packs released (storing the language).
 /// SIGINT, SIGTERM and SIGHUP run the exit sequence. The caller has made the QApplication.
-/// `paths` are where the program's files are. Returns the process's exit status.
-int RunTrayProgram(const ProgramPaths& paths);
+/// `paths` are where the program's files are, `pollPeriod` the monitor's. Returns the
+/// process's exit status.
+int RunTrayProgram(const ProgramPaths& paths, std::chrono::milliseconds pollPeriod);
 
 }  // namespace ov
