@@ -11,7 +11,9 @@ with its own configuration and database folder, never the system's. After a sett
 one's CPU time (the scheduler's count, in ms, over every thread), its wake-ups (context
 switches) and its resident memory are taken at the start and the end of the window, and the
 monitor's figures are given as ratios of vnstatd's. The monitor's memory maps are checked for
-Qt's GUI libraries, which a monitor without windows must not load.
+Qt's GUI libraries, which a monitor without windows must not load, and its resident memory is
+split by mapping (Qt Core, the libraries it brings, the C and C++ runtime, the program, the
+heap and stacks).
 
 vnstatd comes with the Debian package vnstat (`apt-get install vnstat`); the script says so and
 exits with 77 when it is missing. The default window is 600 s, the default program
@@ -84,6 +86,43 @@ def gui_mappings(pid):
     return sorted(found)
 
 
+# The groups the monitor's resident memory is split into, by mapping name.
+SPLIT_GROUPS = (
+    ("Qt Core", ("libQt6Core",)),
+    ("ICU", ("libicu",)),
+    ("Qt Core's other libraries", ("libglib", "libpcre2", "libz.", "libzstd", "libb2", "libgomp",
+                                   "libdouble-conversion")),
+    ("C and C++ runtime", ("libc.", "libm.", "libstdc++", "libgcc_s", "ld-linux")),
+    ("the program", ("orvanta-cli",)),
+    ("heap, stacks, anonymous", ("[heap]", "[stack]", "[anon]")),
+)
+
+
+def rss_split(pid):
+    """Resident kB per mapping name (a library's segments together; unnamed ones as [anon])."""
+    split = {}
+    name = None
+    with open(f"/proc/{pid}/smaps") as f:
+        for line in f:
+            fields = line.split()
+            if len(fields) >= 5 and "-" in fields[0] and ":" in fields[3]:
+                path = fields[5] if len(fields) >= 6 else "[anon]"
+                name = os.path.basename(path) if path.startswith("/") else path
+            elif fields and fields[0] == "Rss:" and name is not None:
+                split[name] = split.get(name, 0) + int(fields[1])
+    return split
+
+
+def grouped(split):
+    groups = {label: 0 for label, _ in SPLIT_GROUPS}
+    groups["other"] = 0
+    for name, kb in split.items():
+        label = next((label for label, prefixes in SPLIT_GROUPS
+                      if name.startswith(prefixes)), "other")
+        groups[label] += kb
+    return groups
+
+
 def sample(pid):
     return {"cpu": cpu_ns(pid), "wake": wakeups(pid), "rss": rss_kb(pid)}
 
@@ -141,6 +180,8 @@ def main():
         time.sleep(args.seconds)
         end = {p.pid: sample(p.pid) for p in procs}
         gui = gui_mappings(monitor.pid)
+        split = rss_split(monitor.pid)
+        vnstat_split = rss_split(vnstat.pid)
         counts = {p.pid: threads(p.pid) for p in procs}
 
         def figures(p):
@@ -157,6 +198,13 @@ def main():
         print(f"{'vnstatd':22}{v[0]:10.1f}{v[1]:10d}{v[2]:10.1f}{counts[vnstat.pid]:9d}")
         print(f"{'ratio':22}{ratio(m[0], v[0]):>10}{ratio(m[1], v[1]):>10}{ratio(m[2], v[2]):>10}")
         print("Qt GUI libraries mapped by the monitor: " + (", ".join(gui) if gui else "none"))
+        print("the monitor's resident memory at the end, MB: " + ", ".join(
+            f"{label} {kb / 1024:.1f}" for label, kb in grouped(split).items() if kb))
+        print("vnstatd's, MB: " + ", ".join(
+            f"{label} {kb / 1024:.1f}" for label, kb in grouped(vnstat_split).items() if kb))
+        print("the monitor's largest mappings, MB: " + ", ".join(
+            f"{name} {kb / 1024:.2f}" for name, kb in
+            sorted(split.items(), key=lambda item: -item[1])[:8]))
         return 0
     finally:
         for p in procs:

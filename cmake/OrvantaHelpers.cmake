@@ -103,3 +103,17 @@ function(ov_make_position_independent target)
         endif()
     endforeach()
 endfunction()
+
+# ov_check_lazy_libraries(TARGET)
+# Fails the configure step when a program that loads D-Bus and libxcb only when it needs them
+# (the NetworkManager plugin, the window list) would link them: each costs its idle resident
+# memory whether used or not.
+function(ov_check_lazy_libraries target)
+    set(all "")
+    _ov_collect_links(${target} all)
+    foreach(dep IN LISTS all)
+        if(dep MATCHES "^(Qt[0-9]*::DBus|PkgConfig::XCB)$")
+            message(FATAL_ERROR "${target} loads ${dep} when needed but links it")
+        endif()
+    endforeach()
+endfunction()

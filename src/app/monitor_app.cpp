@@ -150,7 +150,7 @@ bool MonitorApp::Start(std::string* error) {
         m_frontEnd.OnBuiltInTexts(why);
         m_texts = &BuiltInEnglishTexts();
     }
-    m_settings = LoadStartupSettings(*m_texts, m_paths.tariffFile);
+    m_settings = LoadStartupSettings(*m_texts, m_paths.tariffFile, m_frontEnd.Screen());
     m_writer = std::make_unique<CallLogWriter>(*m_settings, *m_texts, m_clock, m_frontEnd,
                                                m_paths.logFolder);
     EnsureFolder(m_writer->Folder());

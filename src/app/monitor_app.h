@@ -41,6 +41,9 @@ public:
     /// Who asks before a hang-up that is to ask first. Null: nobody can answer, so such a
     /// hang-up stops at once, as a "no" does.
     virtual HangUpQuestion* Question() { return nullptr; }
+    /// The primary screen, where the live display is placed and kept; it must outlive the
+    /// monitor. Null for a program without windows: a stored position is then left as it is.
+    virtual const ScreenMetrics* Screen() { return nullptr; }
     /// The dial-up service reported a problem (from its own thread).
     virtual void OnProviderError(const std::string& /*message*/) {}
     /// A limit rule fired, with its message, as the notification opens.

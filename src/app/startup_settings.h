@@ -18,8 +18,10 @@ const TextSource& BuiltInEnglishTexts();
 
 /// The settings as the program has them after start-up: the defaults with `tariffFile`
 /// (ProgramPaths::tariffFile), the tariff for the system language from that file, then every
-/// group loaded from the registry.
+/// group loaded from the registry. `screen` is the display the windows are shown on (null for
+/// a program without windows); it must outlive the settings.
 std::unique_ptr<Settings> LoadStartupSettings(const TextSource& texts,
-                                              const std::string& tariffFile);
+                                              const std::string& tariffFile,
+                                              const ScreenMetrics* screen = nullptr);
 
 }  // namespace ov

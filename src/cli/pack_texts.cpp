@@ -44,6 +44,7 @@ std::optional<FixedTextSource> LoadPackTexts(std::optional<LangId> lang, std::st
     RegistryLanguageSettingsStore store;
     LanguagePacks packs(store, langsFolder.empty() ? LangsFolder() : langsFolder);
     packs.AddStandardPacks();
+    packs.WantTextsOnly();
     if (lang) {
         const int index = packs.PackFor(*lang);
         if (index < 0) {

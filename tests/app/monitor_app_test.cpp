@@ -28,8 +28,10 @@ public:
     void ShowWriteFailure(const std::string& text) override { notes.push_back("failure: " + text); }
     void OnMonitorStarted() override { notes.emplace_back("started"); }
     void OnMonitorStopped() override { notes.emplace_back("stopped"); }
+    const ScreenMetrics* Screen() override { return screen; }
 
     std::vector<std::string> notes;
+    const ScreenMetrics* screen = nullptr;
 };
 
 TEST(BuiltInEnglishTexts, HoldTheEnglishPackWithEveryTextTableEntry) {
@@ -91,6 +93,37 @@ TEST(MonitorApp, RunsOnTheBuiltInTextsFromStartToExit) {
         files += entry.path().extension() == ".ovl" ? 1 : 0;
     }
     EXPECT_EQ(files, 1U);
+}
+
+TEST(MonitorApp, PlacesTheLiveDisplayOnTheFrontEndsScreen) {
+    // A display stored beyond a small screen's edge comes back to it; without a screen the
+    // stored place stays, so that a program without windows moves nobody's display.
+    const FixedScreenMetrics small({800, 600});
+    const struct {
+        const ScreenMetrics* screen;
+        std::int32_t storedX;
+        std::int32_t x;
+    } cases[] = {
+        {nullptr, -1, 1024 - 150}, {&small, -1, 800 - 150},  {nullptr, 1700, 1700},
+        {&small, 1700, 800 - 150}, {&small, 781, 800 - 150}, {&small, 780, 780},
+    };
+    for (const auto& c : cases) {
+        test::TempHome home;
+        test::ScopedEnv ras("ORVANTA_RAS", std::string("sim"));
+        if (c.storedX >= 0) {
+            const auto stored = LoadStartupSettings(BuiltInEnglishTexts(), home.Paths().tariffFile);
+            stored->EventWndX = c.storedX;
+            stored->Exchange(true);
+        }
+        const SystemClock clock;
+        NotingFrontEnd frontEnd;
+        frontEnd.screen = c.screen;
+        MonitorApp app(frontEnd, clock, home.Paths());
+        std::string error;
+        ASSERT_TRUE(app.Start(&error)) << error;
+        EXPECT_EQ(app.settings().EventWndX, c.x)
+            << (c.screen ? "small screen" : "no screen") << ", stored " << c.storedX;
+    }
 }
 
 }  // namespace

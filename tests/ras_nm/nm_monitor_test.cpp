@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
 
 #include "mock_network_manager.h"
+#include "platform/ras/nm/nm_plugin.h"
 #include "platform/ras/nm/nm_ras_provider.h"
 #include "platform/ras/ras.h"
 #include "platform/text_util.h"
@@ -133,6 +135,29 @@ TEST(NmChoiceTest, UnsetChoosesNetworkManagerWhileItIsOnTheBus) {
         EXPECT_EQ(monitor.Wait(), 0);
         nm.StopMock();
     }
+}
+
+// orvanta-cli opens NetworkManager's provider from a plugin. A copy without its plugins folder
+// says so when NetworkManager is asked for, and runs on the simulator when it is only looked for.
+TEST(NmChoiceTest, WithoutThePluginNetworkManagerIsNamedAsMissing) {
+    test::ChildHome home;
+    test::MockNetworkManager nm;
+    const std::string cli = home.File("orvanta-cli");
+    std::filesystem::copy_file(OV_CLI_PATH, cli);
+    {
+        test::ScopedEnv ras("ORVANTA_RAS", "nm");
+        const auto result = test::RunProcess({cli, "connections"});
+        EXPECT_NE(result.exitCode, 0);
+        EXPECT_NE(result.err.find("cannot load the NetworkManager plugin " + home.File("plugins/") +
+                                  kNmProviderPluginFile),
+                  std::string::npos)
+            << result.err;
+    }
+    test::ScopedEnv ras("ORVANTA_RAS", std::nullopt);
+    test::BackgroundProcess monitor({cli, "monitor"});
+    EXPECT_EQ(NextEvent(monitor), Event("monitor-started", "simulator"));
+    monitor.Signal(SIGTERM);
+    EXPECT_EQ(monitor.Wait(), 0);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "app/qt/language_packs.h"
 
+#include "app/resource_bundle.h"
 #include "platform/paths.h"
 
 #include <QFile>
@@ -135,6 +136,22 @@ bool LanguagePacks::SwitchTo(std::uint32_t langId, bool load) {
     if (!QFileInfo(bundle).isFile()) {
         m_error = "language pack not found: " + Utf8(bundle);
         return false;
+    }
+    if (m_textsOnly) {
+        if (const auto text = ReadPlainBundleFile(Utf8(bundle), "strings.tsv")) {
+            std::string parseError;
+            auto strings = ParseStringTable(*text, &parseError);
+            if (!strings) {
+                m_error = "language pack cannot be loaded: " + Utf8(bundle) + ": " + parseError;
+                return false;
+            }
+            Unload();
+            m_strings = std::move(*strings);
+            m_current = index;
+            m_table.Load(*this);
+            m_error.clear();
+            return true;
+        }
     }
     // The new bundle is registered and read before the old one goes, so that a damaged
     // bundle leaves the current pack in place.

@@ -63,6 +63,11 @@ public:
     /// Makes the pack of `langId` current and reloads the text table. Without `load` it only
     /// tells whether such a pack is registered. On failure the current pack stays.
     bool SwitchTo(std::uint32_t langId, bool load = true);
+    /// Only the packs' texts are wanted (a program without windows): they are read straight
+    /// from a bundle that stores them plainly, without registering it with Qt's resource
+    /// system, so that no image, template or menu path is answered. Other bundles are read as
+    /// always.
+    void WantTextsOnly() { m_textsOnly = true; }
     /// Stores the current pack's language as `CurrentLng` and unloads the pack.
     void Release();
 
@@ -111,6 +116,7 @@ private:
     QString m_bundle;  // the registered bundle and its map root, to unregister it exactly
     QString m_root;
     StringTable m_strings;
+    bool m_textsOnly = false;
     TextTable m_table;
     std::string m_error;
 };

@@ -4,6 +4,7 @@
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QMessageBox>
+#include <QScreen>
 
 namespace ov {
 
@@ -41,6 +42,15 @@ void QtDesktop::SetWaitCursor(bool on) {
     } else {
         QGuiApplication::restoreOverrideCursor();
     }
+}
+
+ScreenSize QtScreenMetrics::PrimaryScreen() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (screen == nullptr) {
+        return FixedScreenMetrics().PrimaryScreen();
+    }
+    const QRect area = screen->geometry();
+    return {area.width(), area.height()};
 }
 
 }  // namespace ov

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ui/app_window.h"
+#include "settings/screen_metrics.h"
 
 namespace ov {
 
@@ -13,6 +14,13 @@ public:
     void ShowAbout(const std::string& text) override;
     bool OpenDocument(const QUrl& url) override;
     void SetWaitCursor(bool on) override;
+};
+
+/// The primary screen as Qt has it, in the device-independent pixels windows are moved in;
+/// the fixed size stands in while there is no screen at all.
+class QtScreenMetrics final : public ScreenMetrics {
+public:
+    ScreenSize PrimaryScreen() const override;
 };
 
 }  // namespace ov

@@ -137,6 +137,7 @@ public:
             [&window](unsigned id) { window.HandleMessage(WM_TIMER, id, 0); });
     }
     HangUpQuestion* Question() override { return &m_question; }
+    const ScreenMetrics* Screen() override { return &m_screen; }
     void OnProviderError(const std::string& message) override {
         (void)std::fprintf(stderr, "orvanta: %s\n", message.c_str());
     }
@@ -152,6 +153,7 @@ private:
     LanguagePacks& m_packs;
     AppDesktop& m_desktop;
     DesktopQuestion m_question;
+    QtScreenMetrics m_screen;
 };
 
 }  // namespace
