@@ -114,7 +114,7 @@ bool CallLogAppender::Append(const std::string& path, const CallRecord& record, 
     if (!size) {
         return fail(why);
     }
-    off_t end = static_cast<off_t>(*size);
+    auto end = static_cast<off_t>(*size);
     const auto known = m_knownSizes.find(path);
     if (known == m_knownSizes.end() || known->second != end) {
         std::string bytes;

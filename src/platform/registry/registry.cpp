@@ -355,7 +355,7 @@ bool RegistryStore::IsChange(Hive& hive, const std::vector<std::string>& path,
     if (seen == hive.seen.end()) {
         // A key found missing had none of its values: as a value seen missing.
         for (std::size_t n = 1; n <= path.size(); ++n) {
-            if (hive.seenMissingKeys.count(FoldedPath(path, n)) != 0) {
+            if (hive.seenMissingKeys.contains(FoldedPath(path, n))) {
                 return current == nullptr;
             }
         }
@@ -372,7 +372,7 @@ bool RegistryStore::IsChange(Hive& hive, const std::vector<std::string>& path,
 }
 
 HKEY RegistryStore::NewHandle(OpenedKey key) {
-    while (m_handles.count(m_nextHandle) || m_nextHandle == 0) {
+    while (m_handles.contains(m_nextHandle) || m_nextHandle == 0) {
         m_nextHandle = (m_nextHandle + 1) & 0x7FFFFFFF;
     }
     const HKEY handle = m_nextHandle;

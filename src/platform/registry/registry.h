@@ -128,9 +128,9 @@ private:
     bool KeyExists(RegRoot root, const std::vector<std::string>& path);
     std::vector<RegValue> ValuesOf(RegRoot root, const std::vector<std::string>& path);
     HKEY NewHandle(OpenedKey key);
-    void Remember(Hive& hive, const std::vector<std::string>& path, std::string_view name,
-                  const std::optional<RegValue>& value);
-    bool IsChange(Hive& hive, const std::vector<std::string>& path, const RegValue& value);
+    static void Remember(Hive& hive, const std::vector<std::string>& path, std::string_view name,
+                         const std::optional<RegValue>& value);
+    static bool IsChange(Hive& hive, const std::vector<std::string>& path, const RegValue& value);
 
     mutable std::mutex m_mutex;
     Reporter m_report;
