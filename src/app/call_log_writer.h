@@ -43,9 +43,9 @@ std::string MarkerUserName();
 class CallLogWriter {
 public:
     /// `settings`, `texts`, `clock` and `messages` must outlive the writer. `folder` is the log
-    /// folder; `markerUser` the user name of the markers.
+    /// folder (ProgramPaths::logFolder); `markerUser` the user name of the markers.
     CallLogWriter(Settings& settings, const TextSource& texts, const Clock& clock,
-                  CallLogMessages& messages, std::string folder = LogFolder(),
+                  CallLogMessages& messages, std::string folder,
                   std::string markerUser = MarkerUserName());
 
     /// Kind KindConnected with the finished `connection` (kind 1 is chosen here when it never

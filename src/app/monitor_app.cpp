@@ -1,10 +1,7 @@
 #include "app/monitor_app.h"
 
-#include <cstdlib>
-
 #include "app/startup_settings.h"
 #include "platform/file_util.h"
-#include "platform/paths.h"
 #include "platform/ras/ras_factory.h"
 #include "platform/text_util.h"
 
@@ -17,8 +14,8 @@ constexpr std::uint32_t WM_CANCEL_COUNTDOWN = WM_APP + 1100;
 
 }  // namespace
 
-std::chrono::milliseconds MonitorPollPeriod() {
-    if (const char* text = std::getenv("ORVANTA_POLL_MS")) {
+std::chrono::milliseconds MonitorPollPeriod(const char* text) {
+    if (text != nullptr) {
         if (const auto ms = ParseInteger(text); ms && *ms >= 10 && *ms <= 60000) {
             return std::chrono::milliseconds(*ms);
         }
@@ -125,8 +122,9 @@ private:
     const TextSource& m_texts;
 };
 
-MonitorApp::MonitorApp(MonitorFrontEnd& frontEnd, const Clock& clock)
-    : m_frontEnd(frontEnd), m_clock(clock) {}
+MonitorApp::MonitorApp(MonitorFrontEnd& frontEnd, const Clock& clock, const ProgramPaths& paths,
+                       std::chrono::milliseconds pollPeriod)
+    : m_frontEnd(frontEnd), m_clock(clock), m_paths(paths), m_pollPeriod(pollPeriod) {}
 
 MonitorApp::~MonitorApp() {
     if (m_meteringWindow) {
@@ -136,11 +134,10 @@ MonitorApp::~MonitorApp() {
 
 bool MonitorApp::Start(std::string* error) {
     // Only one monitor logs to a data root: a second would log every call twice.
-    const std::string root = EnsureDataRoot(error);
-    if (root.empty()) {
+    if (!m_paths.EnsureDataRoot(error)) {
         return false;
     }
-    m_rootLock = DataRootLock::Acquire(root, error);
+    m_rootLock = DataRootLock::Acquire(m_paths.dataRoot, error);
     if (!m_rootLock) {
         return false;
     }
@@ -153,14 +150,16 @@ bool MonitorApp::Start(std::string* error) {
         m_frontEnd.OnBuiltInTexts(why);
         m_texts = &BuiltInEnglishTexts();
     }
-    m_settings = LoadStartupSettings(*m_texts, m_frontEnd.Screen());
-    m_writer = std::make_unique<CallLogWriter>(*m_settings, *m_texts, m_clock, m_frontEnd);
+    m_settings = LoadStartupSettings(*m_texts, m_paths.tariffFile, m_frontEnd.Screen());
+    m_writer = std::make_unique<CallLogWriter>(*m_settings, *m_texts, m_clock, m_frontEnd,
+                                               m_paths.logFolder);
     EnsureFolder(m_writer->Folder());
     m_session =
         std::make_unique<MonitorSession>(m_loop, *m_settings, *m_writer, m_appPaths, m_processes);
 
-    m_provider = MakeRasProvider(
-        [this](const std::string& message) { m_frontEnd.OnProviderError(message); }, error);
+    m_provider =
+        MakeRasProvider([this](const std::string& message) { m_frontEnd.OnProviderError(message); },
+                        m_paths.simulatorState, error);
     if (!m_provider) {
         return false;
     }
@@ -186,7 +185,7 @@ bool MonitorApp::Start(std::string* error) {
     m_session->AddObserver(m_meteringWindow.get());
 
     ConnectionMonitor::Options options;
-    options.pollPeriod = MonitorPollPeriod();
+    options.pollPeriod = m_pollPeriod;
     options.polledWithoutConnections = false;  // no front end reads the empty cycles
     m_monitor = std::make_unique<ConnectionMonitor>(*m_ras, m_clock, options);
     return true;

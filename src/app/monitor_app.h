@@ -17,6 +17,7 @@
 #include "platform/clock.h"
 #include "platform/data_root_lock.h"
 #include "platform/message_loop.h"
+#include "platform/paths.h"
 #include "platform/ras/ras.h"
 #include "platform/ras/ras_provider.h"
 #include "platform/text_source.h"
@@ -53,9 +54,10 @@ public:
     virtual void OnHangUpFailed(const std::string& /*entryName*/, const std::string& /*reason*/) {}
 };
 
-/// The poll period of the connection monitor: 2000 ms, or ORVANTA_POLL_MS (10 to 60000) for
-/// end-to-end tests that cannot wait.
-std::chrono::milliseconds MonitorPollPeriod();
+/// The poll period of the connection monitor: 2000 ms, or the value of ORVANTA_POLL_MS
+/// (`text`, null when unset; 10 to 60000) for end-to-end tests that cannot wait. A program's
+/// main reads the variable and hands the period to MonitorApp.
+std::chrono::milliseconds MonitorPollPeriod(const char* text);
 
 /// The monitoring program without its windows: claims the data root, loads the texts and the
 /// settings, makes the call log writer and the session, chooses the dial-up service, meters
@@ -64,8 +66,10 @@ std::chrono::milliseconds MonitorPollPeriod();
 /// on the window thread (the thread of its MessageLoop).
 class MonitorApp {
 public:
-    /// `frontEnd` and `clock` must outlive the application.
-    MonitorApp(MonitorFrontEnd& frontEnd, const Clock& clock);
+    /// `frontEnd`, `clock` and `paths` must outlive the application; the monitor polls every
+    /// `pollPeriod`.
+    MonitorApp(MonitorFrontEnd& frontEnd, const Clock& clock, const ProgramPaths& paths,
+               std::chrono::milliseconds pollPeriod = MonitorPollPeriod(nullptr));
     ~MonitorApp();
     MonitorApp(const MonitorApp&) = delete;
     MonitorApp& operator=(const MonitorApp&) = delete;
@@ -111,6 +115,8 @@ private:
 
     MonitorFrontEnd& m_frontEnd;
     const Clock& m_clock;
+    const ProgramPaths& m_paths;
+    std::chrono::milliseconds m_pollPeriod;
     MessageLoop m_loop;
     std::optional<DataRootLock> m_rootLock;
     const TextSource* m_texts = nullptr;

@@ -19,8 +19,10 @@ const TextSource& BuiltInEnglishTexts() {
 }
 
 std::unique_ptr<Settings> LoadStartupSettings(const TextSource& texts,
+                                              const std::string& tariffFile,
                                               const ScreenMetrics* screen) {
     auto settings = std::make_unique<Settings>(texts, nullptr, screen);
+    settings->TariffFile = tariffFile;
     settings->PickTariffForSystemLanguage();
     settings->Exchange(false);
     return settings;

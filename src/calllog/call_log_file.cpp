@@ -10,7 +10,6 @@
 #include <ctime>
 
 #include "platform/file_util.h"
-#include "platform/paths.h"
 
 namespace ov {
 
@@ -69,10 +68,6 @@ std::optional<std::string> KeepTornTail(const std::string& path, std::string_vie
 
 }  // namespace
 
-std::string LogFolder() {
-    return JoinPath(DataRoot(), "LogData");
-}
-
 std::string MonthFilePath(const std::string& folder, int year, int month) {
     char name[48];
     std::snprintf(name, sizeof name, "OV%d_%d.ovl", year, month);
@@ -119,7 +114,7 @@ bool CallLogAppender::Append(const std::string& path, const CallRecord& record, 
     if (!size) {
         return fail(why);
     }
-    off_t end = static_cast<off_t>(*size);
+    auto end = static_cast<off_t>(*size);
     const auto known = m_knownSizes.find(path);
     if (known == m_knownSizes.end() || known->second != end) {
         std::string bytes;

@@ -10,9 +10,6 @@
 
 namespace ov {
 
-/// The folder of the call log files: `LogData` in the data root.
-std::string LogFolder();
-
 /// "<folder>/OV<year>_<month>.ovl", month 1-12 without a leading zero.
 std::string MonthFilePath(const std::string& folder, int year, int month);
 

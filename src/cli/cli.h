@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <optional>
 #include <span>
@@ -10,6 +11,7 @@
 #include "app/text_table_source.h"
 #include "platform/clock.h"
 #include "platform/language.h"
+#include "platform/paths.h"
 
 namespace ov::cli {
 
@@ -17,11 +19,15 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitFailure = 1;
 inline constexpr int kExitUsage = 2;
 
-/// Where a command writes; tests of the commands can point these at files.
+/// Where a command writes (tests of the commands can point these at files), and what main
+/// took once from the environment: where the program's files are and the monitor's poll
+/// period.
 struct Context {
     std::FILE* out = stdout;
     std::FILE* err = stderr;
     std::FILE* in = stdin;
+    ProgramPaths paths;
+    std::chrono::milliseconds pollPeriod{2000};
 };
 
 using Args = std::span<const std::string>;

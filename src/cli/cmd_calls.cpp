@@ -260,10 +260,10 @@ int Run(Context& ctx, Args args) {
     if (!texts) {
         return Fail(ctx, error);
     }
-    const auto settings = LoadStartupSettings(*texts);
+    const auto settings = LoadStartupSettings(*texts, ctx.paths.tariffFile);
     ApplyView(*settings, *options);
 
-    CallList list(*settings, *texts, LogFolder());
+    CallList list(*settings, *texts, ctx.paths.logFolder);
     // The selections of this run only; the stored positions stay as they are.
     CallFilter& filter = list.Filter();
     filter.Select(FilterListId::Months, MonthIndex(settings->Months, options->month));

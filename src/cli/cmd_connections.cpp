@@ -24,10 +24,11 @@ int Run(Context& ctx, Args args) {
     if (!args.empty()) {
         return UsageError(ctx, kCommand);
     }
-    const std::unique_ptr<Settings> settings = LoadStartupSettings(BuiltInEnglishTexts());
+    const std::unique_ptr<Settings> settings =
+        LoadStartupSettings(BuiltInEnglishTexts(), ctx.paths.tariffFile);
     std::string error;
-    auto provider =
-        MakeRasProvider([&ctx](const std::string& message) { Fail(ctx, message); }, &error);
+    auto provider = MakeRasProvider([&ctx](const std::string& message) { Fail(ctx, message); },
+                                    ctx.paths.simulatorState, &error);
     if (!provider) {
         return Fail(ctx, error);
     }

@@ -59,13 +59,14 @@ int Run(Context& ctx, Args args) {
         }
     }
     std::string error;
-    auto provider =
-        MakeRasProvider([&ctx](const std::string& message) { Fail(ctx, message); }, &error);
+    auto provider = MakeRasProvider([&ctx](const std::string& message) { Fail(ctx, message); },
+                                    ctx.paths.simulatorState, &error);
     if (!provider) {
         return Fail(ctx, error);
     }
     // Only calls are hung up, by the stored choice of which connections are calls.
-    provider->SetCallRule(LoadStartupSettings(BuiltInEnglishTexts())->CallRuleSetting());
+    provider->SetCallRule(
+        LoadStartupSettings(BuiltInEnglishTexts(), ctx.paths.tariffFile)->CallRuleSetting());
     RasApi api(*provider);
     RasLibrary library(&api);
     // The entry list as the program has it: the phone book first, then the connections.

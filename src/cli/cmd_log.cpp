@@ -212,8 +212,8 @@ int Run(Context& ctx, Args args) {
         if (!month || *month < 1 || *month > 12) {
             return UsageError(ctx, kCommand, "MONTH must be 1 to 12, not '" + args[2] + "'");
         }
-        WriteLine(ctx,
-                  {MonthFilePath(LogFolder(), static_cast<int>(*year), static_cast<int>(*month))});
+        WriteLine(ctx, {MonthFilePath(ctx.paths.logFolder, static_cast<int>(*year),
+                                      static_cast<int>(*month))});
         return kExitOk;
     }
     return UsageError(ctx, kCommand);

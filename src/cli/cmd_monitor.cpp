@@ -136,7 +136,7 @@ int Run(Context& ctx, Args args) {
 
     const SystemClock clock;
     EventPrinter printer(ctx, clock);
-    MonitorApp app(printer, clock);
+    MonitorApp app(printer, clock, ctx.paths, ctx.pollPeriod);
     std::string error;
     if (!app.Start(&error)) {
         return Fail(ctx, error);

@@ -28,7 +28,7 @@ int Run(Context& ctx, Args args) {
     if (!seconds || *seconds < 0 || *seconds > INT32_MAX) {
         return UsageError(ctx, kCommand, "'" + args[1] + "' is not a number of seconds");
     }
-    const auto settings = LoadStartupSettings(BuiltInEnglishTexts());
+    const auto settings = LoadStartupSettings(BuiltInEnglishTexts(), ctx.paths.tariffFile);
     const float price =
         PriceOfCall(settings->CurrentTariff, *start, static_cast<std::int32_t>(*seconds));
     WriteLine(ctx, {PriceText(price), PriceBits(price)});

@@ -66,8 +66,8 @@ int Run(Context& ctx, Args args) {
         return UsageError(ctx, kCommand);
     }
     std::string error;
-    auto provider =
-        MakeRasProvider([&ctx](const std::string& message) { Fail(ctx, message); }, &error);
+    auto provider = MakeRasProvider([&ctx](const std::string& message) { Fail(ctx, message); },
+                                    ctx.paths.simulatorState, &error);
     if (!provider) {
         return Fail(ctx, error);
     }

@@ -29,7 +29,7 @@ void WriteRaw(Context& ctx, const std::string& text) {
 
 int Run(Context& ctx, Args args) {
     if (!args.empty() && args[0] == "file" && args.size() <= 2) {
-        const std::string path = args.size() == 2 ? args[1] : TariffFilePath();
+        const std::string path = args.size() == 2 ? args[1] : ctx.paths.tariffFile;
         std::string error;
         auto text = ReadWholeFile(path, &error);
         if (!text) {
@@ -43,7 +43,7 @@ int Run(Context& ctx, Args args) {
         return kExitOk;
     }
     if (args.size() == 1 && args[0] == "show") {
-        const auto settings = LoadStartupSettings(BuiltInEnglishTexts());
+        const auto settings = LoadStartupSettings(BuiltInEnglishTexts(), ctx.paths.tariffFile);
         WriteRaw(ctx, TariffFileText({settings->CurrentTariff}));
         WriteLine(ctx, {"CurrDecName", std::to_string(settings->CurrentTariff.CurrDecName)});
         return kExitOk;

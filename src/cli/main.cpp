@@ -4,8 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "app/monitor_app.h"
 #include "cli/cli.h"
+#include "platform/file_util.h"
 #include "platform/ras/ras_providers.h"
+#include "platform/registry/registry.h"
 #include "sysint/autostart.h"
 
 namespace {
@@ -28,9 +31,9 @@ void PrintOverview(std::FILE* to) {
 
 int main(int argc, char** argv) {
     ov::RegisterRasProviders();
-    ov::UseDesktopAutostart();
     std::vector<std::string> args(argv + 1, argv + argc);
     std::size_t next = 0;
+    std::string home;
     while (next < args.size() && args[next].rfind("--", 0) == 0) {
         const std::string& option = args[next];
         if (option == "--help") {
@@ -42,7 +45,7 @@ int main(int argc, char** argv) {
             return ov::cli::kExitOk;
         }
         if (option == "--home" && next + 1 < args.size() && !args[next + 1].empty()) {
-            setenv("ORVANTA_HOME", args[next + 1].c_str(), 1);
+            home = args[next + 1];
             next += 2;
             continue;
         }
@@ -54,7 +57,14 @@ int main(int argc, char** argv) {
         PrintOverview(stderr);
         return ov::cli::kExitUsage;
     }
+    // Where the files are, once for the run: every command is handed these paths, and the
+    // registry and the file layer are told the folders that are the user's.
     ov::cli::Context ctx;
+    ctx.paths = ov::ProgramPaths::FromEnvironment(home);
+    ctx.pollPeriod = ov::MonitorPollPeriod(std::getenv("ORVANTA_POLL_MS"));
+    ov::UseChosenRoots(ctx.paths.ChosenRoots());
+    ov::RegistryStore::UseDefaultPaths(ctx.paths);
+    ov::UseDesktopAutostart(ctx.paths.autostartFolder);
     for (const auto& command : Commands()) {
         if (command.name != args[next]) {
             continue;

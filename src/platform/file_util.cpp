@@ -8,15 +8,22 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
+#include <mutex>
 #include <random>
 #include <utility>
 #include <vector>
 
-#include "platform/paths.h"
-
 namespace ov {
 
 namespace {
+
+std::mutex g_chosenMutex;
+std::vector<std::string> g_chosenRoots;
+
+std::vector<std::string> ChosenRoots() {
+    std::lock_guard lock(g_chosenMutex);
+    return g_chosenRoots;
+}
 
 void SetError(std::string* error, std::string text) {
     if (error) {
@@ -202,6 +209,11 @@ private:
 };
 
 }  // namespace
+
+void UseChosenRoots(std::vector<std::string> roots) {
+    std::lock_guard lock(g_chosenMutex);
+    g_chosenRoots = std::move(roots);
+}
 
 bool EnsureFolder(const std::string& path, std::string* error) {
     if (!SplitAtChosenRoot(path)) {

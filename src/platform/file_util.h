@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace ov {
 
@@ -19,9 +20,14 @@ std::string ParentFolder(std::string_view path);
 /// The most a reader of a stored file takes in: anything larger is refused, not read.
 inline constexpr std::uint64_t kMaxStoredFileBytes = std::uint64_t{1} << 30;
 
+/// The folders the user chose for the program's files (ProgramPaths::ChosenRoots), for the whole
+/// process: a program names them once at start. They may be symbolic links; nothing below
+/// them is followed. Until they are named, no folder is a chosen one.
+void UseChosenRoots(std::vector<std::string> roots);
+
 /// Creates `path` and any missing parents with mode 0700. A component that exists must be a
 /// real folder: a symbolic link planted where a folder we create should be is refused. Below a
-/// folder the user chose (see ChosenRoots) no link is followed at all; the chosen folder itself
+/// folder the user chose (see UseChosenRoots) no link is followed at all; the chosen folder itself
 /// may be a link to a folder of the user's own that no one else can write.
 bool EnsureFolder(const std::string& path, std::string* error = nullptr);
 

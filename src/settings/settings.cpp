@@ -63,7 +63,6 @@ std::uint32_t SystemLanguageFromRegistry() {
 Settings::Settings(const TextSource& texts, const PhoneBookLists* phoneBook,
                    const ScreenMetrics* screen)
     : m_texts(texts), m_phoneBook(phoneBook), m_screen(screen) {
-    TariffFile = ov::TariffFilePath();
     ResetToDefaults();
 }
 

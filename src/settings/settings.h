@@ -71,7 +71,8 @@ enum EventColor : int {
 /// Every value the settings hold. Members named as their registry values hold those values.
 struct SettingsValues {
     // Machine: the tariff file, the tariff and currency (main key and tariff key).
-    std::string TariffFile;  // fixed for the run: the tariff library in the data root
+    // Fixed for the run: the tariff library (AppPaths::tariffFile), as start-up names it.
+    std::string TariffFile;
     Tariff CurrentTariff;
 
     // Machine, main key.

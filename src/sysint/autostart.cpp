@@ -5,10 +5,10 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <mutex>
 #include <vector>
 
 #include "platform/file_util.h"
-#include "platform/paths.h"
 #include "platform/registry/system_keys.h"
 #include "platform/text_util.h"
 #include "platform/win_error.h"
@@ -56,6 +56,15 @@ bool IsFitFileName(std::string_view name) {
     }
     return std::none_of(name.begin(), name.end(),
                         [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+// The autostart folder the program named; the registry may read the list from any thread.
+std::mutex g_folderMutex;
+std::string g_folder;
+
+std::string AutostartFolder() {
+    std::lock_guard lock(g_folderMutex);
+    return g_folder;
 }
 
 struct AutostartEntry {
@@ -200,11 +209,11 @@ std::string DesktopExecArgument(std::string_view argument) {
     return EscapeField(DesktopExecQuote(argument));
 }
 
-std::string AutostartFolder() {
-    return JoinPath(ConfigHome(), "autostart");
-}
-
-void UseDesktopAutostart() {
+void UseDesktopAutostart(const std::string& folder) {
+    {
+        std::lock_guard lock(g_folderMutex);
+        g_folder = folder;
+    }
     static DesktopAutostartList list;
     InstallAutostartList(&list);
 }

@@ -6,9 +6,6 @@
 
 namespace ov {
 
-/// ~/.config/autostart (in XDG_CONFIG_HOME), where the desktop keeps its autostart list.
-std::string AutostartFolder();
-
 /// One argument of a desktop entry's command line: in double quotes (with `"`, `` ` ``, `$` and
 /// `\` escaped inside) when it holds a reserved character, and `%` doubled so that no field
 /// code is taken from a path.
@@ -22,9 +19,9 @@ std::string DesktopExecLine(const std::vector<std::string>& argv);
 /// entry value.
 std::string DesktopExecArgument(std::string_view argument);
 
-/// Makes the desktop's autostart folder the registry's Run key of the local machine: each
-/// value one .desktop file of ours there. Every program calls it at start, before the
-/// registry is used.
-void UseDesktopAutostart();
+/// Makes the desktop's autostart folder `folder` (ProgramPaths::autostartFolder) the registry's Run
+/// key of the local machine: each value one .desktop file of ours there. Every program calls it
+/// at start, before the registry is used.
+void UseDesktopAutostart(const std::string& folder);
 
 }  // namespace ov

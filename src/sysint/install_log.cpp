@@ -67,12 +67,12 @@ std::vector<std::string> FurtherPackFiles(const std::string& folder,
 
 }  // namespace
 
-InstallPaths InstallPaths::ForThisProgram() {
-    InstallPaths paths;
-    paths.programPath = CurrentProgramPath();
-    paths.programFolder = ProgramFolder();
-    paths.dataRoot = DataRoot();
-    return paths;
+InstallPaths InstallPaths::ForThisProgram(const ProgramPaths& paths) {
+    InstallPaths install;
+    install.programPath = CurrentProgramPath();
+    install.programFolder = paths.programFolder;
+    install.dataRoot = paths.dataRoot;
+    return install;
 }
 
 InstallLog::InstallLog(const std::string& brand, const std::string& title,

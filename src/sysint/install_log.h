@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/clock.h"
+#include "platform/paths.h"
 #include "platform/registry/registry.h"
 
 namespace ov {
@@ -25,8 +26,8 @@ struct InstallPaths {
     std::string programFolder;  // its folder
     std::string dataRoot;       // holds the install log and the uninstaller
 
-    /// The running program's paths and the data root.
-    static InstallPaths ForThisProgram();
+    /// The running program's path, its folder and data root as `paths` names them.
+    static InstallPaths ForThisProgram(const ProgramPaths& paths);
 
     /// A portable copy keeps its data beside the program: its files are the user's own, and
     /// the record names them. An installed copy's program and packs belong to whoever
@@ -41,8 +42,7 @@ struct InstallPaths {
 class InstallLog {
 public:
     InstallLog(const std::string& brand, const std::string& title, const std::string& version,
-               InstallPaths paths = InstallPaths::ForThisProgram(),
-               const Clock& clock = DefaultClock());
+               InstallPaths paths, const Clock& clock = DefaultClock());
     /// Adds the uninstall shortcut to the group when the group was made, then closes the log.
     ~InstallLog();
     InstallLog(const InstallLog&) = delete;

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "platform/file_util.h"
-#include "platform/paths.h"
 #include "tariff/c_locale.h"
 #include "tariff/tariff_fields.h"
 
@@ -109,10 +108,6 @@ std::optional<Tariff> ReadOneTariff(FieldReader& fields) {
 }
 
 }  // namespace
-
-std::string TariffFilePath() {
-    return JoinPath(DataRoot(), "Prices.ini");
-}
 
 void ParseTariffText(std::string text, std::vector<Tariff>& library) {
     // Read as the text mode of the system the file comes from: CR LF is one line end.

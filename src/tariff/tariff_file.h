@@ -7,9 +7,6 @@
 
 namespace ov {
 
-/// "Prices.ini" in the data root: the library of tariffs to choose from.
-std::string TariffFilePath();
-
 /// Replaces `library` with the tariffs of the file, read as a flat run of fields ended by a
 /// line end, "," or ";" (CR LF counts as one line end). A missing or empty file leaves the
 /// library as it is; a tariff cut off by the end of the text is dropped. Never fails aloud.

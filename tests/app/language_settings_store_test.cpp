@@ -14,8 +14,10 @@ namespace ov {
 namespace {
 
 /// Reads a value as another process would: from the hive files through a store of its own.
-std::optional<std::uint32_t> SavedNumber(const char* path, const char* name, std::uint32_t* type) {
-    RegistryStore fresh([] { return MachineHivePath(); }, [] { return UserHivePath(); });
+std::optional<std::uint32_t> SavedNumber(const ProgramPaths& paths, const char* path,
+                                         const char* name, std::uint32_t* type) {
+    RegistryStore fresh([&paths] { return paths.machineHive; },
+                        [&paths] { return paths.userHive; });
     HKEY key = 0;
     if (fresh.OpenKey(HKEY_CURRENT_USER, path, KEY_READ, &key) != ERROR_SUCCESS) {
         return std::nullopt;
@@ -40,7 +42,7 @@ TEST(RegistryLanguageSettingsStore, KeepsTheChoiceAsANumberInTheUserHive) {
     ASSERT_TRUE(store.WriteCurrentLng(1051));
     EXPECT_EQ(store.ReadCurrentLng(), 1051u);
     std::uint32_t type = 0;
-    EXPECT_EQ(SavedNumber(kProductKeyPath, "CurrentLng", &type), 1051u);
+    EXPECT_EQ(SavedNumber(home.Paths(), kProductKeyPath, "CurrentLng", &type), 1051u);
     EXPECT_EQ(type, REG_DWORD);
 
     ASSERT_TRUE(store.WriteCurrentLng(1033));

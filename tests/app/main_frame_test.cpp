@@ -143,7 +143,7 @@ protected:
         return cells;
     }
 
-    test::TempHome m_home;
+    test::ChildHome m_home;
     FixedStore m_store;
     LanguagePacks m_packs{m_store};
     PackUiResources m_resources{m_packs};
@@ -424,7 +424,9 @@ TEST_F(MainFrameTest, TheMenusCarryEveryCommandWithAMnemonicAndForwardTheProgram
 }
 
 TEST_F(MainFrameTest, ExitSavesThePlacementWritesTheAutostartWhenSetThenExits) {
-    UseDesktopAutostart();  // the Run key is the desktop's autostart folder, as in the program
+    UseDesktopAutostart(
+        m_home.Paths()
+            .autostartFolder);  // the Run key is the desktop's autostart folder, as in the program
     for (const std::int32_t autoOpen : {0, 1}) {
         SCOPED_TRACE(autoOpen);
         RegistryKey run(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run");

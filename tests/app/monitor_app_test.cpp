@@ -56,18 +56,17 @@ TEST(MonitorPollPeriod, TakesTheTestsPeriodOnlyWithinItsBounds) {
         {"60001", 2000}, {"", 2000}, {"50ms", 2000}, {"-50", 2000},
     };
     for (const auto& c : cases) {
-        test::ScopedEnv poll("ORVANTA_POLL_MS", c.value);
-        EXPECT_EQ(MonitorPollPeriod().count(), c.ms) << c.value.value_or("(unset)");
+        EXPECT_EQ(MonitorPollPeriod(c.value ? c.value->c_str() : nullptr).count(), c.ms)
+            << c.value.value_or("(unset)");
     }
 }
 
 TEST(MonitorApp, RunsOnTheBuiltInTextsFromStartToExit) {
     test::TempHome home;
     test::ScopedEnv ras("ORVANTA_RAS", std::string("sim"));
-    test::ScopedEnv poll("ORVANTA_POLL_MS", std::string("20"));
     const SystemClock clock;
     NotingFrontEnd frontEnd;
-    MonitorApp app(frontEnd, clock);
+    MonitorApp app(frontEnd, clock, home.Paths(), std::chrono::milliseconds(20));
     std::string error;
     ASSERT_TRUE(app.Start(&error)) << error;
     EXPECT_EQ(app.ProviderName(), "simulator");
@@ -75,7 +74,7 @@ TEST(MonitorApp, RunsOnTheBuiltInTextsFromStartToExit) {
 
     // A second monitor on the same data root is refused, naming why.
     NotingFrontEnd secondFrontEnd;
-    MonitorApp second(secondFrontEnd, clock);
+    MonitorApp second(secondFrontEnd, clock, home.Paths());
     std::string secondError;
     EXPECT_FALSE(second.Start(&secondError));
     EXPECT_FALSE(secondError.empty());
@@ -112,14 +111,14 @@ TEST(MonitorApp, PlacesTheLiveDisplayOnTheFrontEndsScreen) {
         test::TempHome home;
         test::ScopedEnv ras("ORVANTA_RAS", std::string("sim"));
         if (c.storedX >= 0) {
-            const auto stored = LoadStartupSettings(BuiltInEnglishTexts());
+            const auto stored = LoadStartupSettings(BuiltInEnglishTexts(), home.Paths().tariffFile);
             stored->EventWndX = c.storedX;
             stored->Exchange(true);
         }
         const SystemClock clock;
         NotingFrontEnd frontEnd;
         frontEnd.screen = c.screen;
-        MonitorApp app(frontEnd, clock);
+        MonitorApp app(frontEnd, clock, home.Paths());
         std::string error;
         ASSERT_TRUE(app.Start(&error)) << error;
         EXPECT_EQ(app.settings().EventWndX, c.x)

@@ -69,6 +69,7 @@ protected:
         m_hooks.languageChanged = [this] { ++m_languageChanges; };
         m_hooks.dialCommand = [](const std::string&) { return std::vector<std::string>{"true"}; };
         EXPECT_TRUE(m_phoneBook.Load());
+        m_settings.TariffFile = m_home.Paths().tariffFile;  // as start-up names it
     }
 
     /// A fresh sheet over the live settings; `withPhoneBook` false: a system without one.
@@ -110,7 +111,7 @@ protected:
     }
     bool ApplyEnabled() { return Find<QPushButton>(kApplyButton)->isEnabled(); }
     /// A presets file of two countries.
-    static std::vector<Tariff> WritePresets() {
+    std::vector<Tariff> WritePresets() const {
         Tariff slovakia;
         slovakia.CurrCompany = "Slovakia";
         slovakia.CurrName = "Euro";
@@ -123,7 +124,7 @@ protected:
         states.CountryID = 1033;
         states.SetBand(0, {0, 1439, 0.1f, 2});
         const std::vector<Tariff> presets{states, slovakia};
-        EXPECT_TRUE(WriteTariffFile(TariffFilePath(), presets));
+        EXPECT_TRUE(WriteTariffFile(m_home.Paths().tariffFile, presets));
         return presets;
     }
 
@@ -201,7 +202,7 @@ TEST_F(OptionsSheetTest, ApplyStoresOnlyAfterAChangeAndThenDisablesItself) {
     EXPECT_EQ(m_reloads, 1);
     // The presets file is written with the sheet's presets.
     std::vector<Tariff> presets;
-    ReadTariffFile(TariffFilePath(), presets);
+    ReadTariffFile(m_home.Paths().tariffFile, presets);
     EXPECT_EQ(presets.size(), m_sheet->Presets().size());
 }
 
@@ -334,7 +335,7 @@ TEST_F(OptionsSheetTest, ChoosingAPresetKeepsTheEditsOfTheOneBefore) {
     Click(kSheetOk);
     EXPECT_EQ(m_settings.CurrentTariff, presets[1]);
     std::vector<Tariff> stored;
-    ReadTariffFile(TariffFilePath(), stored);
+    ReadTariffFile(m_home.Paths().tariffFile, stored);
     ASSERT_EQ(stored.size(), 2u);
     EXPECT_FLOAT_EQ(stored[0].Price[0], 0.2f);  // the edit went back into its preset
     EXPECT_EQ(stored[1].CurrShort, "EUR");

@@ -48,8 +48,6 @@ TEST(CallLogFileTest, MonthFileNames) {
     EXPECT_EQ(MonthFilePath("/d", 1999, 1), "/d/OV1999_1.ovl");
     EXPECT_EQ(MonthFilePath("/d", 1999, 4), "/d/OV1999_4.ovl");
     EXPECT_EQ(MonthFilePath("/d", 2026, 12), "/d/OV2026_12.ovl");
-    test::TempHome home;
-    EXPECT_EQ(LogFolder(), home.File("LogData"));
 }
 
 TEST(CallLogFileTest, AppendThenLoadKeepsTheOrderOfWriting) {

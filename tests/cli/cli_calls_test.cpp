@@ -39,7 +39,7 @@ protected:
     }
 
     test::ScopedEnv m_tz{"TZ", std::string("Europe/Bratislava")};
-    test::TempHome m_home;
+    test::ChildHome m_home;
 };
 
 const std::string kHeader =

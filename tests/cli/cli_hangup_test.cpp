@@ -31,7 +31,7 @@ protected:
         return entries;
     }
 
-    test::TempHome m_home;
+    test::ChildHome m_home;
 };
 
 TEST_F(CliHangUpTest, AnswersDecideWhatIsHungUp) {

@@ -18,7 +18,7 @@ test::ProcessResult Cli(std::vector<std::string> args, const std::string& input 
 }
 
 TEST(CliLogTest, AppendedLinesDumpBackAsTheyWent) {
-    test::TempHome home;
+    test::ChildHome home;
     const std::string file = home.File("OV2026_3.ovl");
     const std::string lines =
         "0\t1772323200\t3600\t25\t12.5\t41480000\tjane\tDemo ISP\tttyUSB0\tmodem\n"
@@ -50,7 +50,7 @@ TEST(CliLogTest, AppendedLinesDumpBackAsTheyWent) {
 }
 
 TEST(CliLogTest, MalformedLinesAreNamedAndNotWritten) {
-    test::TempHome home;
+    test::ChildHome home;
     const std::string file = home.File("log.ovl");
     const struct {
         const char* line;
@@ -87,7 +87,7 @@ TEST(CliLogTest, MalformedLinesAreNamedAndNotWritten) {
 }
 
 TEST(CliLogTest, DumpReadsOnlyRegularFilesOfBoundedSize) {
-    test::TempHome home;
+    test::ChildHome home;
     const std::string fifo = home.File("fifo.ovl");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     const std::string huge = home.File("huge.ovl");
@@ -109,7 +109,7 @@ TEST(CliLogTest, DumpReadsOnlyRegularFilesOfBoundedSize) {
 }
 
 TEST(CliLogTest, DumpStopsQuietlyAtATornRecordAndAppendRepairsIt) {
-    test::TempHome home;
+    test::ChildHome home;
     const std::string file = home.File("torn.ovl");
     ASSERT_EQ(Cli({"log", "append", file}, "3\t1\t0\t0\t0\t\tme\t\t\t\n").exitCode, 0);
     {
@@ -126,7 +126,7 @@ TEST(CliLogTest, DumpStopsQuietlyAtATornRecordAndAppendRepairsIt) {
 }
 
 TEST(CliLogTest, APlantedLogFolderLinkIsNotFollowed) {
-    test::TempHome home;
+    test::ChildHome home;
     std::filesystem::create_directories(home.File("elsewhere"));
     ASSERT_EQ(::symlink(home.File("elsewhere").c_str(), home.File("LogData").c_str()), 0);
     const auto r =
@@ -137,7 +137,7 @@ TEST(CliLogTest, APlantedLogFolderLinkIsNotFollowed) {
 }
 
 TEST(CliLogTest, PathAndErrors) {
-    test::TempHome home;
+    test::ChildHome home;
     EXPECT_EQ(Cli({"log", "path", "1999", "4"}).out, home.File("LogData/OV1999_4.ovl") + "\n");
     EXPECT_EQ(Cli({"log", "path", "2026", "12"}).out, home.File("LogData/OV2026_12.ovl") + "\n");
     EXPECT_EQ(Cli({"log", "path", "2026", "13"}).exitCode, 2);

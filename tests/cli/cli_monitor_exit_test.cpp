@@ -70,7 +70,7 @@ const std::vector<std::string> kOneCall = {"3 ", "0 Demo ISP", "4 "};
 
 class CliMonitorExitTest : public ::testing::Test {
 protected:
-    test::TempHome m_home;
+    test::ChildHome m_home;
     test::ScopedEnv m_poll{"ORVANTA_POLL_MS", std::string("50")};
 };
 

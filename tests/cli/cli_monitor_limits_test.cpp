@@ -63,7 +63,7 @@ protected:
         Set(kUser, "HangUpTimeout", "REG_DWORD", "2");
     }
 
-    test::TempHome m_home;
+    test::ChildHome m_home;
     test::ScopedEnv m_poll{"ORVANTA_POLL_MS", std::string("50")};
 };
 

@@ -41,7 +41,7 @@ std::pair<std::string, std::string> NextEvent(test::BackgroundProcess& monitor) 
 using Event = std::pair<std::string, std::string>;
 
 TEST(CliMonitorTest, EventsOfACallInOrder) {
-    test::TempHome home;
+    test::ChildHome home;
     test::ScopedEnv poll("ORVANTA_POLL_MS", std::string("50"));
     test::BackgroundProcess monitor({OV_CLI_PATH, "monitor"});
     EXPECT_EQ(NextEvent(monitor), Event("monitor-started", "simulator"));
@@ -60,7 +60,7 @@ TEST(CliMonitorTest, EventsOfACallInOrder) {
 }
 
 TEST(CliMonitorTest, TerminationEndsOpenCallsFirst) {
-    test::TempHome home;
+    test::ChildHome home;
     test::ScopedEnv poll("ORVANTA_POLL_MS", std::string("50"));
     Ras({"add-entry", "Work\tPlace"});
     test::BackgroundProcess monitor({OV_CLI_PATH, "monitor"});
@@ -105,7 +105,7 @@ protected:
         m_tz.reset();
         tzset();
     }
-    test::TempHome m_home;
+    test::ChildHome m_home;
     test::ScopedEnv m_poll{"ORVANTA_POLL_MS", std::string("50")};
     std::optional<test::ScopedEnv> m_tz{std::in_place, "TZ", std::string("Europe/Bratislava")};
     test::ScopedEnv m_all{"LC_ALL", std::nullopt};

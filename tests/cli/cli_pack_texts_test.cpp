@@ -49,7 +49,7 @@ TEST(LoadPackTexts, ChoosesThePackAsTheProgramDoesUnlessOneIsGiven) {
         {"en_US.UTF-8", {}, 0x41B, "január"},
     };
     for (const auto& c : cases) {
-        test::TempHome home;
+        test::ChildHome home;
         test::ScopedEnv locale("LC_ALL", c.locale);
         if (c.stored) {
             StoreCurrentLng(*c.stored);
@@ -64,7 +64,7 @@ TEST(LoadPackTexts, ChoosesThePackAsTheProgramDoesUnlessOneIsGiven) {
 }
 
 TEST(LoadPackTexts, FailsNamingWhatIsMissing) {
-    test::TempHome home;
+    test::ChildHome home;
     test::TempDir emptyLangs;
     test::ScopedEnv locale("LC_ALL", "en_US.UTF-8");
     const struct {

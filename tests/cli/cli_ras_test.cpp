@@ -15,7 +15,7 @@ test::ProcessResult Cli(std::vector<std::string> args) {
 }
 
 TEST(CliRasTest, DriveTheServiceAndReadItBack) {
-    test::TempHome home;
+    test::ChildHome home;
     const struct {
         std::vector<std::string> args;
         int exitCode;
@@ -47,7 +47,7 @@ TEST(CliRasTest, DriveTheServiceAndReadItBack) {
 }
 
 TEST(CliRasTest, BadInputFailsClearly) {
-    test::TempHome home;
+    test::ChildHome home;
     ASSERT_EQ(Cli({"ras", "dial", "Demo ISP"}).exitCode, 0);
     const struct {
         std::vector<std::string> args;
@@ -77,7 +77,7 @@ TEST(CliRasTest, BadInputFailsClearly) {
 }
 
 TEST(CliRasTest, DamagedStateIsKeptAsideAndReported) {
-    test::TempHome home;
+    test::ChildHome home;
     test::WriteFileOrDie(home.File("ras-sim.state"), "garbage\n");
     auto r = Cli({"ras", "entries"});
     EXPECT_EQ(r.exitCode, 0);
@@ -93,7 +93,7 @@ TEST(CliRasTest, DamagedStateIsKeptAsideAndReported) {
 }
 
 TEST(CliRasTest, GlobalOptions) {
-    test::TempHome home;
+    test::ChildHome home;
     test::TempDir other;
     EXPECT_EQ(Cli({"--home", other.Path(), "ras", "add-entry", "Elsewhere"}).exitCode, 0);
     EXPECT_EQ(Cli({"--home", other.Path(), "ras", "entries"}).out, "Demo ISP\nElsewhere\n");

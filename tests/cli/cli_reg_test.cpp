@@ -15,7 +15,7 @@ test::ProcessResult Cli(std::vector<std::string> args) {
 }
 
 TEST(CliRegTest, SetListGetDelete) {
-    test::TempHome home;
+    test::ChildHome home;
     const std::string key = "HKLM\\Software\\Quorvex\\Orvanta";
     const struct {
         std::vector<std::string> args;
@@ -60,7 +60,7 @@ TEST(CliRegTest, SetListGetDelete) {
 }
 
 TEST(CliRegTest, UsageErrors) {
-    test::TempHome home;
+    test::ChildHome home;
     const std::vector<std::vector<std::string>> cases = {
         {"reg"},
         {"reg", "list"},
@@ -83,7 +83,7 @@ TEST(CliRegTest, UsageErrors) {
 }
 
 TEST(CliRegTest, TheRunValueIsAnAutostartFile) {
-    test::TempHome home;
+    test::ChildHome home;
     const std::string run = "HKLM\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
     ASSERT_EQ(Cli({"reg", "set", run, "Orvanta", "REG_SZ", "/opt/orvanta/orvanta"}).exitCode, 0);
     EXPECT_TRUE(std::filesystem::exists(home.File("config/autostart/Orvanta.desktop")));
@@ -93,7 +93,7 @@ TEST(CliRegTest, TheRunValueIsAnAutostartFile) {
 }
 
 TEST(CliRegTest, ProcessesWritingAtOnceLoseNothing) {
-    test::TempHome home;
+    test::ChildHome home;
     constexpr int kWriters = 12;
     std::vector<std::unique_ptr<test::BackgroundProcess>> writers;
     // All run at once, each saving its own value into the same hive.

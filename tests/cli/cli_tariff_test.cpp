@@ -38,7 +38,7 @@ protected:
                              "00:00,23:59,0.00,1;00:00,23:59,0.00,1\r\n");
     }
 
-    test::TempHome m_home;
+    test::ChildHome m_home;
     test::ScopedEnv m_tz{"TZ", std::string("Europe/Bratislava")};
     test::ScopedEnv m_all{"LC_ALL", std::nullopt};
     test::ScopedEnv m_messages{"LC_MESSAGES", std::nullopt};

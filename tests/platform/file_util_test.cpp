@@ -1,5 +1,6 @@
 #include "platform/file_util.h"
 #include "platform/data_root_lock.h"
+#include "platform/paths.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -103,9 +104,27 @@ protected:
     std::string Root() const { return m_dir.File("root"); }
     std::string Config() const { return m_dir.File("config/orvanta"); }
 
+    /// The folders a program chooses with ORVANTA_HOME set to Root() or, `withHome` false,
+    /// unset.
+    void Choose(bool withHome) {
+        UseChosenRoots(ProgramPaths::FromVariables(
+                           [&](const char* name) -> std::string {
+                               const std::string_view variable(name);
+                               if (variable == "ORVANTA_HOME") {
+                                   return withHome ? Root() : "";
+                               }
+                               if (variable == "XDG_CONFIG_HOME") {
+                                   return m_dir.File("config");
+                               }
+                               return variable == "XDG_DATA_HOME" ? m_dir.File("data") : "";
+                           },
+                           m_dir.File("bin"), m_dir.Path())
+                           .ChosenRoots());
+    }
+    void SetUp() override { Choose(true); }
+    void TearDown() override { UseChosenRoots({}); }
+
     test::TempDir m_dir;
-    test::ScopedEnv m_home{"ORVANTA_HOME", m_dir.File("root")};
-    test::ScopedEnv m_config{"XDG_CONFIG_HOME", m_dir.File("config")};
 };
 
 TEST_F(ChosenRootsTest, AChosenFolderMayBeALinkToAPrivateFolder) {
@@ -120,7 +139,7 @@ TEST_F(ChosenRootsTest, AChosenFolderMayBeALinkToAPrivateFolder) {
     EXPECT_EQ(ReadWholeFile(Root() + "/machine.reg"), "m");
 
     // ORVANTA_HOME unset: the settings folder is the chosen one.
-    test::ScopedEnv noHome("ORVANTA_HOME", std::nullopt);
+    Choose(false);
     EXPECT_TRUE(EnsureFolder(Config(), &error)) << error;
     EXPECT_TRUE(WriteFileAtomically(Config() + "/user.reg", "u", &error)) << error;
     EXPECT_EQ(test::ReadFileOrEmpty(m_dir.File("dotfiles/user.reg")), "u");

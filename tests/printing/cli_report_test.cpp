@@ -146,7 +146,7 @@ protected:
     }
 
     test::ScopedEnv m_tz{"TZ", std::string("Europe/Bratislava")};
-    test::TempHome m_home;
+    test::ChildHome m_home;
 };
 
 TEST_F(CliReportTest, TwoMonthsInTwoBlocksWithTheirSumsAndTheTotal) {

@@ -103,7 +103,7 @@ protected:
         return out;
     }
 
-    test::TempHome m_home;
+    test::ChildHome m_home;
     test::ScopedEnv m_ras{"ORVANTA_RAS", std::string("nm")};
     test::MockNetworkManager m_nm;
     std::string m_modem;
@@ -187,7 +187,7 @@ TEST_F(NmCallsTest, AConnectionEndedMeanwhileIsHungUp) {
 }
 
 TEST(NmHangUpTest, HangingUpEverythingLeavesWhatIsNoCall) {
-    test::TempHome home;
+    test::ChildHome home;
     test::ScopedEnv ras("ORVANTA_RAS", std::string("nm"));
     test::MockNetworkManager nm;
     const auto lo = nm.AddDevice("lo", kLoopback, kActivated);
@@ -248,7 +248,7 @@ protected:
         EXPECT_FALSE(event) << event->first << " " << event->second;
     }
 
-    test::TempHome m_home;
+    test::ChildHome m_home;
     test::ScopedEnv m_ras{"ORVANTA_RAS", std::string("nm")};
     test::ScopedEnv m_poll{"ORVANTA_POLL_MS", std::string("50")};
     test::MockNetworkManager m_nm;
@@ -302,7 +302,7 @@ TEST_F(NmMonitorCallsTest, AModemFailingBeforeAuthenticationLeavesAnAttempt) {
 }
 
 TEST(NmCountdownTest, ARefusedHangUpOfTheCountdownIsAnErrorEvent) {
-    test::TempHome home;
+    test::ChildHome home;
     test::ScopedEnv ras("ORVANTA_RAS", std::string("nm"));
     test::ScopedEnv poll("ORVANTA_POLL_MS", std::string("50"));
     test::MockNetworkManager nm;

@@ -60,7 +60,7 @@ protected:
         EXPECT_FALSE(event) << event->first << " " << event->second;
     }
 
-    test::TempHome m_home;
+    test::ChildHome m_home;
     test::ScopedEnv m_ras{"ORVANTA_RAS", std::string("nm")};
     test::ScopedEnv m_poll{"ORVANTA_POLL_MS", std::string("50")};
     test::MockNetworkManager m_nm;
@@ -125,7 +125,7 @@ TEST_F(NmMonitorTest, TheBusGoingAwayEndsNoCall) {
 }
 
 TEST(NmChoiceTest, UnsetChoosesNetworkManagerWhileItIsOnTheBus) {
-    test::TempHome home;
+    test::ChildHome home;
     test::ScopedEnv ras("ORVANTA_RAS", std::nullopt);
     test::MockNetworkManager nm;
     for (const char* expected : {"NetworkManager", "simulator"}) {
@@ -140,7 +140,7 @@ TEST(NmChoiceTest, UnsetChoosesNetworkManagerWhileItIsOnTheBus) {
 // orvanta-cli opens NetworkManager's provider from a plugin. A copy without its plugins folder
 // says so when NetworkManager is asked for, and runs on the simulator when it is only looked for.
 TEST(NmChoiceTest, WithoutThePluginNetworkManagerIsNamedAsMissing) {
-    test::TempHome home;
+    test::ChildHome home;
     test::MockNetworkManager nm;
     const std::string cli = home.File("orvanta-cli");
     std::filesystem::copy_file(OV_CLI_PATH, cli);

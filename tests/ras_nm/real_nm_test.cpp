@@ -171,7 +171,7 @@ protected:
         m_monitor.reset();
     }
 
-    test::TempHome m_home;
+    test::ChildHome m_home;
     test::ScopedEnv m_ras{"ORVANTA_RAS", std::string("nm")};
     test::ScopedEnv m_poll{"ORVANTA_POLL_MS", std::string("100")};
     std::string m_dir;

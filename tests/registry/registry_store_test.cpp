@@ -55,6 +55,26 @@ protected:
     std::vector<std::string> m_reports;
 };
 
+TEST_F(StoreTest, WithoutNamedHiveFilesChangesStayInMemoryAndNothingIsWrittenWhereWeRun) {
+    // The process's store before a program names its hives: no file, not even a lock file in
+    // the working folder.
+    const std::filesystem::path here = std::filesystem::current_path();
+    std::filesystem::current_path(m_dir.Path());
+    {
+        RegistryStore store([] { return std::string(); }, [] { return std::string(); },
+                            [this](const std::string& message) { m_reports.push_back(message); });
+        HKEY key = 0;
+        ASSERT_EQ(store.CreateKey(HKEY_CURRENT_USER, "Software\\X", KEY_ALL_ACCESS, &key, nullptr),
+                  0u);
+        EXPECT_EQ(SetText(store, key, "Name", "value"), 0u);
+        EXPECT_EQ(Query(store, key, "Name"), std::string("value", 6));  // with its terminator
+        EXPECT_EQ(store.FlushKey(key), ERROR_ACCESS_DENIED);
+        store.CloseKey(key);
+    }
+    std::filesystem::current_path(here);
+    EXPECT_TRUE(std::filesystem::is_empty(m_dir.Path()));
+}
+
 TEST_F(StoreTest, OpeningAMissingKeyFailsAndCreatesNothing) {
     auto store = MakeStore();
     HKEY key = 0;

@@ -137,7 +137,6 @@ TEST_F(SystemKeysTest, TheSystemLanguageAndItsNames) {
 
 TEST_F(SystemKeysTest, ShellFoldersFollowTheDesktopSettings) {
     const std::string key = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
-    test::ScopedEnv home("HOME", m_home.Path());
     EXPECT_EQ(Read(HKEY_CURRENT_USER, key, "Programs"), m_home.File("data/applications"));
     EXPECT_EQ(Read(HKEY_CURRENT_USER, key, "Desktop"), m_home.File("Desktop"));
 

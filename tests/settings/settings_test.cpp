@@ -66,9 +66,10 @@ protected:
     }
     static std::string List(const char* name) { return std::string(kMainKey) + "\\" + name; }
 
-    /// Settings loaded as at start-up.
-    static std::unique_ptr<Settings> Load(const ScreenMetrics* screen = nullptr) {
+    /// Settings loaded as at start-up, with the tariff file of the home.
+    std::unique_ptr<Settings> Load(const ScreenMetrics* screen = nullptr) const {
         auto settings = std::make_unique<Settings>(Texts(), nullptr, screen);
+        settings->TariffFile = m_home.Paths().tariffFile;
         settings->PickTariffForSystemLanguage();
         settings->Exchange(false);
         return settings;
@@ -133,6 +134,7 @@ TEST_F(SettingsTest, FirstStartHasEveryDefaultAndTheFirstSaveCreatesTheKeys) {
 TEST_F(SettingsTest, EveryGroupSurvivesASaveAndALoad) {
     const FixedScreenMetrics screen({1920, 1080});
     Settings saved(Texts(), nullptr, &screen);
+    saved.TariffFile = m_home.Paths().tariffFile;
     saved.CurrentTariff.CurrCompany = "Telekom";
     saved.CurrentTariff.CountryID = 1051;
     saved.CurrentTariff.CurrDecName = 3;
@@ -438,6 +440,7 @@ TEST_F(TariffPickTest, TheSystemLanguageChoosesTheTariffAndTheRegistryWins) {
     {
         test::ScopedEnv lang("LANG", "sk_SK.UTF-8");
         Settings settings(Texts());
+        settings.TariffFile = m_home.Paths().tariffFile;
         settings.PickTariffForSystemLanguage();
         EXPECT_EQ(settings.CurrentTariff.CurrCompany, "Slovak");
         EXPECT_EQ(settings.CurrentTariff.CountryID, 1051);
@@ -450,6 +453,7 @@ TEST_F(TariffPickTest, TheSystemLanguageChoosesTheTariffAndTheRegistryWins) {
     {
         test::ScopedEnv lang("LANG", "de_DE.UTF-8");
         Settings settings(Texts());
+        settings.TariffFile = m_home.Paths().tariffFile;
         settings.PickTariffForSystemLanguage();
         EXPECT_EQ(settings.CurrentTariff, Tariff{});
     }

@@ -7,6 +7,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/file_util.h"
+#include "platform/registry/registry.h"
+
 namespace ov::test {
 
 TempDir::TempDir() {
@@ -43,10 +46,32 @@ ScopedEnv::~ScopedEnv() {
     }
 }
 
-TempHome::TempHome()
-    : m_home("ORVANTA_HOME", m_dir.Path()),
-      m_config("XDG_CONFIG_HOME", m_dir.File("config")),
-      m_data("XDG_DATA_HOME", m_dir.File("data")),
+namespace {
+
+TempHome* g_current = nullptr;
+
+/// Names `paths` to the registry and the file layer, as a program's main does.
+void UsePaths(const ProgramPaths& paths) {
+    UseChosenRoots(paths.ChosenRoots());
+    RegistryStore::UseDefaultPaths(paths);
+}
+
+}  // namespace
+
+TempHome::TempHome() : m_paths(ProgramPaths::InFolder(m_dir.Path())), m_previous(g_current) {
+    g_current = this;
+    UsePaths(m_paths);
+}
+
+TempHome::~TempHome() {
+    g_current = m_previous;
+    UsePaths(m_previous != nullptr ? m_previous->Paths() : ProgramPaths{});
+}
+
+ChildHome::ChildHome()
+    : m_home("ORVANTA_HOME", Path()),
+      m_config("XDG_CONFIG_HOME", File("config")),
+      m_data("XDG_DATA_HOME", File("data")),
       m_ras("ORVANTA_RAS", "sim") {}
 
 std::string ReadFileOrEmpty(const std::string& path) {

@@ -3,6 +3,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/paths.h"
+
 namespace ov::test {
 
 /// A fresh folder under $TMPDIR, removed with everything in it when the object goes.
@@ -33,16 +35,35 @@ private:
     std::optional<std::string> m_old;
 };
 
-/// A temporary data root: ORVANTA_HOME, XDG_CONFIG_HOME and XDG_DATA_HOME all point into a
-/// fresh folder, so nothing a test does reaches the user's own files.
+/// A temporary data root: the program's paths all in a fresh folder (ProgramPaths::InFolder),
+/// handed to the code under test. While it lives its hives and folders are the ones the
+/// process's registry and file layer use, as a program's main names its own; the one made
+/// before it takes over again when it goes. Nothing a test does reaches the user's own files.
 class TempHome {
 public:
     TempHome();
+    ~TempHome();
+    TempHome(const TempHome&) = delete;
+    TempHome& operator=(const TempHome&) = delete;
+
     const std::string& Path() const { return m_dir.Path(); }
     std::string File(const std::string& name) const { return m_dir.File(name); }
+    const ProgramPaths& Paths() const { return m_paths; }
 
 private:
     TempDir m_dir;
+    ProgramPaths m_paths;
+    TempHome* m_previous;
+};
+
+/// A TempHome that the programs a test starts find too: ORVANTA_HOME, XDG_CONFIG_HOME and
+/// XDG_DATA_HOME point into it (as a user would set them), and ORVANTA_RAS chooses the
+/// simulator.
+class ChildHome : public TempHome {
+public:
+    ChildHome();
+
+private:
     ScopedEnv m_home;
     ScopedEnv m_config;
     ScopedEnv m_data;

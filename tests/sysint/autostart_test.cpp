@@ -20,7 +20,7 @@ protected:
     AutostartTest()
         : m_store([this] { return m_home.File("machine.reg"); },
                   [this] { return m_home.File("user.reg"); }) {
-        UseDesktopAutostart();
+        UseDesktopAutostart(m_home.Paths().autostartFolder);
     }
 
     /// The text of a value, or "(error N)".
@@ -69,7 +69,7 @@ protected:
 };
 
 TEST_F(AutostartTest, TheAutostartFileFollowsTheRunValue) {
-    const std::string file = AutostartFolder() + "/Orvanta.desktop";
+    const std::string file = m_home.Paths().autostartFolder + "/Orvanta.desktop";
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kRunKey, "Orvanta"), "(error 2)");
 
     ASSERT_EQ(Write(HKEY_LOCAL_MACHINE, kRunKey, "Orvanta", "/opt/my apps/orvanta"), 0u);
@@ -84,7 +84,8 @@ TEST_F(AutostartTest, TheAutostartFileFollowsTheRunValue) {
     EXPECT_NE(test::ReadFileOrEmpty(file).find("\nExec=\"/usr/bin/orvanta %%u\"\n"),
               std::string::npos);
     EXPECT_EQ(Read(HKEY_LOCAL_MACHINE, kRunKey, "Orvanta"), "/usr/bin/orvanta %u");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(AutostartFolder()), {}), 1);
+    EXPECT_EQ(
+        std::distance(std::filesystem::directory_iterator(m_home.Paths().autostartFolder), {}), 1);
     // Nothing of it went into the machine hive.
     EXPECT_EQ(test::ReadFileOrEmpty(m_home.File("machine.reg")).find("Orvanta\"="),
               std::string::npos);
@@ -95,8 +96,8 @@ TEST_F(AutostartTest, TheAutostartFileFollowsTheRunValue) {
 }
 
 TEST_F(AutostartTest, OtherProgramsAutostartFilesAreLeftAlone) {
-    ASSERT_TRUE(std::filesystem::create_directories(AutostartFolder()));
-    const std::string foreign = AutostartFolder() + "/Other.desktop";
+    ASSERT_TRUE(std::filesystem::create_directories(m_home.Paths().autostartFolder));
+    const std::string foreign = m_home.Paths().autostartFolder + "/Other.desktop";
     test::WriteFileOrDie(foreign, "[Desktop Entry]\nExec=other\n");
     EXPECT_EQ(Write(HKEY_LOCAL_MACHINE, kRunKey, "Other", "/bin/x"), ERROR_ACCESS_DENIED);
     EXPECT_EQ(Delete(HKEY_LOCAL_MACHINE, kRunKey, "Other"), ERROR_FILE_NOT_FOUND);

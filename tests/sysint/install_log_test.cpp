@@ -46,7 +46,7 @@ std::vector<std::string> Lines(const std::string& text) {
 class InstallLogTest : public test::BratislavaTime {
 protected:
     InstallLogTest() {
-        UseDesktopAutostart();
+        UseDesktopAutostart(m_home.Paths().autostartFolder);
         EnsureFolder(m_paths.programFolder);
         EnsureFolder(m_home.File("Desktop"));
     }
@@ -58,8 +58,7 @@ protected:
         return value;
     }
 
-    test::TempHome m_home;
-    test::ScopedEnv m_homeVariable{"HOME", m_home.Path()};
+    test::TempHome m_home;  // also the home folder, with the desktop
     InstallPaths m_paths{m_home.File("bin/orvanta"), m_home.File("bin"), m_home.Path()};
 };
 
@@ -275,6 +274,7 @@ TEST_F(InstallLogTest, InstalledAndPortableCopiesRecordOnlyWhatIsTheirs) {
         const std::string root = c.dataRoot.empty() ? folder : home.File(c.dataRoot);
         const bool rootExisted = c.dataRoot != "data/fresh/orvanta";
         const InstallPaths paths{folder + "/orvanta", folder, root};
+        EnsureFolder(home.File("Desktop"));  // the home is the user's, with a desktop
         const std::string langs = home.File(c.langs);
         EnsureFolder(langs + "/English");
         EnsureFolder(langs + "/Slovak");

@@ -1,12 +1,17 @@
 // orvanta: the tray program.
+#include "app/monitor_app.h"
 #include "app/ui/tray_application.h"
+#include "platform/file_util.h"
+#include "platform/paths.h"
 #include "platform/ras/ras_providers.h"
+#include "platform/registry/registry.h"
 #include "sysint/autostart.h"
 
 #include <QApplication>
 
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 int main(int argc, char** argv) {
@@ -29,10 +34,15 @@ int main(int argc, char** argv) {
     (void)std::signal(SIGPIPE, SIG_IGN);
 
     ov::RegisterRasProviders();
-    // The Run value is kept in step with the desktop's autostart files.
-    ov::UseDesktopAutostart();
+    // Where the files are, once for the run: the registry and the file layer are told the
+    // folders that are the user's; the Run value is kept in step with the desktop's autostart
+    // files.
+    const ov::ProgramPaths paths = ov::ProgramPaths::FromEnvironment();
+    ov::UseChosenRoots(paths.ChosenRoots());
+    ov::RegistryStore::UseDefaultPaths(paths);
+    ov::UseDesktopAutostart(paths.autostartFolder);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("orvanta"));
     QApplication::setApplicationDisplayName(QStringLiteral("Orvanta"));
-    return ov::RunTrayProgram();
+    return ov::RunTrayProgram(paths, ov::MonitorPollPeriod(std::getenv("ORVANTA_POLL_MS")));
 }

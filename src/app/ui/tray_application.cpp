@@ -158,7 +158,7 @@ private:
 
 }  // namespace
 
-int RunTrayProgram() {
+int RunTrayProgram(const ProgramPaths& paths, std::chrono::milliseconds pollPeriod) {
     // Single instance: a copy of this program that runs already is asked to come forward.
     std::string error;
     const std::string instanceFolder = InstanceFolder(&error);
@@ -185,7 +185,8 @@ int RunTrayProgram() {
 
     // The installation record, at every start (it does nothing once registered).
     {
-        InstallLog installLog("Quorvex", "Orvanta", OV_VERSION);
+        InstallLog installLog("Quorvex", "Orvanta", OV_VERSION,
+                              InstallPaths::ForThisProgram(paths));
         RecordInstalledFiles(installLog, LangsFolder(), packs.Texts().String(kProductName));
     }
 
@@ -194,7 +195,7 @@ int RunTrayProgram() {
     QtDesktop desktop;
     TrayFrontEnd frontEnd(packs, desktop);
     const SystemClock clock;
-    MonitorApp app(frontEnd, clock);
+    MonitorApp app(frontEnd, clock, paths, pollPeriod);
     MessageLoop& loop = app.Loop();
     loop.SetWakeHook([&loop] {
         QMetaObject::invokeMethod(

@@ -4,7 +4,6 @@
 #include <mutex>
 
 #include "platform/file_util.h"
-#include "platform/paths.h"
 #include "platform/ras/ras_sim.h"
 
 namespace ov {
@@ -50,11 +49,12 @@ void RegisterNetworkManagerBackend(NetworkManagerBackend backend) {
     Backend() = std::move(backend);
 }
 
-std::string SimStateFile(const RasChoice& choice) {
-    return choice.simFile.empty() ? JoinPath(DataRoot(), "ras-sim.state") : choice.simFile;
+std::string SimStateFile(const RasChoice& choice, const std::string& simulatorState) {
+    return choice.simFile.empty() ? simulatorState : choice.simFile;
 }
 
 std::unique_ptr<RasProvider> MakeRasProvider(std::function<void(const std::string&)> report,
+                                             const std::string& simulatorState,
                                              std::string* error) {
     const auto choice = RasChoiceFromEnvironment(error);
     if (!choice) {
@@ -77,7 +77,7 @@ std::unique_ptr<RasProvider> MakeRasProvider(std::function<void(const std::strin
         }
         return backend.make(error);
     }
-    const std::string file = SimStateFile(*choice);
+    const std::string file = SimStateFile(*choice, simulatorState);
     if (!EnsureFolder(ParentFolder(file), error)) {
         return nullptr;
     }

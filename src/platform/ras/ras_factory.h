@@ -13,7 +13,7 @@ namespace ov {
 struct RasChoice {
     enum class Kind { Auto, NetworkManager, Simulator };
     Kind kind = Kind::Auto;
-    std::string simFile;  // empty: `ras-sim.state` in the data root
+    std::string simFile;  // empty: the program's simulator state (ProgramPaths::simulatorState)
 };
 
 /// Reads ORVANTA_RAS; nothing, with the reason in `error`, for a value it does not know.
@@ -28,12 +28,14 @@ struct NetworkManagerBackend {
 void RegisterNetworkManagerBackend(NetworkManagerBackend backend);
 
 /// The provider ORVANTA_RAS chooses: NetworkManager when asked for or, unset, when it is on the
-/// system bus; the simulator otherwise. `report` receives the simulator's messages about a
-/// damaged state file. Nothing, with the reason in `error`, when the choice cannot be made.
+/// system bus; the simulator otherwise, over its own state file or `simulatorState`
+/// (ProgramPaths::simulatorState). `report` receives the simulator's messages about a damaged state
+/// file. Nothing, with the reason in `error`, when the choice cannot be made.
 std::unique_ptr<RasProvider> MakeRasProvider(std::function<void(const std::string&)> report,
+                                             const std::string& simulatorState,
                                              std::string* error = nullptr);
 
-/// The simulator's state file for a choice: its own file, or `ras-sim.state` in the data root.
-std::string SimStateFile(const RasChoice& choice);
+/// The simulator's state file for a choice: its own file, or `simulatorState`.
+std::string SimStateFile(const RasChoice& choice, const std::string& simulatorState);
 
 }  // namespace ov

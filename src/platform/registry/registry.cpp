@@ -113,9 +113,32 @@ RegistryStore::~RegistryStore() {
     Save(m_user);
 }
 
+namespace {
+
+std::mutex g_defaultHivesMutex;
+std::string g_defaultMachineHive;
+std::string g_defaultUserHive;
+
+std::string DefaultHive(const std::string& hive) {
+    std::lock_guard lock(g_defaultHivesMutex);
+    return hive;
+}
+
+}  // namespace
+
 RegistryStore& RegistryStore::Default() {
-    static RegistryStore store(MachineHivePath, UserHivePath);
+    static RegistryStore store([] { return DefaultHive(g_defaultMachineHive); },
+                               [] { return DefaultHive(g_defaultUserHive); });
     return store;
+}
+
+void RegistryStore::UseDefaultPaths(const ProgramPaths& paths) {
+    {
+        std::lock_guard lock(g_defaultHivesMutex);
+        g_defaultMachineHive = paths.machineHive;
+        g_defaultUserHive = paths.userHive;
+    }
+    UseSystemFolders({paths.homeFolder, paths.configHome, paths.dataHome});
 }
 
 void RegistryStore::Report(const std::string& message) {
@@ -199,6 +222,10 @@ void RegistryStore::Refresh(Hive& hive) {
 std::uint32_t RegistryStore::Save(Hive& hive) {
     if (hive.unsaved.empty()) {
         return ERROR_SUCCESS;
+    }
+    if (hive.path.empty()) {
+        // No program named the hive's file: its changes can live in memory only.
+        return ERROR_ACCESS_DENIED;
     }
     std::string error;
     std::optional<FileLock> lock;
@@ -328,7 +355,7 @@ bool RegistryStore::IsChange(Hive& hive, const std::vector<std::string>& path,
     if (seen == hive.seen.end()) {
         // A key found missing had none of its values: as a value seen missing.
         for (std::size_t n = 1; n <= path.size(); ++n) {
-            if (hive.seenMissingKeys.count(FoldedPath(path, n)) != 0) {
+            if (hive.seenMissingKeys.contains(FoldedPath(path, n))) {
                 return current == nullptr;
             }
         }
@@ -345,7 +372,7 @@ bool RegistryStore::IsChange(Hive& hive, const std::vector<std::string>& path,
 }
 
 HKEY RegistryStore::NewHandle(OpenedKey key) {
-    while (m_handles.count(m_nextHandle) || m_nextHandle == 0) {
+    while (m_handles.contains(m_nextHandle) || m_nextHandle == 0) {
         m_nextHandle = (m_nextHandle + 1) & 0x7FFFFFFF;
     }
     const HKEY handle = m_nextHandle;

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/paths.h"
 #include "platform/registry/hive.h"
 #include "platform/registry/system_keys.h"
 #include "platform/win_error.h"
@@ -65,8 +66,12 @@ public:
     RegistryStore(const RegistryStore&) = delete;
     RegistryStore& operator=(const RegistryStore&) = delete;
 
-    /// The store behind the Reg* functions: the hives at MachineHivePath() and UserHivePath().
+    /// The store behind the Reg* functions: the hives UseDefaultPaths named (until then no
+    /// hive has a file, and changes cannot be saved).
     static RegistryStore& Default();
+    /// The hives and the system folders of `paths` for the Reg* functions, for the whole
+    /// process: a program names them once at start (a test, for its own folder).
+    static void UseDefaultPaths(const ProgramPaths& paths);
 
     std::uint32_t CreateKey(HKEY parent, const char* subKey, std::uint32_t access, HKEY* result,
                             std::uint32_t* disposition);
@@ -123,9 +128,9 @@ private:
     bool KeyExists(RegRoot root, const std::vector<std::string>& path);
     std::vector<RegValue> ValuesOf(RegRoot root, const std::vector<std::string>& path);
     HKEY NewHandle(OpenedKey key);
-    void Remember(Hive& hive, const std::vector<std::string>& path, std::string_view name,
-                  const std::optional<RegValue>& value);
-    bool IsChange(Hive& hive, const std::vector<std::string>& path, const RegValue& value);
+    static void Remember(Hive& hive, const std::vector<std::string>& path, std::string_view name,
+                         const std::optional<RegValue>& value);
+    static bool IsChange(Hive& hive, const std::vector<std::string>& path, const RegValue& value);
 
     mutable std::mutex m_mutex;
     Reporter m_report;

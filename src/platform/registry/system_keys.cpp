@@ -9,10 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
+#include <mutex>
 
 #include "platform/file_util.h"
 #include "platform/language.h"
-#include "platform/paths.h"
 #include "platform/registry/language_names.h"
 #include "platform/text_util.h"
 #include "platform/win_error.h"
@@ -92,7 +92,20 @@ bool IsExecutableFile(const std::string& path) {
 /// The autostart list the Run key stands for, once a program installed one.
 std::atomic<AutostartList*> g_autostart{nullptr};
 
+std::mutex g_foldersMutex;
+SystemFolders g_folders;
+
+SystemFolders Folders() {
+    std::lock_guard lock(g_foldersMutex);
+    return g_folders;
+}
+
 }  // namespace
+
+void UseSystemFolders(SystemFolders folders) {
+    std::lock_guard lock(g_foldersMutex);
+    g_folders = std::move(folders);
+}
 
 void InstallAutostartList(AutostartList* list) {
     g_autostart.store(list);
@@ -126,8 +139,9 @@ std::string FindInSearchPath(std::string_view name) {
 }
 
 std::string DesktopFolder() {
-    const std::string home = HomeFolder();
-    if (const auto dirs = ReadWholeFile(JoinPath(ConfigHome(), "user-dirs.dirs"))) {
+    const SystemFolders folders = Folders();
+    const std::string& home = folders.home;
+    if (const auto dirs = ReadWholeFile(JoinPath(folders.configHome, "user-dirs.dirs"))) {
         constexpr std::string_view kKey = "XDG_DESKTOP_DIR=";
         for (std::size_t pos = 0; pos < dirs->size();) {
             const auto end = std::min(dirs->find('\n', pos), dirs->size());
@@ -191,7 +205,7 @@ SystemKey LookupSystemKey(RegRoot root, const Path& path, bool inHive) {
         }
     } else if (root == RegRoot::CurrentUser && Is(path, kShellFoldersKey)) {
         key.exists = true;
-        key.values = {Text("Programs", JoinPath(DataHome(), "applications")),
+        key.values = {Text("Programs", JoinPath(Folders().dataHome, "applications")),
                       Text("Desktop", DesktopFolder())};
     } else if (root == RegRoot::ClassesRoot && Is(path, kRfc1766Key)) {
         key.exists = true;

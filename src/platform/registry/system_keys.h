@@ -53,6 +53,17 @@ public:
 /// Without one the Run key holds nothing and takes no values.
 void InstallAutostartList(AutostartList* list);
 
+/// The user's folders the desktop keeps its own settings in (ProgramPaths names them).
+struct SystemFolders {
+    std::string home;        // the home folder: the desktop folder's default
+    std::string configHome;  // holds user-dirs.dirs
+    std::string dataHome;    // holds the applications menu
+};
+
+/// Makes `folders` the shell folders' source for the whole process (a program names them
+/// once at start). Without them the shell folders are relative names.
+void UseSystemFolders(SystemFolders folders);
+
 /// The full path of an executable `name` found in a folder of PATH, or empty. A name ending in
 /// ".exe" is also looked for without it.
 std::string FindInSearchPath(std::string_view name);
