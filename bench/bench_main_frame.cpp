@@ -36,6 +36,8 @@
 #include "app/ui/main_frame.h"
 #include "app/ui/pack_ui_resources.h"
 #include "bench_month_files.h"
+#include "platform/paths.h"
+#include "platform/registry/registry.h"
 #include "settings/settings.h"
 #include "viewer/call_list.h"
 #include "viewer/ui/ov_list_view.h"
@@ -346,9 +348,7 @@ BENCHMARK(BM_ScrollTopToBottom)->Unit(benchmark::kMillisecond)->Iterations(1)->U
 int main(int argc, char** argv) {
     // The settings and anything the frame would store stay in the month files' data root.
     const auto& files = ov::bench::TheMonthFiles();
-    setenv("ORVANTA_HOME", files.root.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (files.root + "/config").c_str(), 1);
-    setenv("XDG_DATA_HOME", (files.root + "/data").c_str(), 1);
+    ov::RegistryStore::UseDefaultPaths(ov::ProgramPaths::InFolder(files.root));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }

@@ -278,7 +278,7 @@ int Run(Context& ctx, Args args) {
         }
     };
 
-    if (action == "export" && !InFolder(exportPath, LogFolder())) {
+    if (action == "export" && !InFolder(exportPath, ctx.paths.logFolder)) {
         // Each row written as it is read: a log of a million calls is never held. (A file in
         // the log folder itself is written only once the log has been read, as below.)
         ExportFile file(exportPath, &error);
