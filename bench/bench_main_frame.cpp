@@ -265,25 +265,21 @@ void BM_OpenMainFrame(benchmark::State& state) {
         state.ResumeTiming();
     }
     const double n = static_cast<double>(state.iterations());
-    state.counters["reload_ms"] = reload.wall / n * 1e3;
-    state.counters["screen_ms"] = screen.wall / n * 1e3;
-    state.counters["open_ms"] = open.wall / n * 1e3;
-    state.counters["layout_ms"] = layout.wall * 1e3;
-    state.counters["empty_open_ms"] = empty.wall / n * 1e3;
-    state.counters["made_ms"] = made.wall / n * 1e3;
-    state.counters["first_screen_ms"] = firstScreen.wall / n * 1e3;
-    state.counters["vs_reload_first_screen"] = open.wall / (reload.wall + firstScreen.wall);
-    state.counters["vs_reload_screen"] = open.wall / (reload.wall + screen.wall);
-    // The same in CPU time of this thread: the steady figure on a machine shared with others.
-    state.counters["cpu_reload_ms"] = reload.cpu / n * 1e3;
-    state.counters["cpu_screen_ms"] = screen.cpu / n * 1e3;
-    state.counters["cpu_open_ms"] = open.cpu / n * 1e3;
-    state.counters["cpu_layout_ms"] = layout.cpu * 1e3;
-    state.counters["cpu_empty_open_ms"] = empty.cpu / n * 1e3;
-    state.counters["cpu_made_ms"] = made.cpu / n * 1e3;
-    state.counters["cpu_first_screen_ms"] = firstScreen.cpu / n * 1e3;
-    state.counters["cpu_vs_reload_first_screen"] = open.cpu / (reload.cpu + firstScreen.cpu);
-    state.counters["cpu_vs_reload_screen"] = open.cpu / (reload.cpu + screen.cpu);
+    // In wall time, and again in CPU time of this thread: the steady figure on a machine
+    // shared with others.
+    for (const auto& [prefix, time] :
+         {std::pair<std::string, double Span::*>{"", &Span::wall}, {"cpu_", &Span::cpu}}) {
+        state.counters[prefix + "reload_ms"] = reload.*time / n * 1e3;
+        state.counters[prefix + "screen_ms"] = screen.*time / n * 1e3;
+        state.counters[prefix + "open_ms"] = open.*time / n * 1e3;
+        state.counters[prefix + "layout_ms"] = layout.*time * 1e3;
+        state.counters[prefix + "empty_open_ms"] = empty.*time / n * 1e3;
+        state.counters[prefix + "made_ms"] = made.*time / n * 1e3;
+        state.counters[prefix + "first_screen_ms"] = firstScreen.*time / n * 1e3;
+        state.counters[prefix + "vs_reload_first_screen"] =
+            open.*time / (reload.*time + firstScreen.*time);
+        state.counters[prefix + "vs_reload_screen"] = open.*time / (reload.*time + screen.*time);
+    }
     state.counters["rows"] = static_cast<double>(reloaded.Count());
 }
 BENCHMARK(BM_OpenMainFrame)

@@ -75,14 +75,15 @@ function(ov_check_qt_free)
     endforeach()
 endfunction()
 
-# ov_check_no_qt_gui(TARGET)
-# Fails the configure step when a program without windows would link Qt's GUI modules.
-function(ov_check_no_qt_gui target)
+# ov_check_not_linked(TARGET PATTERN WHY)
+# Fails the configure step when TARGET links, directly or through our libraries, a target whose
+# name matches PATTERN; WHY ends the message.
+function(ov_check_not_linked target pattern why)
     set(all "")
     _ov_collect_links(${target} all)
     foreach(dep IN LISTS all)
-        if(dep MATCHES "^Qt[0-9]*::(Gui|Widgets|PrintSupport|UiTools|OpenGL)")
-            message(FATAL_ERROR "${target} needs no windows but links ${dep}")
+        if(dep MATCHES "${pattern}")
+            message(FATAL_ERROR "${target} links ${dep}: ${why}")
         endif()
     endforeach()
 endfunction()
@@ -100,20 +101,6 @@ function(ov_make_position_independent target)
             if(NOT imported AND type STREQUAL "STATIC_LIBRARY")
                 set_target_properties(${dep} PROPERTIES POSITION_INDEPENDENT_CODE ON)
             endif()
-        endif()
-    endforeach()
-endfunction()
-
-# ov_check_lazy_libraries(TARGET)
-# Fails the configure step when a program that loads D-Bus and libxcb only when it needs them
-# (the NetworkManager plugin, the window list) would link them: each costs its idle resident
-# memory whether used or not.
-function(ov_check_lazy_libraries target)
-    set(all "")
-    _ov_collect_links(${target} all)
-    foreach(dep IN LISTS all)
-        if(dep MATCHES "^(Qt[0-9]*::DBus|PkgConfig::XCB)$")
-            message(FATAL_ERROR "${target} loads ${dep} when needed but links it")
         endif()
     endforeach()
 endfunction()
